@@ -1,0 +1,33 @@
+// The program's handlers, wired to the platform's message dispatch.
+#pragma once
+
+#include <cstdint>
+
+#include "app/Program.h"
+#include "winquery/Platform.h"
+
+namespace sevalune {
+
+class Application final : public PlatformEvents {
+ public:
+  explicit Application(Platform& platform);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The main window's load handler: the whole start-up. Ends the process on a second
+  // instance or a settings failure.
+  void Start();
+
+  void OnTimer() override;
+  void OnTrayCallback(std::uint32_t eventCode) override;
+  void OnTaskbarCreated() override;
+
+  const Program& program() const { return program_; }
+
+ private:
+  Program program_;
+  bool tickRunning_ = false;
+};
+
+}  // namespace sevalune

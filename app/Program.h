@@ -1,0 +1,24 @@
+// The running program: the platform it talks to, the shared application state and the
+// members of the main window. One instance per process; every handler works on it.
+#pragma once
+
+#include "app/AppState.h"
+#include "settings/Settings.h"
+#include "tracking/TickState.h"
+#include "winquery/Platform.h"
+
+namespace sevalune {
+
+struct Program {
+  explicit Program(Platform& p) : platform(p) {}
+
+  Platform& platform;
+  AppState state;
+  Settings settings;
+  WindowHandle appWindow = 0;
+  WindowHandle prevForegroundWindow = 0;
+  TrayIconData trayIcon;
+  TickState tick;
+};
+
+}  // namespace sevalune

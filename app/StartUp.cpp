@@ -1,0 +1,61 @@
+#include "app/StartUp.h"
+
+#include <variant>
+
+#include "app/AppIdentity.h"
+#include "tray/TrayIcon.h"
+#include "winquery/WindowQueries.h"
+
+namespace sevalune {
+namespace {
+
+constexpr int kStartMarkerWidth = 15;
+constexpr int kStartMarkerHeight = 6;
+constexpr int kSettingsFailureExitCode = 1;
+
+void ApplySettings(Program& program, const Settings& settings) {
+  program.settings = settings;
+  program.state.caretColor = settings.caretColor;
+  program.state.caretImeColor = settings.caretImeColor;
+  program.state.partsColor = settings.partsColor;
+  program.state.partsImeColor = settings.partsImeColor;
+  program.state.menuColor = settings.menuColor;
+  program.platform.SetTimerPeriod(settings.tickPeriodMs);
+}
+
+// Reads the settings file; a value that cannot be taken is shown in a box, and the
+// process ends before the tray icon or the timer exist.
+void LoadSettings(Program& program) {
+  Platform& platform = program.platform;
+  const std::variant<Settings, SettingsFailure> result = ReadSettings(platform);
+  if (const auto* failure = std::get_if<SettingsFailure>(&result)) {
+    platform.MessageBox(SettingsFailureText(*failure), kAppTitle, kBoxStop);
+    platform.ExitProcess(kSettingsFailureExitCode);
+  }
+  ApplySettings(program, std::get<Settings>(result));
+}
+
+}  // namespace
+
+void FormLoad(Program& program) {
+  Platform& platform = program.platform;
+  if (platform.AnotherInstanceRunning()) platform.ExitProcess(0);
+  if (NeedsOldMethod(platform)) program.state.platformMark = std::string(kOldMethodMark);
+  program.prevForegroundWindow = platform.GetForegroundWindow();
+
+  platform.ShowWindow(platform.MarkerWindow(), kShowHide);
+  platform.SetWindowPos(platform.MarkerWindow(), kInsertTopmost, 0, 0, kStartMarkerWidth,
+                        kStartMarkerHeight, 0);
+  platform.SetWindowPos(platform.MarkerWindow(), kInsertTopmost, 0, 0, 0, 0,
+                        swp::NoSize | swp::NoMove | swp::NoActivate | swp::ShowWindow);
+  LoadSettings(program);
+
+  platform.SetForegroundWindow(program.prevForegroundWindow);
+  program.appWindow = platform.FindWindow(std::nullopt, kAppTitle);
+  program.state.trayWindow = platform.FindWindow("Shell_TrayWnd", std::nullopt);
+  program.state.isEnabled = true;
+  NotifyTrayIcon(program, TrayMessage::Add);
+  platform.EnableTimer(true);
+}
+
+}  // namespace sevalune

@@ -1,0 +1,17 @@
+// What the tick does when it finds no usable window in the foreground: it gives the
+// foreground to a window the user can work in, so that later ticks find a target again.
+#pragma once
+
+#include "app/Program.h"
+
+namespace sevalune {
+
+// No window holds the foreground: every eleventh such tick activates the desktop's
+// own window, unless a "Korvanel" window exists.
+void RecoverNoForeground(Program& program);
+
+// One of the program's own windows holds the foreground: hand it to the first suitable
+// top-level window from the top of the z-order.
+void RecoverOwnForeground(Program& program);
+
+}  // namespace sevalune

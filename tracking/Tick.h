@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/Program.h"
+
+namespace sevalune {
+
+// One tick of the periodic timer: the gates that hide the marker, the choice of the
+// target window, the recovery steps, the location step and the marker update.
+void TimerTick(Program& program);
+
+}  // namespace sevalune

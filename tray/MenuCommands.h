@@ -1,0 +1,25 @@
+// The five commands of the tray menu.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/Program.h"
+
+namespace sevalune {
+
+enum class MenuCommand { None, Help, About, WindowClass, Quit, OnOff };
+
+// The menu's items in order; the last carries the check mark while tracking is on.
+std::vector<PopupMenuItem> TrayMenuItems(const AppState& state);
+
+// The command of a 1-based menu index (0 or out of range: None).
+MenuCommand CommandAt(int index);
+
+// The text of the About box: title, copyright and the location method in force, joined
+// by carriage returns alone.
+std::string AboutText(const AppState& state);
+
+void RunMenuCommand(Program& program, MenuCommand command);
+
+}  // namespace sevalune

@@ -1,0 +1,33 @@
+#include "tray/TrayIcon.h"
+
+#include "app/AppIdentity.h"
+#include "tray/PopupMenu.h"
+
+namespace sevalune {
+
+void NotifyTrayIcon(Program& program, TrayMessage message) {
+  Platform& platform = program.platform;
+  TrayIconData& icon = program.trayIcon;
+  icon.window = platform.MarkerWindow();
+  icon.id = kTrayIconId;
+  icon.flags = nif::Message | nif::Icon | nif::Tip;
+  icon.callbackMessage = kMsgMouseMove;
+  icon.picture = program.state.isEnabled ? TrayPicture::Enabled : TrayPicture::Disabled;
+  icon.tip = std::string(kTrayTip);
+  platform.ShellNotifyIcon(message, icon);
+}
+
+void OnTrayMouseEvent(Program& program, std::uint32_t eventCode) {
+  if (eventCode == kMsgLeftButtonUp || eventCode == kMsgRightButtonUp) RunPopupMenu(program);
+}
+
+void RestoreTrayIcon(Program& program) {
+  program.state.trayWindow = program.platform.FindWindow("Shell_TrayWnd", std::nullopt);
+  NotifyTrayIcon(program, TrayMessage::Add);
+}
+
+void RemoveTrayIcon(Program& program) {
+  program.platform.ShellNotifyIcon(TrayMessage::Delete, program.trayIcon);
+}
+
+}  // namespace sevalune

@@ -1,0 +1,236 @@
+// The one narrow seam between the program's logic and the desktop it runs on.
+//
+// Every call mirrors a Windows service (user32, shell32, kernel32) or a service of the
+// small windowing layer the program is built on (timer, message pump, boxes, menus).
+// Two backends implement it: the real Win32 one and the simulated desktop. The core
+// never includes <windows.h>; everything it needs from the platform goes through here.
+//
+// Conventions shared by both backends:
+//  - Text is UTF-8. Backends convert to and from the platform's UTF-16 ("W") calls.
+//    Buffer sizes (maxCount) count UTF-16 code units, as the W functions do: a buffer of
+//    100 holds at most 99 units and the terminator.
+//  - A window handle of 0 means "no window". A call given 0 or a destroyed window
+//    answers 0, false or the empty text, as user32 does.
+//  - Results the program does not look at are still returned, so tests can check them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sevalune {
+
+using WindowHandle = std::uintptr_t;
+using ThreadId = std::uint32_t;
+using ProcessId = std::uint32_t;
+using Color = std::uint32_t;  // 0x00BBGGRR, red in the low byte
+
+struct Point {
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// The answer of GetGUIThreadInfo, field for field (cbSize is the backend's business).
+struct GuiThreadInfo {
+  std::uint32_t flags = 0;
+  WindowHandle active = 0;
+  WindowHandle focus = 0;
+  WindowHandle capture = 0;
+  WindowHandle menuOwner = 0;
+  WindowHandle moveSize = 0;
+  WindowHandle caret = 0;
+  Rect caretRect;
+};
+
+struct ThreadProcess {
+  ThreadId thread = 0;
+  ProcessId process = 0;
+};
+
+// GetWindow commands.
+enum class WindowRelation : std::uint32_t { Next = 2, Previous = 3, FirstChild = 5 };
+
+// SetWindowPos insert-after values and flags.
+inline constexpr WindowHandle kInsertTop = 0;
+inline constexpr WindowHandle kInsertTopmost = static_cast<WindowHandle>(-1);
+namespace swp {
+inline constexpr std::uint32_t NoSize = 0x0001;
+inline constexpr std::uint32_t NoMove = 0x0002;
+inline constexpr std::uint32_t NoZOrder = 0x0004;
+inline constexpr std::uint32_t NoActivate = 0x0010;
+inline constexpr std::uint32_t ShowWindow = 0x0040;
+inline constexpr std::uint32_t HideWindow = 0x0080;
+}  // namespace swp
+
+// ShowWindow commands used by the program.
+inline constexpr int kShowHide = 0;
+inline constexpr int kShowNormal = 1;
+
+// Message numbers and codes the program sends or receives.
+inline constexpr std::uint32_t kMsgMouseMove = 0x0200;
+inline constexpr std::uint32_t kMsgLeftButtonUp = 0x0202;
+inline constexpr std::uint32_t kMsgRightButtonUp = 0x0205;
+inline constexpr std::uint32_t kMsgImeControl = 0x0283;
+inline constexpr std::uintptr_t kImcGetOpenStatus = 5;
+inline constexpr int kVirtualKeyLeftButton = 0x01;
+
+// Shell_NotifyIcon.
+enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
+enum class TrayPicture { Enabled, Disabled };
+namespace nif {
+inline constexpr std::uint32_t Message = 0x1;
+inline constexpr std::uint32_t Icon = 0x2;
+inline constexpr std::uint32_t Tip = 0x4;
+}  // namespace nif
+
+// The notification-icon record, field for field; the backend adds cbSize and turns the
+// picture into the icon handle it owns.
+struct TrayIconData {
+  WindowHandle window = 0;
+  std::uint32_t id = 0;
+  std::uint32_t flags = 0;
+  std::uint32_t callbackMessage = 0;
+  TrayPicture picture = TrayPicture::Enabled;
+  std::string tip;
+};
+
+// GetPrivateProfileString's answer: the characters placed (UTF-16 units, the terminator
+// not counted) and the text itself.
+struct ProfileString {
+  std::size_t count = 0;
+  std::string text;
+};
+
+struct PopupMenuItem {
+  std::string caption;
+  bool checked = false;
+};
+
+// Message box styles and answers.
+inline constexpr std::uint32_t kBoxOk = 0;
+inline constexpr std::uint32_t kBoxStop = 16;
+
+// The program's handlers, called by the backend's message dispatch: from the message
+// loop, from PumpMessages, and from inside the modal loops of menus and boxes.
+class PlatformEvents {
+ public:
+  virtual void OnTimer() = 0;
+  // The tray icon's callback (message 0x200); eventCode is the low word of lParam.
+  virtual void OnTrayCallback(std::uint32_t eventCode) = 0;
+  // The shell announced a new task bar ("TaskbarCreated").
+  virtual void OnTaskbarCreated() = 0;
+
+ protected:
+  ~PlatformEvents() = default;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual void SetEventHandler(PlatformEvents* handler) = 0;
+
+  // --- user32 ---------------------------------------------------------------------
+  virtual WindowHandle GetForegroundWindow() = 0;
+  virtual bool SetForegroundWindow(WindowHandle window) = 0;
+  // {0, 0} for a window that does not exist.
+  virtual ThreadProcess GetWindowThreadProcessId(WindowHandle window) = 0;
+  // nullopt when user32 has no GetGUIThreadInfo (looked up when first called);
+  // otherwise whether the query answered. A query that did not answer leaves info zero.
+  virtual std::optional<bool> GetGUIThreadInfo(ThreadId thread, GuiThreadInfo& info) = 0;
+  virtual bool AttachThreadInput(ThreadId attach, ThreadId attachTo, bool doAttach) = 0;
+  virtual WindowHandle GetFocus() = 0;
+  virtual WindowHandle GetCapture() = 0;
+  // Caret position in the caret window's client coordinates.
+  virtual bool GetCaretPos(Point& point) = 0;
+  virtual bool ClientToScreen(WindowHandle window, Point& point) = 0;
+  // At most maxCount - 1 UTF-16 units; empty when the window does not exist.
+  virtual std::string GetClassName(WindowHandle window, int maxCount) = 0;
+  virtual std::string GetWindowText(WindowHandle window, int maxCount) = 0;
+  // nullopt stands for NULL: that criterion is not used.
+  virtual WindowHandle FindWindow(std::optional<std::string_view> className,
+                                  std::optional<std::string_view> title) = 0;
+  virtual WindowHandle GetWindow(WindowHandle window, WindowRelation relation) = 0;
+  virtual WindowHandle GetDesktopWindow() = 0;
+  virtual bool IsWindowVisible(WindowHandle window) = 0;
+  virtual bool IsWindowEnabled(WindowHandle window) = 0;
+  virtual bool GetWindowRect(WindowHandle window, Rect& rect) = 0;
+  virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y,
+                            int width, int height, std::uint32_t flags) = 0;
+  virtual bool ShowWindow(WindowHandle window, int command) = 0;
+  virtual bool GetCursorPos(Point& point) = 0;
+  virtual bool SetCursorPos(int x, int y) = 0;
+  virtual std::int16_t GetAsyncKeyState(int virtualKey) = 0;
+  // SendMessageTimeout with SMTO_ABORTIFHUNG | SMTO_BLOCK: nullopt when it timed out
+  // or failed (the receiver hangs or is gone), else the receiver's answer.
+  virtual std::optional<std::intptr_t> SendMessageTimeout(WindowHandle window,
+                                                          std::uint32_t message,
+                                                          std::uintptr_t wParam,
+                                                          std::intptr_t lParam,
+                                                          std::uint32_t timeoutMs) = 0;
+  // The whole rectangle of the display nearest to the window (MonitorFromWindow with
+  // MONITOR_DEFAULTTONEAREST); the primary display's rectangle when there is no window.
+  virtual Rect MonitorRectOf(WindowHandle window) = 0;
+
+  // --- shell32 --------------------------------------------------------------------
+  virtual bool ShellNotifyIcon(TrayMessage message, const TrayIconData& data) = 0;
+  virtual std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb,
+                                     std::string_view file, std::string_view parameters,
+                                     std::string_view directory, int showCommand) = 0;
+
+  // --- kernel32 -------------------------------------------------------------------
+  // Places at most bufferSize - 1 units; a missing file, section or key gives the
+  // default.
+  virtual ProfileString GetPrivateProfileString(std::string_view section,
+                                                std::string_view key,
+                                                std::string_view defaultValue,
+                                                std::size_t bufferSize,
+                                                std::string_view fileName) = 0;
+
+  // --- windowing layer ------------------------------------------------------------
+  // The main window, which is the marker (created hidden before the load handler runs).
+  virtual WindowHandle MarkerWindow() = 0;
+  // The hidden menu window; created (hidden) when it does not exist.
+  virtual WindowHandle MenuFormWindow() = 0;
+  // Destroys the menu window and its menu; the next MenuFormWindow() creates it afresh.
+  virtual void DestroyMenuForm() = 0;
+  // The text of the main window's text box, which other programs may set.
+  virtual std::string TextBoxText() = 0;
+  virtual Color MarkerColor() = 0;
+  virtual void SetMarkerColor(Color color) = 0;
+  // The periodic timer; created off with a period of 110 ms.
+  virtual void SetTimerPeriod(std::uint32_t milliseconds) = 0;
+  virtual void EnableTimer(bool enabled) = 0;
+  // One pass that dispatches every waiting message and returns without waiting.
+  virtual void PumpMessages() = 0;
+  virtual int MessageBox(std::string_view text, std::string_view caption,
+                         std::uint32_t style) = 0;
+  // A modal one-line input box; nullopt when cancelled.
+  virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                              std::string_view defaultText) = 0;
+  // One press and release of the space bar, injected into the system's input.
+  virtual void InjectSpaceKey() = 0;
+  // Shows the pop-up menu owned by `owner` at the pointer and waits until an item is
+  // chosen (its 1-based index) or the menu is dismissed (0).
+  virtual int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) = 0;
+  // The folder of the executable, without a trailing "\" except at a drive's root.
+  virtual std::string ExecutableDirectory() = 0;
+  // Whether another instance of the program is already running.
+  virtual bool AnotherInstanceRunning() = 0;
+  // Ends the process at once; no handler runs afterwards.
+  [[noreturn]] virtual void ExitProcess(int exitCode) = 0;
+};
+
+}  // namespace sevalune

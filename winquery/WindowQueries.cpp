@@ -1,0 +1,52 @@
+#include "winquery/WindowQueries.h"
+
+#include <limits>
+#include <optional>
+
+namespace sevalune {
+namespace {
+
+constexpr std::string_view kDefaultImeTitle = "Default IME";
+constexpr int kTitleBufferSize = 250;
+
+// The first window above `start` that is the default input-method window of `process`.
+WindowHandle FindDefaultImeWindowAbove(Platform& platform, WindowHandle start,
+                                       ProcessId process) {
+  WindowHandle window = platform.GetWindow(start, WindowRelation::Previous);
+  for (std::size_t visited = 0; window != 0; ++visited) {
+    if (visited == kWindowWalkLimit) return 0;
+    if (platform.GetWindowText(window, kTitleBufferSize) == kDefaultImeTitle &&
+        platform.GetWindowThreadProcessId(window).process == process) {
+      return window;
+    }
+    window = platform.GetWindow(window, WindowRelation::Previous);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool NeedsOldMethod(Platform& platform) {
+  GuiThreadInfo info;
+  const ThreadId thread = platform.GetWindowThreadProcessId(platform.GetForegroundWindow()).thread;
+  const std::optional<bool> answered = platform.GetGUIThreadInfo(thread, info);
+  return !answered.value_or(false);
+}
+
+std::int16_t GetImeOpenStatus(Platform& platform) {
+  const WindowHandle foreground = platform.GetForegroundWindow();
+  const ProcessId process = platform.GetWindowThreadProcessId(foreground).process;
+  const WindowHandle ime = FindDefaultImeWindowAbove(platform, foreground, process);
+  if (ime == 0) return 0;
+  const std::optional<std::intptr_t> status =
+      platform.SendMessageTimeout(ime, kMsgImeControl, kImcGetOpenStatus, 0, kImeProbeTimeoutMs);
+  // No answer in time (a hung program) counts as closed; so does an answer that does
+  // not fit the 16-bit status.
+  if (!status || *status < std::numeric_limits<std::int16_t>::min() ||
+      *status > std::numeric_limits<std::int16_t>::max()) {
+    return 0;
+  }
+  return static_cast<std::int16_t>(*status);
+}
+
+}  // namespace sevalune
