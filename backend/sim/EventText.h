@@ -1,0 +1,13 @@
+// Texts inside event lines: written in double quotes so that a line stays one line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sevalune::sim {
+
+// "TEXT" with a carriage return written \r, a line feed \n and a double quote \";
+// backslashes stay as they are, so paths read naturally.
+std::string Quoted(std::string_view text);
+
+}  // namespace sevalune::sim

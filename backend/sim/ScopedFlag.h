@@ -1,0 +1,18 @@
+// Sets a flag for the length of a scope and clears it however the scope is left, so that
+// an exception (a process exit, a throwing hook) cannot leave it set.
+#pragma once
+
+namespace sevalune::sim {
+
+class ScopedFlag {
+ public:
+  explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~ScopedFlag() { flag_ = false; }
+  ScopedFlag(const ScopedFlag&) = delete;
+  ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace sevalune::sim

@@ -1,0 +1,363 @@
+#include "backend/sim/SimDesktop.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+
+#include "backend/sim/ScopedFlag.h"
+#include "backend/sim/SimPlatform.h"
+
+namespace sevalune::sim {
+namespace {
+
+constexpr std::int32_t kTaskbarHeight = 40;
+
+bool Contains(const std::vector<WindowHandle>& windows, WindowHandle window) {
+  return window != 0 && std::find(windows.begin(), windows.end(), window) != windows.end();
+}
+
+void SetMembership(std::set<ProcessId>& processes, ProcessId process, bool member) {
+  if (member) {
+    processes.insert(process);
+  } else {
+    processes.erase(process);
+  }
+}
+
+}  // namespace
+
+SimDesktop::SimDesktop(Shell shell) : monitors_(DefaultMonitors()) {
+  windows_.Find(windows_.Desktop())->rect = PrimaryMonitorRect(monitors_);
+  if (shell == Shell::TaskbarAndDesktop) CreateShellWindows();
+}
+
+SimDesktop::~SimDesktop() = default;
+
+// --- windows --------------------------------------------------------------------------
+
+WindowHandle SimDesktop::CreateWindow(const NewWindow& request) {
+  return windows_.AddTopLevel(request);
+}
+
+WindowHandle SimDesktop::CreateChild(const NewChild& request) { return windows_.AddChild(request); }
+
+bool SimDesktop::SetTitle(WindowHandle window, std::string_view title) {
+  SimWindow* found = windows_.Find(window);
+  if (found == nullptr) return false;
+  found->title = title;
+  return true;
+}
+
+bool SimDesktop::SetClass(WindowHandle window, std::string_view className) {
+  SimWindow* found = windows_.Find(window);
+  if (found == nullptr) return false;
+  found->className = className;
+  return true;
+}
+
+bool SimDesktop::SetRect(WindowHandle window, const Rect& rect) {
+  if (windows_.Find(window) == nullptr) return false;
+  windows_.SetRect(window, rect);
+  return true;
+}
+
+bool SimDesktop::SetVisible(WindowHandle window, bool visible) {
+  SimWindow* found = windows_.Find(window);
+  if (found == nullptr) return false;
+  found->visible = visible;
+  return true;
+}
+
+bool SimDesktop::SetEnabled(WindowHandle window, bool enabled) {
+  SimWindow* found = windows_.Find(window);
+  if (found == nullptr) return false;
+  found->enabled = enabled;
+  return true;
+}
+
+bool SimDesktop::SetTopmost(WindowHandle window, bool topmost) {
+  const SimWindow* found = windows_.Find(window);
+  if (found == nullptr || found->parent != 0) return false;
+  // Only a change of band moves the window.
+  if (found->topmost != topmost) windows_.SetTopmost(window, topmost);
+  return true;
+}
+
+bool SimDesktop::Raise(WindowHandle window) {
+  if (windows_.Find(window) == nullptr) return false;
+  windows_.BringToTop(window);
+  return true;
+}
+
+bool SimDesktop::Lower(WindowHandle window) {
+  if (windows_.Find(window) == nullptr) return false;
+  windows_.SendToBottom(window);
+  return true;
+}
+
+bool SimDesktop::Close(WindowHandle window) {
+  if (windows_.Find(window) == nullptr || window == windows_.Desktop()) return false;
+  DestroyWindows({window}, Cause::Scenario);
+  return true;
+}
+
+bool SimDesktop::SetForeground(WindowHandle window) {
+  if (window != 0 && windows_.Find(window) == nullptr) return false;
+  ChangeForeground(window, Cause::Scenario);
+  return true;
+}
+
+// --- lookups --------------------------------------------------------------------------
+
+WindowHandle SimDesktop::Lookup(std::string_view name) const { return windows_.Lookup(name); }
+
+std::string SimDesktop::NameOf(WindowHandle window) const {
+  if (window == 0) return "none";
+  const SimWindow* found = windows_.FindEvenDestroyed(window);
+  if (found != nullptr && !found->name.empty()) return found->name;
+  char hex[32];
+  std::snprintf(hex, sizeof hex, "0x%llx", static_cast<unsigned long long>(window));
+  return hex;
+}
+
+const SimWindow* SimDesktop::Window(WindowHandle window) const { return windows_.Find(window); }
+
+WindowHandle SimDesktop::Taskbar() const {
+  return windows_.Find(taskbar_) != nullptr ? taskbar_ : 0;
+}
+
+// --- threads, input methods and input -------------------------------------------------
+
+void SimDesktop::SetGuiState(ThreadId thread, const GuiThreadInfo& info) {
+  guiStates_.insert_or_assign(thread, info);
+}
+
+std::optional<GuiThreadInfo> SimDesktop::GuiState(ThreadId thread) const {
+  const auto it = guiStates_.find(thread);
+  if (it == guiStates_.end() && !windows_.HasWindowOnThread(thread)) return std::nullopt;
+  GuiThreadInfo info = it != guiStates_.end() ? it->second : GuiThreadInfo{};
+  const SimWindow* foreground = windows_.Find(foreground_);
+  if (info.active == 0 && foreground != nullptr && foreground->thread == thread) {
+    info.active = foreground_;
+  }
+  return info;
+}
+
+void SimDesktop::SetImeOpen(ProcessId process, bool open) {
+  SetMembership(openInputMethods_, process, open);
+}
+
+bool SimDesktop::ImeOpen(ProcessId process) const { return openInputMethods_.contains(process); }
+
+void SimDesktop::SetHung(ProcessId process, bool hung) {
+  SetMembership(hungProcesses_, process, hung);
+}
+
+bool SimDesktop::IsHung(ProcessId process) const { return hungProcesses_.contains(process); }
+
+void SimDesktop::ButtonDown() {
+  if (!buttonDown_) buttonPressedSinceQuery_ = true;
+  buttonDown_ = true;
+}
+
+void SimDesktop::ButtonUp() { buttonDown_ = false; }
+
+void SimDesktop::ButtonClick() {
+  buttonPressedSinceQuery_ = true;
+  buttonDown_ = false;
+}
+
+std::int16_t SimDesktop::QueryLeftButton() {
+  const std::uint16_t state = static_cast<std::uint16_t>((buttonDown_ ? 0x8000u : 0u) |
+                                                         (buttonPressedSinceQuery_ ? 1u : 0u));
+  buttonPressedSinceQuery_ = false;
+  return static_cast<std::int16_t>(state);
+}
+
+void SimDesktop::SetMonitors(std::vector<MonitorInfo> monitors) {
+  monitors_ = monitors.empty() ? DefaultMonitors() : std::move(monitors);
+  windows_.Find(windows_.Desktop())->rect = PrimaryMonitorRect(monitors_);
+}
+
+// --- task bar and notification area ---------------------------------------------------
+
+void SimDesktop::SetTaskbarPresent() {
+  if (Taskbar() == 0) CreateTaskbarWindow();
+}
+
+void SimDesktop::RemoveTaskbar() {
+  if (Taskbar() != 0) DestroyWindows({taskbar_}, Cause::Scenario);
+  taskbar_ = 0;
+  tray_.Clear();
+}
+
+void SimDesktop::RestartTaskbar() {
+  RemoveTaskbar();
+  CreateTaskbarWindow();
+  // Copied: a handler may start or end processes.
+  const std::vector<SimPlatform*> running = processes_;
+  for (SimPlatform* process : running) {
+    if (std::find(processes_.begin(), processes_.end(), process) != processes_.end() &&
+        !process->Ended()) {
+      process->Notify(SimMessage::TaskbarCreated());
+    }
+  }
+}
+
+bool SimDesktop::SendTrayEvent(WindowHandle window, std::uint32_t id, std::uint32_t eventCode) {
+  const SimWindow* owner = windows_.Find(window);
+  if (tray_.Find(window, id) == nullptr || owner == nullptr) return false;
+  SimPlatform* process = ProcessOf(owner->process);
+  if (process == nullptr) return false;
+  process->Notify(SimMessage::TrayCallback(eventCode));
+  return true;
+}
+
+// --- scripted answers -----------------------------------------------------------------
+
+std::optional<MenuAnswer> SimDesktop::TakeMenuAnswer() {
+  if (menuAnswers_.empty()) return std::nullopt;
+  MenuAnswer answer = std::move(menuAnswers_.front());
+  menuAnswers_.pop_front();
+  return answer;
+}
+
+std::optional<BoxAnswer> SimDesktop::TakeBoxAnswer() {
+  if (boxAnswers_.empty()) return std::nullopt;
+  const BoxAnswer answer = boxAnswers_.front();
+  boxAnswers_.pop_front();
+  return answer;
+}
+
+// --- observers ------------------------------------------------------------------------
+
+std::uint64_t SimDesktop::CallCount(std::string_view callName) const {
+  const auto it = callCounts_.find(callName);
+  return it == callCounts_.end() ? 0 : it->second;
+}
+
+std::uint64_t SimDesktop::TotalCalls() const {
+  return std::accumulate(callCounts_.begin(), callCounts_.end(), std::uint64_t{0},
+                         [](std::uint64_t sum, const auto& entry) { return sum + entry.second; });
+}
+
+// --- used by the simulated processes --------------------------------------------------
+
+void SimDesktop::Emit(const std::string& line) {
+  if (eventSink_) eventSink_(line);
+}
+
+void SimDesktop::NoteCall(std::string_view callName) {
+  const auto it = callCounts_.find(callName);
+  if (it != callCounts_.end()) {
+    ++it->second;
+  } else {
+    callCounts_.emplace(std::string(callName), 1);
+  }
+  // A hook that makes platform calls of its own does not run itself again.
+  if (!callHook_ || insideCallHook_) return;
+  const ScopedFlag inside(insideCallHook_);
+  callHook_(callName);
+}
+
+void SimDesktop::ChangeForeground(WindowHandle window, Cause cause) {
+  if (window == foreground_) return;
+  foreground_ = window;
+  if (cause == Cause::Program) Emit("foreground " + NameOf(window));
+}
+
+void SimDesktop::DestroyWindows(const std::vector<WindowHandle>& windows, Cause cause) {
+  std::vector<WindowHandle> destroyed;
+  for (const WindowHandle window : windows) {
+    const std::vector<WindowHandle> gone = windows_.Destroy(window);
+    destroyed.insert(destroyed.end(), gone.begin(), gone.end());
+  }
+  ForgetWindows(destroyed);
+  if (Contains(destroyed, foreground_)) ActivateReplacement(cause);
+}
+
+void SimDesktop::HideWindow(WindowHandle window, Cause cause) {
+  SimWindow* found = windows_.Find(window);
+  if (found == nullptr) return;
+  found->visible = false;
+  if (cause == Cause::Program && window == foreground_) ActivateReplacement(cause);
+}
+
+bool SimDesktop::AskMutex(ProcessId process) {
+  if (mutexOwner_ == 0) mutexOwner_ = process;
+  return mutexOwner_ != process;
+}
+
+void SimDesktop::ReleaseMutex(ProcessId process) {
+  if (mutexOwner_ == process) mutexOwner_ = 0;
+}
+
+void SimDesktop::RegisterProcess(SimPlatform& process) { processes_.push_back(&process); }
+
+void SimDesktop::UnregisterProcess(SimPlatform& process) { std::erase(processes_, &process); }
+
+// --- private --------------------------------------------------------------------------
+
+void SimDesktop::CreateShellWindows() {
+  CreateTaskbarWindow();
+  NewWindow progman;
+  progman.name = "progman";
+  progman.className = "Progman";
+  progman.title = "Program Manager";
+  progman.process = kShellProcess;
+  progman.thread = kProgmanThread;
+  progman.rect = PrimaryMonitorRect(monitors_);
+  const WindowHandle handle = windows_.AddTopLevel(progman);
+  windows_.SendToBottom(handle);
+}
+
+void SimDesktop::CreateTaskbarWindow() {
+  const Rect screen = PrimaryMonitorRect(monitors_);
+  NewWindow taskbar;
+  taskbar.name = "taskbar";
+  taskbar.className = "Shell_TrayWnd";
+  taskbar.process = kShellProcess;
+  taskbar.thread = kTaskbarThread;
+  taskbar.rect = Rect{screen.left, screen.bottom - kTaskbarHeight, screen.right, screen.bottom};
+  taskbar.topmost = true;
+  taskbar.noActivate = true;
+  taskbar_ = windows_.AddTopLevel(taskbar);
+}
+
+// The window manager's choice after the active window went away: the first top-level
+// window from the top that is visible, enabled and may be activated.
+void SimDesktop::ActivateReplacement(Cause cause) {
+  WindowHandle next = 0;
+  for (const WindowHandle candidate : windows_.TopLevelZOrder()) {
+    const SimWindow& window = *windows_.Find(candidate);
+    if (window.visible && window.enabled && !window.noActivate && candidate != foreground_) {
+      next = candidate;
+      break;
+    }
+  }
+  foreground_ = next;
+  if (cause == Cause::Program) Emit("foreground " + NameOf(next));
+}
+
+// The threads' focus, capture and caret do not outlive their windows.
+void SimDesktop::ForgetWindows(const std::vector<WindowHandle>& destroyed) {
+  for (auto& [thread, info] : guiStates_) {
+    for (WindowHandle* field :
+         {&info.active, &info.focus, &info.capture, &info.menuOwner, &info.moveSize}) {
+      if (Contains(destroyed, *field)) *field = 0;
+    }
+    if (Contains(destroyed, info.caret)) {
+      info.caret = 0;
+      info.caretRect = Rect{};
+    }
+  }
+}
+
+SimPlatform* SimDesktop::ProcessOf(ProcessId process) const {
+  for (SimPlatform* each : processes_) {
+    if (each->Process() == process && !each->Ended()) return each;
+  }
+  return nullptr;
+}
+
+}  // namespace sevalune::sim

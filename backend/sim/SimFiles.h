@@ -1,0 +1,37 @@
+// The files of the simulated desktop, by path. Paths compare as on Windows: without
+// regard to case, "/" and "\" alike.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sevalune::sim {
+
+class SimFiles {
+ public:
+  void Put(std::string_view path, std::string bytes);
+  void PutDirectory(std::string_view path);
+  // A file that exists but cannot be opened for reading (locked, no permission).
+  void PutUnreadable(std::string_view path);
+  void Remove(std::string_view path);
+
+  // The bytes of a readable file; nullopt for a missing file, a directory or an
+  // unreadable file.
+  std::optional<std::string_view> Read(std::string_view path) const;
+  bool Exists(std::string_view path) const;
+
+ private:
+  enum class Kind { File, Directory, Unreadable };
+  struct Entry {
+    Kind kind = Kind::File;
+    std::string bytes;
+  };
+
+  static std::string KeyOf(std::string_view path);
+
+  std::map<std::string, Entry> entries_;
+};
+
+}  // namespace sevalune::sim

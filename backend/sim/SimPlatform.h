@@ -1,0 +1,169 @@
+// One simulated process of the program on a SimDesktop: the Platform the core runs on.
+//
+// Constructing it plays the process start: it creates, hidden, the main window (which
+// is the marker) with its text box, and the hidden application window. Every platform
+// call is counted and announced to the desktop's call hook first; once the process has
+// ended, calls answer 0, false or nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "backend/sim/SimDesktop.h"
+#include "backend/sim/SimProcessExit.h"
+#include "winquery/Platform.h"
+
+namespace sevalune::sim {
+
+// A message waiting in the process's queue.
+struct SimMessage {
+  enum class Kind { Timer, TrayCallback, TaskbarCreated };
+  Kind kind = Kind::Timer;
+  std::uint32_t eventCode = 0;  // for a tray callback: the mouse event on the icon
+
+  static SimMessage Timer() { return {Kind::Timer, 0}; }
+  static SimMessage TrayCallback(std::uint32_t code) { return {Kind::TrayCallback, code}; }
+  static SimMessage TaskbarCreated() { return {Kind::TaskbarCreated, 0}; }
+};
+
+class SimPlatform final : public Platform {
+ public:
+  static constexpr std::string_view kDefaultExecutableDirectory = "C:\\Program Files\\Sevalune";
+  static constexpr std::uint32_t kInitialTimerPeriod = 110;
+
+  SimPlatform(SimDesktop& desktop, ProcessId process, ThreadId thread,
+              std::string executableDirectory = std::string(kDefaultExecutableDirectory));
+  // A process object that goes away without ExitProcess is killed: its windows vanish
+  // silently and its mutex is released.
+  ~SimPlatform() override;
+  SimPlatform(const SimPlatform&) = delete;
+  SimPlatform& operator=(const SimPlatform&) = delete;
+
+  void SetEventHandler(PlatformEvents* handler) override;
+
+  // --- user32 ---------------------------------------------------------------------
+  WindowHandle GetForegroundWindow() override;
+  bool SetForegroundWindow(WindowHandle window) override;
+  ThreadProcess GetWindowThreadProcessId(WindowHandle window) override;
+  std::optional<bool> GetGUIThreadInfo(ThreadId thread, GuiThreadInfo& info) override;
+  bool AttachThreadInput(ThreadId attach, ThreadId attachTo, bool doAttach) override;
+  WindowHandle GetFocus() override;
+  WindowHandle GetCapture() override;
+  bool GetCaretPos(Point& point) override;
+  bool ClientToScreen(WindowHandle window, Point& point) override;
+  std::string GetClassName(WindowHandle window, int maxCount) override;
+  std::string GetWindowText(WindowHandle window, int maxCount) override;
+  WindowHandle FindWindow(std::optional<std::string_view> className,
+                          std::optional<std::string_view> title) override;
+  WindowHandle GetWindow(WindowHandle window, WindowRelation relation) override;
+  WindowHandle GetDesktopWindow() override;
+  bool IsWindowVisible(WindowHandle window) override;
+  bool IsWindowEnabled(WindowHandle window) override;
+  bool GetWindowRect(WindowHandle window, Rect& rect) override;
+  bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
+                    int height, std::uint32_t flags) override;
+  bool ShowWindow(WindowHandle window, int command) override;
+  bool GetCursorPos(Point& point) override;
+  bool SetCursorPos(int x, int y) override;
+  std::int16_t GetAsyncKeyState(int virtualKey) override;
+  std::optional<std::intptr_t> SendMessageTimeout(WindowHandle window, std::uint32_t message,
+                                                  std::uintptr_t wParam, std::intptr_t lParam,
+                                                  std::uint32_t timeoutMs) override;
+  Rect MonitorRectOf(WindowHandle window) override;
+
+  // --- shell32 --------------------------------------------------------------------
+  bool ShellNotifyIcon(TrayMessage message, const TrayIconData& data) override;
+  std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
+                             std::string_view parameters, std::string_view directory,
+                             int showCommand) override;
+
+  // --- kernel32 -------------------------------------------------------------------
+  ProfileString GetPrivateProfileString(std::string_view section, std::string_view key,
+                                        std::string_view defaultValue, std::size_t bufferSize,
+                                        std::string_view fileName) override;
+
+  // --- windowing layer ------------------------------------------------------------
+  WindowHandle MarkerWindow() override;
+  WindowHandle MenuFormWindow() override;
+  void DestroyMenuForm() override;
+  std::string TextBoxText() override;
+  Color MarkerColor() override;
+  void SetMarkerColor(Color color) override;
+  void SetTimerPeriod(std::uint32_t milliseconds) override;
+  void EnableTimer(bool enabled) override;
+  void PumpMessages() override;
+  int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
+  std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
+                                      std::string_view defaultText) override;
+  void InjectSpaceKey() override;
+  int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) override;
+  std::string ExecutableDirectory() override;
+  bool AnotherInstanceRunning() override;
+  [[noreturn]] void ExitProcess(int exitCode) override;
+
+  // --- for the scenario runner, tests and the soak test ---------------------------
+  ProcessId Process() const { return process_; }
+  ThreadId Thread() const { return thread_; }
+  bool Ended() const { return ended_; }
+  std::optional<int> ExitCode() const { return exitCode_; }
+  PlatformEvents* EventHandler() const { return handler_; }
+  WindowHandle Marker() const { return marker_; }
+  WindowHandle TextBox() const { return textBox_; }
+  WindowHandle ApplicationWindow() const { return app_; }
+  WindowHandle ExistingMenuForm() const;  // 0 while there is none
+  bool MenuOpen() const { return menuOpen_; }
+  Color CurrentMarkerColor() const { return markerColor_; }
+  std::uint32_t TimerPeriod() const { return timerPeriod_; }
+  bool TimerEnabled() const { return timerEnabled_; }
+  ThreadId AttachedThread() const { return attachedTo_; }
+  // What a modal loop runs for each tick it waits: by default the handler's OnTimer().
+  void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }
+  // Queues a message for the next PumpMessages; a timer tick never piles up.
+  void Post(SimMessage message);
+  // Dispatches at once, as the idle message loop would.
+  void Deliver(SimMessage message);
+  // Delivers, or queues when the process is inside a platform call (the call hook runs
+  // there), since handlers run only where the program pumps messages.
+  void Notify(SimMessage message);
+  std::size_t QueuedMessages() const { return queue_.size(); }
+
+ private:
+  // Counts the call and runs the hook; false once the process has ended.
+  bool Enter(std::string_view callName);
+  WindowHandle CreateOwnWindow(std::string_view baseName, std::string_view className,
+                               std::string_view title, bool noActivate);
+  std::string UniqueName(std::string_view baseName) const;
+  void ActivateIfAllowed(WindowHandle window);
+  bool ApplyInsertAfter(WindowHandle window, WindowHandle insertAfter);
+  ThreadId InputThread() const;
+  void Dispatch(const SimMessage& message);
+  void RunNestedTicks(int count);
+  void EndProcess(Cause cause);
+
+  SimDesktop& desktop_;
+  ProcessId process_;
+  ThreadId thread_;
+  std::string executableDirectory_;
+  PlatformEvents* handler_ = nullptr;
+  WindowHandle marker_ = 0;
+  WindowHandle textBox_ = 0;
+  WindowHandle app_ = 0;
+  WindowHandle menuForm_ = 0;
+  Color markerColor_ = 0;
+  std::uint32_t timerPeriod_ = kInitialTimerPeriod;
+  bool timerEnabled_ = false;
+  ThreadId attachedTo_ = 0;
+  bool menuOpen_ = false;
+  bool ended_ = false;
+  std::optional<int> exitCode_;
+  std::deque<SimMessage> queue_;
+  std::function<void()> nestedTickDriver_;
+};
+
+}  // namespace sevalune::sim

@@ -1,0 +1,153 @@
+// The simulated process: its start, its windows, its message queue and its end.
+#include <algorithm>
+#include <string>
+
+#include "app/AppIdentity.h"
+#include "backend/sim/SimPlatform.h"
+
+namespace sevalune::sim {
+namespace {
+
+// The text box lies well to the right of the few pixels of the main window ever seen.
+constexpr Rect kTextBoxRect{1000, 0, 1100, 20};
+
+}  // namespace
+
+SimPlatform::SimPlatform(SimDesktop& desktop, ProcessId process, ThreadId thread,
+                         std::string executableDirectory)
+    : desktop_(desktop),
+      process_(process),
+      thread_(thread),
+      executableDirectory_(std::move(executableDirectory)) {
+  desktop_.RegisterProcess(*this);
+  marker_ = CreateOwnWindow("marker", "SevaluneMarker", kMainWindowTitle, true);
+  NewChild textBox;
+  textBox.name = UniqueName("textbox");
+  textBox.parent = marker_;
+  textBox.className = "Edit";
+  textBox.rect = kTextBoxRect;
+  textBox_ = desktop_.CreateChild(textBox);
+  app_ = CreateOwnWindow("app", "SevaluneApp", kAppTitle, false);
+}
+
+SimPlatform::~SimPlatform() {
+  if (!ended_) EndProcess(Cause::Scenario);
+  desktop_.UnregisterProcess(*this);
+}
+
+void SimPlatform::SetEventHandler(PlatformEvents* handler) {
+  Enter("SetEventHandler");
+  handler_ = handler;
+}
+
+WindowHandle SimPlatform::ExistingMenuForm() const {
+  return desktop_.Window(menuForm_) != nullptr ? menuForm_ : 0;
+}
+
+void SimPlatform::Post(SimMessage message) {
+  if (ended_) return;
+  const auto isTimer = [](const SimMessage& queued) {
+    return queued.kind == SimMessage::Kind::Timer;
+  };
+  // WM_TIMER is generated, never queued twice.
+  if (isTimer(message) && std::any_of(queue_.begin(), queue_.end(), isTimer)) return;
+  queue_.push_back(message);
+}
+
+void SimPlatform::Deliver(SimMessage message) { Dispatch(message); }
+
+void SimPlatform::Notify(SimMessage message) {
+  if (desktop_.InsideCallHook()) {
+    Post(message);
+  } else {
+    Deliver(message);
+  }
+}
+
+bool SimPlatform::Enter(std::string_view callName) {
+  desktop_.NoteCall(callName);
+  return !ended_;
+}
+
+WindowHandle SimPlatform::CreateOwnWindow(std::string_view baseName, std::string_view className,
+                                          std::string_view title, bool noActivate) {
+  NewWindow request;
+  request.name = UniqueName(baseName);
+  request.className = className;
+  request.title = title;
+  request.process = process_;
+  request.thread = thread_;
+  request.visible = false;
+  request.noActivate = noActivate;
+  request.defaultImeWindow = false;
+  return desktop_.CreateWindow(request);
+}
+
+// The first instance's windows carry the plain names; another instance's are told apart
+// by its process id.
+std::string SimPlatform::UniqueName(std::string_view baseName) const {
+  std::string name(baseName);
+  if (desktop_.Lookup(name) != 0) name += "@" + std::to_string(process_);
+  return name;
+}
+
+void SimPlatform::Dispatch(const SimMessage& message) {
+  if (ended_ || handler_ == nullptr) return;
+  switch (message.kind) {
+    case SimMessage::Kind::Timer:
+      // A stopped timer's pending tick is dropped, as KillTimer removes it.
+      if (timerEnabled_) handler_->OnTimer();
+      break;
+    case SimMessage::Kind::TrayCallback:
+      handler_->OnTrayCallback(message.eventCode);
+      break;
+    case SimMessage::Kind::TaskbarCreated:
+      handler_->OnTaskbarCreated();
+      break;
+  }
+}
+
+void SimPlatform::RunNestedTicks(int count) {
+  for (int i = 0; i < count && !ended_; ++i) {
+    if (nestedTickDriver_) {
+      nestedTickDriver_();
+    } else if (handler_ != nullptr) {
+      handler_->OnTimer();
+    }
+  }
+}
+
+void SimPlatform::EndProcess(Cause cause) {
+  ended_ = true;
+  menuOpen_ = false;
+  attachedTo_ = 0;
+  queue_.clear();
+  desktop_.DestroyWindows(desktop_.Windows().TopLevelWindowsOf(process_), cause);
+  desktop_.ReleaseMutex(process_);
+}
+
+void SimPlatform::PumpMessages() {
+  if (!Enter("PumpMessages")) return;
+  // One pass: what is posted meanwhile waits for the next pump.
+  for (std::size_t waiting = queue_.size(); waiting > 0 && !queue_.empty(); --waiting) {
+    const SimMessage message = queue_.front();
+    queue_.pop_front();
+    Dispatch(message);
+  }
+}
+
+bool SimPlatform::AnotherInstanceRunning() {
+  if (!Enter("AnotherInstanceRunning")) return false;
+  return desktop_.AskMutex(process_);
+}
+
+void SimPlatform::ExitProcess(int exitCode) {
+  Enter("ExitProcess");
+  if (!ended_) {
+    exitCode_ = exitCode;
+    EndProcess(Cause::Program);
+  }
+  throw SimProcessExit{exitCode};
+}
+
+}  // namespace sevalune::sim

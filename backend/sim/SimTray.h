@@ -1,0 +1,39 @@
+// The notification area: the icons the shell shows, keyed by window and id.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "winquery/Platform.h"
+
+namespace sevalune::sim {
+
+struct SimTrayIcon {
+  WindowHandle window = 0;
+  std::uint32_t id = 0;
+  std::uint32_t callbackMessage = 0;
+  TrayPicture picture = TrayPicture::Enabled;
+  std::string tip;
+};
+
+class SimTray {
+ public:
+  // Fails when an icon with that window and id exists.
+  bool Add(const TrayIconData& data);
+  // Both fail when no icon with that window and id exists.
+  bool Modify(const TrayIconData& data);
+  bool Delete(WindowHandle window, std::uint32_t id);
+  void Clear() { icons_.clear(); }
+
+  const SimTrayIcon* Find(WindowHandle window, std::uint32_t id) const;
+  const std::vector<SimTrayIcon>& Icons() const { return icons_; }
+
+ private:
+  SimTrayIcon* FindMutable(WindowHandle window, std::uint32_t id);
+  static void Apply(const TrayIconData& data, SimTrayIcon& icon);
+
+  std::vector<SimTrayIcon> icons_;  // in the order they were added
+};
+
+}  // namespace sevalune::sim

@@ -1,0 +1,113 @@
+// Runs the program's real core on the simulated desktop, driven by the commands of a
+// scenario, and prints what a person watching the screen would see: a state line after
+// each running step, and event lines for what the program did.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/Application.h"
+#include "backend/sim/SimDesktop.h"
+#include "backend/sim/SimPlatform.h"
+
+namespace sevalune::sim {
+
+// The fields of a state line, by name; the visibility word is kept under "shown".
+using StateFields = std::map<std::string, std::string, std::less<>>;
+
+// Changes of one window by the `set` command; unset members stay as they are.
+struct WindowChange {
+  std::optional<std::string> title;
+  std::optional<std::string> className;
+  std::optional<Rect> rect;
+  std::optional<bool> visible;
+  std::optional<bool> enabled;
+  std::optional<bool> topmost;
+};
+
+// A thread's GUI state with windows named as in the scenario.
+struct GuiStateByName {
+  std::string focus;
+  std::string capture;
+  std::string caretWindow;
+  Rect caretRect;
+  std::uint32_t flags = 0;
+};
+
+class ScenarioRunner {
+ public:
+  explicit ScenarioRunner(std::ostream& out);
+  ~ScenarioRunner();
+  ScenarioRunner(const ScenarioRunner&) = delete;
+  ScenarioRunner& operator=(const ScenarioRunner&) = delete;
+
+  // --- desktop set-up ----------------------------------------------------------------
+  void SetPlatformNew(bool hasGuiThreadInfo);
+  void SetSettingsFile(std::optional<std::string> bytes);
+  void AddMonitor(const Rect& rect, bool primary);
+  void SetExecutableDirectory(std::string directory);
+  void AddWindow(NewWindow window, const std::string& above, const std::string& below);
+  void AddChild(NewChild child, const std::string& parent);
+  void ChangeWindow(const std::string& name, const WindowChange& change);
+  void Raise(const std::string& name);
+  void Lower(const std::string& name);
+  void Close(const std::string& name);
+  void SetForeground(const std::string& name);
+  void SetLock(bool on);
+  void SetGuiState(ThreadId thread, const GuiStateByName& state);
+  void SetImeOpen(ProcessId process, bool open);
+  void SetHung(ProcessId process, bool hung);
+  void SetCursor(Point point);
+  void Button(const std::string& action);
+  void SetYokusi(const std::string& text);
+  void Taskbar(const std::string& action);
+  void AnswerMenu(const std::string& item, int afterTicks);
+  void AnswerBox(bool ok, int afterTicks);
+
+  // --- running -------------------------------------------------------------------------
+  void Start();
+  void StartSecondInstance();
+  void Tick(int count);
+  void Tray(const std::string& event);
+  void PrintSettings();
+
+  // --- checking ------------------------------------------------------------------------
+  void ExpectFields(int line, const StateFields& wanted);
+  void ExpectEvent(int line, const std::string& text, bool present);
+  bool AllExpectationsHeld() const { return expectationsHeld_; }
+
+ private:
+  WindowHandle Handle(const std::string& name) const;
+  void Emit(const std::string& line);
+  void BeginRunningStep();
+  void RunGuarded(const std::function<void()>& step);
+  void RunNestedTick();
+  void RunOneTick();
+  void PrintState(const std::string& what);
+  StateFields CurrentState() const;
+  void PlaceSettingsFile();
+
+  std::ostream& out_;
+  SimDesktop desktop_;
+  std::string executableDirectory_ = std::string(SimPlatform::kDefaultExecutableDirectory);
+  std::optional<std::string> settingsFile_;
+  bool monitorsGiven_ = false;
+  std::vector<MonitorInfo> monitors_;
+  std::unique_ptr<SimPlatform> process_;
+  std::unique_ptr<Application> app_;
+  int ticks_ = 0;
+  std::vector<std::string> stepEvents_;
+  StateFields lastState_;
+  bool expectationsHeld_ = true;
+};
+
+// Parses and runs a whole scenario; returns the exit status (0 all held, 1 an `expect`
+// failed, 2 malformed).
+int RunScenario(const std::string& text, std::ostream& out);
+
+}  // namespace sevalune::sim

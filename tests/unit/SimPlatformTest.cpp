@@ -1,0 +1,349 @@
+// A simulated process of the program: its start and end, input state, the tray, the
+// single-instance mutex, modal boxes and menus, and its message queue.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "backend/sim/SimDesktop.h"
+#include "backend/sim/SimPlatform.h"
+
+namespace sevalune::sim {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Counts what the platform dispatches to the program.
+class RecordingHandler final : public PlatformEvents {
+ public:
+  void OnTimer() override { ++ticks; }
+  void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
+  void OnTaskbarCreated() override { ++taskbarsCreated; }
+
+  int ticks = 0;
+  std::vector<std::uint32_t> trayEvents;
+  int taskbarsCreated = 0;
+};
+
+class SimPlatformTest : public ::testing::Test {
+ protected:
+  SimDesktop desktop;
+  SimPlatform program{desktop, 4000, 4001};
+  RecordingHandler handler;
+  Names events;
+
+  void SetUp() override {
+    desktop.SetEventSink([this](const std::string& line) { events.push_back(line); });
+    program.SetEventHandler(&handler);
+  }
+
+  WindowHandle Editor() {
+    NewWindow request;
+    request.name = "editor";
+    request.className = "Notepad";
+    request.process = 7;
+    request.thread = 8;
+    request.rect = {100, 100, 700, 500};
+    return desktop.CreateWindow(request);
+  }
+
+  TrayIconData Icon(TrayPicture picture = TrayPicture::Enabled) {
+    TrayIconData data;
+    data.window = program.MarkerWindow();
+    data.id = 1;
+    data.flags = nif::Message | nif::Icon | nif::Tip;
+    data.callbackMessage = kMsgMouseMove;
+    data.picture = picture;
+    data.tip = "sevalune";
+    return data;
+  }
+};
+
+TEST_F(SimPlatformTest, ProcessStartCreatesTheHiddenWindows) {
+  const WindowHandle marker = program.MarkerWindow();
+  EXPECT_EQ(desktop.NameOf(marker), "marker");
+  EXPECT_FALSE(program.IsWindowVisible(marker));
+  EXPECT_EQ(program.GetWindowText(marker, 100), "Sevalune");
+  EXPECT_EQ(program.FindWindow(std::nullopt, "Sevalune Version 1.01"), program.ApplicationWindow());
+  EXPECT_EQ(program.GetWindowThreadProcessId(marker).thread, 4001u);
+  EXPECT_EQ(program.TextBoxText(), "");
+  desktop.SetTitle(program.TextBox(), "1");
+  EXPECT_EQ(program.TextBoxText(), "1");
+  Rect box;
+  ASSERT_TRUE(program.GetWindowRect(program.TextBox(), box));
+  EXPECT_GE(box.left, 1000);
+  EXPECT_EQ(program.ExistingMenuForm(), 0u);
+  EXPECT_TRUE(program.FindWindow("Shell_TrayWnd", std::nullopt) != 0);
+  EXPECT_EQ(program.FindWindow(std::nullopt, "Program Manager"), desktop.Lookup("progman"));
+}
+
+TEST_F(SimPlatformTest, MenuFormIsCreatedWhenAskedForAndDestroyedOnRequest) {
+  const WindowHandle menu = program.MenuFormWindow();
+  EXPECT_EQ(program.MenuFormWindow(), menu);
+  EXPECT_EQ(desktop.NameOf(menu), "menuform");
+  ASSERT_TRUE(program.SetForegroundWindow(menu));
+  Editor();
+  program.DestroyMenuForm();
+  EXPECT_EQ(program.GetForegroundWindow(), desktop.Lookup("editor"))
+      << "the system activates another window";
+  const WindowHandle again = program.MenuFormWindow();
+  EXPECT_NE(again, menu);
+  EXPECT_EQ(events, (Names{"foreground menuform", "foreground editor"}));
+}
+
+TEST_F(SimPlatformTest, ExitDestroysTheWindowsAndEndsEveryCall) {
+  const WindowHandle editor = Editor();
+  ASSERT_TRUE(program.SetForegroundWindow(program.MarkerWindow()));
+  const WindowHandle marker = program.MarkerWindow();
+  ASSERT_FALSE(program.AnotherInstanceRunning());
+  try {
+    program.ExitProcess(3);
+    FAIL() << "ExitProcess returned";
+  } catch (const SimProcessExit& exit) {
+    EXPECT_EQ(exit.code, 3);
+  }
+  EXPECT_TRUE(program.Ended());
+  EXPECT_EQ(desktop.Window(marker), nullptr);
+  EXPECT_EQ(desktop.Foreground(), editor);
+  EXPECT_EQ(events, (Names{"foreground marker", "foreground editor"}));
+  EXPECT_EQ(program.GetForegroundWindow(), 0u);
+  EXPECT_FALSE(program.SetCursorPos(1, 1));
+  EXPECT_EQ(events.size(), 2u) << "an ended process changes nothing";
+  SimPlatform next{desktop, 4100, 4101};
+  EXPECT_FALSE(next.AnotherInstanceRunning()) << "the mutex went with the process";
+}
+
+TEST_F(SimPlatformTest, SecondInstanceFindsTheMutexTaken) {
+  EXPECT_FALSE(program.AnotherInstanceRunning());
+  SimPlatform second{desktop, 4100, 4101};
+  EXPECT_EQ(desktop.NameOf(second.MarkerWindow()), "marker@4100");
+  EXPECT_TRUE(second.AnotherInstanceRunning());
+  EXPECT_THROW(second.ExitProcess(0), SimProcessExit);
+  EXPECT_FALSE(program.AnotherInstanceRunning()) << "the owner keeps it";
+}
+
+TEST_F(SimPlatformTest, LeftButtonClickIsSeenOnce) {
+  EXPECT_EQ(program.GetAsyncKeyState(kVirtualKeyLeftButton), 0);
+  desktop.ButtonClick();
+  EXPECT_EQ(program.GetAsyncKeyState(kVirtualKeyLeftButton), 1);
+  EXPECT_EQ(program.GetAsyncKeyState(kVirtualKeyLeftButton), 0);
+  desktop.ButtonDown();
+  EXPECT_EQ(static_cast<std::uint16_t>(program.GetAsyncKeyState(kVirtualKeyLeftButton)), 0x8001);
+  EXPECT_EQ(static_cast<std::uint16_t>(program.GetAsyncKeyState(kVirtualKeyLeftButton)), 0x8000);
+  EXPECT_EQ(program.GetAsyncKeyState(0x02), 0) << "other keys are never down";
+  desktop.ButtonUp();
+  EXPECT_EQ(program.GetAsyncKeyState(kVirtualKeyLeftButton), 0);
+}
+
+TEST_F(SimPlatformTest, CursorIsReadAndParked) {
+  desktop.SetCursor({300, 400});
+  Point point;
+  ASSERT_TRUE(program.GetCursorPos(point));
+  EXPECT_EQ(point, (Point{300, 400}));
+  ASSERT_TRUE(program.SetCursorPos(2, 2));
+  EXPECT_EQ(desktop.Cursor(), (Point{2, 2}));
+  ASSERT_TRUE(program.SetCursorPos(5000, -10));
+  EXPECT_EQ(desktop.Cursor(), (Point{1919, 0})) << "the cursor stays on a display";
+  EXPECT_EQ(events, (Names{"cursor-parked 2,2", "cursor-parked 1919,0"}));
+}
+
+TEST_F(SimPlatformTest, GuiThreadInfoFollowsThePlatformAndTheThread) {
+  const WindowHandle editor = Editor();
+  NewChild text;
+  text.parent = editor;
+  text.rect = {104, 140, 696, 496};
+  const WindowHandle edit = desktop.CreateChild(text);
+  GuiThreadInfo state;
+  state.flags = 1;
+  state.focus = edit;
+  state.caret = edit;
+  state.caretRect = {20, 30, 21, 45};
+  desktop.SetGuiState(8, state);
+
+  GuiThreadInfo info;
+  EXPECT_EQ(program.GetGUIThreadInfo(0, info), false) << "no foreground window";
+  desktop.SetForeground(editor);
+  ASSERT_EQ(program.GetGUIThreadInfo(0, info), true);
+  EXPECT_EQ(info.focus, edit);
+  EXPECT_EQ(info.caretRect, state.caretRect);
+  EXPECT_EQ(info.active, editor);
+  EXPECT_EQ(program.GetGUIThreadInfo(999, info), false) << "unknown thread";
+  EXPECT_EQ(info.focus, 0u);
+  ASSERT_EQ(program.GetGUIThreadInfo(4001, info), true) << "a known thread without state";
+  EXPECT_EQ(info.focus, 0u);
+  desktop.SetPlatformNew(false);
+  EXPECT_EQ(program.GetGUIThreadInfo(8, info), std::nullopt);
+
+  desktop.Close(edit);
+  desktop.SetPlatformNew(true);
+  ASSERT_EQ(program.GetGUIThreadInfo(8, info), true);
+  EXPECT_EQ(info.focus, 0u) << "the focus does not outlive its window";
+  EXPECT_EQ(info.caret, 0u);
+}
+
+TEST_F(SimPlatformTest, AttachedInputAnswersForTheOtherThread) {
+  const WindowHandle editor = Editor();
+  GuiThreadInfo state;
+  state.focus = editor;
+  state.capture = editor;
+  state.caret = editor;
+  state.caretRect = {20, 30, 21, 45};
+  desktop.SetGuiState(8, state);
+  Point caret{9, 9};
+  EXPECT_EQ(program.GetFocus(), 0u);
+  ASSERT_TRUE(program.GetCaretPos(caret));
+  EXPECT_EQ(caret, (Point{0, 0})) << "no caret: success and the origin";
+
+  ASSERT_TRUE(program.AttachThreadInput(4001, 8, true));
+  EXPECT_EQ(program.GetFocus(), editor);
+  EXPECT_EQ(program.GetCapture(), editor);
+  ASSERT_TRUE(program.GetCaretPos(caret));
+  EXPECT_EQ(caret, (Point{20, 30}));
+  ASSERT_TRUE(program.AttachThreadInput(4001, 8, false));
+  EXPECT_EQ(program.GetFocus(), 0u);
+  EXPECT_FALSE(program.AttachThreadInput(4001, 8, false)) << "not attached";
+  EXPECT_FALSE(program.AttachThreadInput(4001, 4001, true));
+  EXPECT_FALSE(program.AttachThreadInput(4001, 999, true)) << "unknown thread";
+}
+
+TEST_F(SimPlatformTest, TrayIconRules) {
+  EXPECT_TRUE(program.ShellNotifyIcon(TrayMessage::Add, Icon()));
+  EXPECT_FALSE(program.ShellNotifyIcon(TrayMessage::Add, Icon())) << "already there";
+  EXPECT_TRUE(program.ShellNotifyIcon(TrayMessage::Modify, Icon(TrayPicture::Disabled)));
+  EXPECT_EQ(desktop.Tray().Find(program.MarkerWindow(), 1)->picture, TrayPicture::Disabled);
+  EXPECT_TRUE(program.ShellNotifyIcon(TrayMessage::Delete, Icon(TrayPicture::Disabled)));
+  EXPECT_FALSE(program.ShellNotifyIcon(TrayMessage::Delete, Icon()));
+  EXPECT_FALSE(program.ShellNotifyIcon(TrayMessage::Modify, Icon()));
+  desktop.RemoveTaskbar();
+  EXPECT_FALSE(program.ShellNotifyIcon(TrayMessage::Add, Icon())) << "no task bar";
+  EXPECT_EQ(events, (Names{"icon add on", "icon add on", "icon modify off", "icon delete off",
+                           "icon delete on", "icon modify on", "icon add on"}));
+}
+
+TEST_F(SimPlatformTest, ModifyChangesOnlyWhatTheFlagsName) {
+  ASSERT_TRUE(program.ShellNotifyIcon(TrayMessage::Add, Icon()));
+  TrayIconData tipOnly = Icon(TrayPicture::Disabled);
+  tipOnly.flags = nif::Tip;
+  tipOnly.tip = "other";
+  ASSERT_TRUE(program.ShellNotifyIcon(TrayMessage::Modify, tipOnly));
+  const SimTrayIcon* icon = desktop.Tray().Find(program.MarkerWindow(), 1);
+  EXPECT_EQ(icon->picture, TrayPicture::Enabled);
+  EXPECT_EQ(icon->tip, "other");
+}
+
+TEST_F(SimPlatformTest, TaskbarRestartDropsIconsAndAnnouncesItself) {
+  ASSERT_TRUE(program.ShellNotifyIcon(TrayMessage::Add, Icon()));
+  const WindowHandle oldTaskbar = desktop.Taskbar();
+  desktop.RestartTaskbar();
+  EXPECT_NE(desktop.Taskbar(), oldTaskbar);
+  EXPECT_NE(desktop.Taskbar(), 0u);
+  EXPECT_TRUE(desktop.Tray().Icons().empty());
+  EXPECT_EQ(handler.taskbarsCreated, 1);
+  EXPECT_EQ(program.FindWindow("shell_traywnd", std::nullopt), desktop.Taskbar());
+}
+
+TEST_F(SimPlatformTest, TrayEventsReachTheIconsProcess) {
+  EXPECT_FALSE(desktop.SendTrayEvent(program.MarkerWindow(), 1, kMsgLeftButtonUp)) << "no icon";
+  ASSERT_TRUE(program.ShellNotifyIcon(TrayMessage::Add, Icon()));
+  EXPECT_TRUE(desktop.SendTrayEvent(program.MarkerWindow(), 1, kMsgLeftButtonUp));
+  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{kMsgLeftButtonUp}));
+}
+
+TEST_F(SimPlatformTest, PumpDispatchesWhatWaitsAndTimerTicksNeverPileUp) {
+  program.Post(SimMessage::Timer());
+  program.PumpMessages();
+  EXPECT_EQ(handler.ticks, 0) << "the timer is off";
+  program.EnableTimer(true);
+  program.Post(SimMessage::Timer());
+  program.Post(SimMessage::Timer());
+  program.Post(SimMessage::TrayCallback(kMsgRightButtonUp));
+  program.PumpMessages();
+  EXPECT_EQ(handler.ticks, 1);
+  EXPECT_EQ(handler.trayEvents.size(), 1u);
+  EXPECT_EQ(program.QueuedMessages(), 0u);
+}
+
+TEST_F(SimPlatformTest, MessageBoxPrintsAndTakesItsScriptedAnswer) {
+  EXPECT_EQ(program.MessageBox("line1\rline2 \"q\"", "Sevalune", kBoxStop), 1);
+  desktop.QueueBoxAnswer({false, 2});
+  EXPECT_EQ(program.MessageBox("t", "c", 1), 2);  // OK and Cancel buttons
+  EXPECT_EQ(handler.ticks, 2) << "the box waited two ticks";
+  desktop.QueueBoxAnswer({false, 0});
+  EXPECT_EQ(program.MessageBox("t", "c", kBoxOk), 1) << "an OK-only box answers OK";
+  EXPECT_EQ(events[0], "box title=\"Sevalune\" text=\"line1\\rline2 \\\"q\\\"\" style=16");
+}
+
+TEST_F(SimPlatformTest, InputBoxAnswersTheDefaultOrNothing) {
+  EXPECT_EQ(program.InputBox("Class:", "Sevalune", "Notepad"), "Notepad");
+  desktop.QueueBoxAnswer({false, 0});
+  EXPECT_EQ(program.InputBox("Class:", "Sevalune", "Notepad"), std::nullopt);
+  EXPECT_EQ(events[0], "inputbox title=\"Sevalune\" prompt=\"Class:\" default=\"Notepad\"");
+}
+
+TEST_F(SimPlatformTest, PopupMenuChoosesTheScriptedItemAfterItsTicks) {
+  const std::vector<PopupMenuItem> items{
+      {"&Help...", false}, {"&About...", false}, {"&Quit", false}, {"&Enabled(toggle)", true}};
+  const WindowHandle owner = program.MenuFormWindow();
+  EXPECT_EQ(program.TrackPopupMenu(owner, items), 0) << "no answer: dismissed";
+  desktop.QueueMenuAnswer({"Enabled", 2});
+  bool openDuringTicks = true;
+  program.SetNestedTickDriver([&] { openDuringTicks = openDuringTicks && program.MenuOpen(); });
+  EXPECT_EQ(program.TrackPopupMenu(owner, items), 4);
+  EXPECT_TRUE(openDuringTicks);
+  EXPECT_FALSE(program.MenuOpen());
+  desktop.QueueMenuAnswer({"About", 0});
+  EXPECT_EQ(program.TrackPopupMenu(owner, items), 2);
+  desktop.QueueMenuAnswer({"none", 0});
+  EXPECT_EQ(program.TrackPopupMenu(owner, items), 0);
+  EXPECT_EQ(events[0],
+            "menu items=\"&Help...|&About...|&Quit|&Enabled(toggle)\" "
+            "checked=\"&Enabled(toggle)\"");
+}
+
+TEST_F(SimPlatformTest, ShellAndKeyEvents) {
+  EXPECT_GT(program.ShellExecute(0, "open", "sevalune.htm", "", "C:\\Program Files\\Sevalune", 1),
+            32);
+  program.InjectSpaceKey();
+  EXPECT_EQ(events, (Names{"shell verb=\"open\" file=\"sevalune.htm\" "
+                           "dir=\"C:\\Program Files\\Sevalune\"",
+                           "key space"}));
+}
+
+TEST_F(SimPlatformTest, EveryCallIsCountedAndHooked) {
+  Names hooked;
+  desktop.SetCallHook([&](std::string_view name) {
+    hooked.emplace_back(name);
+    program.GetForegroundWindow();  // calls made by the hook do not hook again
+  });
+  desktop.ResetCallCounts();
+  program.GetForegroundWindow();
+  program.IsWindowVisible(0);
+  EXPECT_EQ(hooked, (Names{"GetForegroundWindow", "IsWindowVisible"}));
+  EXPECT_EQ(desktop.CallCount("GetForegroundWindow"), 3u);
+  EXPECT_EQ(desktop.TotalCalls(), 4u);
+}
+
+TEST_F(SimPlatformTest, TrayEventsDuringACallWaitForThePump) {
+  ASSERT_TRUE(program.ShellNotifyIcon(TrayMessage::Add, Icon()));
+  desktop.SetCallHook([&](std::string_view name) {
+    if (name == "GetCursorPos") desktop.SendTrayEvent(program.MarkerWindow(), 1, kMsgLeftButtonUp);
+  });
+  Point point;
+  program.GetCursorPos(point);
+  EXPECT_TRUE(handler.trayEvents.empty());
+  program.PumpMessages();
+  EXPECT_EQ(handler.trayEvents.size(), 1u);
+}
+
+TEST_F(SimPlatformTest, MonitorOfAWindow) {
+  desktop.SetMonitors({{{0, 0, 1920, 1080}, true}, {{1920, 0, 3200, 1024}, false}});
+  const WindowHandle editor = Editor();
+  desktop.SetRect(editor, {1800, 10, 2100, 50});
+  EXPECT_EQ(program.MonitorRectOf(editor), (Rect{1920, 0, 3200, 1024})) << "largest overlap";
+  desktop.SetRect(editor, {2000, 1100, 2000, 1100});
+  EXPECT_EQ(program.MonitorRectOf(editor), (Rect{1920, 0, 3200, 1024})) << "nearest";
+  EXPECT_EQ(program.MonitorRectOf(0), (Rect{0, 0, 1920, 1080})) << "primary";
+}
+
+}  // namespace
+}  // namespace sevalune::sim
