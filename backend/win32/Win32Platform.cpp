@@ -1,0 +1,245 @@
+// The program's own windows, the periodic timer and the message pump.
+#include "backend/win32/Win32Platform.h"
+
+#include <system_error>
+
+#include "app/AppIdentity.h"
+#include "backend/win32/HandleCast.h"
+#include "backend/win32/WideText.h"
+#include "resources/ResourceIds.h"
+
+namespace sevalune::win32 {
+namespace {
+
+constexpr const wchar_t* kAppClassName = L"SevaluneApp";
+constexpr const wchar_t* kMarkerClassName = L"SevaluneMarker";
+constexpr const wchar_t* kMenuClassName = L"SevaluneMenu";
+constexpr const wchar_t* kMenuTitle = L"Sevalune Menu";
+constexpr UINT_PTR kTickTimerId = 1;
+constexpr int kTextBoxId = 1;
+// The marker never grows anywhere near this far, so the text box is never seen.
+constexpr int kTextBoxLeft = 1000;
+constexpr int kIconSize = 32;
+
+ScopedIcon LoadProgramIcon(HINSTANCE instance, int resourceId) {
+  HANDLE image = ::LoadImageW(instance, MAKEINTRESOURCEW(resourceId), IMAGE_ICON, kIconSize,
+                              kIconSize, LR_DEFAULTCOLOR);
+  if (image != nullptr) return ScopedIcon(static_cast<HICON>(image));
+  // A program built without the icon resources (a test, say) gets the stock icon.
+  return ScopedIcon(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
+}
+
+WNDCLASSEXW WindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HICON icon) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = icon;
+  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.lpszClassName = name;
+  return windowClass;
+}
+
+HWND CreateOrThrow(DWORD extendedStyle, const wchar_t* className, const std::wstring& title,
+                   DWORD style, RECT place, HWND parent, HMENU idOrMenu, HINSTANCE instance,
+                   void* createParameter) {
+  HWND window = ::CreateWindowExW(extendedStyle, className, title.c_str(), style, place.left,
+                                  place.top, place.right - place.left, place.bottom - place.top,
+                                  parent, idOrMenu, instance, createParameter);
+  if (window == nullptr) {
+    throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
+                            "CreateWindowExW");
+  }
+  return window;
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform(Win32Options options)
+    : instance_(::GetModuleHandleW(nullptr)),
+      forceOldMethod_(options.forceOldMethod),
+      enabledIcon_(LoadProgramIcon(instance_, SEVALUNE_ICON_ENABLED)),
+      disabledIcon_(LoadProgramIcon(instance_, SEVALUNE_ICON_DISABLED)),
+      appClass_(WindowClass(instance_, kAppClassName, &::DefWindowProcW, enabledIcon_.get())),
+      markerClass_(WindowClass(instance_, kMarkerClassName, &MarkerProcedure, enabledIcon_.get())),
+      menuClass_(WindowClass(instance_, kMenuClassName, &::DefWindowProcW, disabledIcon_.get())),
+      taskbarCreatedMessage_(::RegisterWindowMessageW(L"TaskbarCreated")),
+      markerBrush_(::CreateSolidBrush(markerColor_)) {
+  // The application window: found by other code through its title, never shown.
+  appWindow_.reset(CreateOrThrow(0, kAppClassName, Widen(kAppTitle), WS_OVERLAPPED,
+                                 RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, nullptr));
+
+  // The marker: a borderless overlay that lets every click through to the window below,
+  // never takes the activation and has no task-bar button.
+  constexpr DWORD kMarkerExtendedStyle =
+      WS_EX_TRANSPARENT | WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
+  markerWindow_.reset(CreateOrThrow(kMarkerExtendedStyle, kMarkerClassName, Widen(kMainWindowTitle),
+                                    WS_POPUP, RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, this));
+  // A layered window shows nothing until its attributes are set: fully opaque.
+  ::SetLayeredWindowAttributes(markerWindow_.get(), 0, 255, LWA_ALPHA);
+  // The shell's announcement of a new task bar must get through even when this process
+  // runs with higher rights than the shell (user interface privilege isolation).
+  ::ChangeWindowMessageFilterEx(markerWindow_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW,
+                                nullptr);
+
+  // The text box other programs find with FindWindowEx(main, NULL, "Edit", NULL).
+  textBox_ =
+      CreateOrThrow(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
+                    RECT{kTextBoxLeft, 0, kTextBoxLeft + 120, 20}, markerWindow_.get(),
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextBoxId)), instance_, nullptr);
+}
+
+Win32Platform::~Win32Platform() {
+  RemoveRemainingTrayIcons();
+  // Cut the marker loose from this object first: its WM_DESTROY must not end the message
+  // loop of whatever runs after this object is gone.
+  ::KillTimer(markerWindow_.get(), kTickTimerId);
+  ::SetWindowLongPtrW(markerWindow_.get(), GWLP_USERDATA, 0);
+}
+
+void Win32Platform::SetEventHandler(PlatformEvents* handler) { handler_ = handler; }
+
+LRESULT CALLBACK Win32Platform::MarkerProcedure(HWND window, UINT message, WPARAM wParam,
+                                                LPARAM lParam) noexcept {
+  // noexcept: an exception must not unwind through user32's frames; it ends the process.
+  if (message == WM_NCCREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32Platform*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  return self->HandleMarkerMessage(window, message, wParam, lParam);
+}
+
+LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wParam,
+                                           LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kTickTimerId && handler_ != nullptr) handler_->OnTimer();
+      return 0;
+    case kMsgMouseMove:
+      // The tray icon's callback message: the icon's mouse event is in the low word.
+      if (handler_ != nullptr) handler_->OnTrayCallback(LOWORD(lParam));
+      return 0;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_ERASEBKGND: {
+      RECT client{};
+      ::GetClientRect(window, &client);
+      FillBackground(reinterpret_cast<HDC>(wParam), client);
+      return 1;
+    }
+    case WM_PAINT: {
+      PAINTSTRUCT paint{};
+      HDC deviceContext = ::BeginPaint(window, &paint);
+      FillBackground(deviceContext, paint.rcPaint);
+      ::EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_DESTROY:
+      // Closed from outside (WM_CLOSE): leave no icon behind and end the message loop.
+      RemoveRemainingTrayIcons();
+      ::PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
+    if (handler_ != nullptr) handler_->OnTaskbarCreated();
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Win32Platform::FillBackground(HDC deviceContext, const RECT& area) const {
+  ::FillRect(deviceContext, &area, markerBrush_.get());
+}
+
+WindowHandle Win32Platform::MarkerWindow() { return ToHandle(markerWindow_.get()); }
+
+HWND Win32Platform::CreateMenuForm() const {
+  return CreateOrThrow(0, kMenuClassName, kMenuTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                       RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, nullptr);
+}
+
+WindowHandle Win32Platform::MenuFormWindow() {
+  // Another program may have closed it; then the old handle is stale, not ours to destroy.
+  if (menuWindow_ && !::IsWindow(menuWindow_.get())) menuWindow_.release();
+  if (!menuWindow_) menuWindow_.reset(CreateMenuForm());
+  return ToHandle(menuWindow_.get());
+}
+
+void Win32Platform::DestroyMenuForm() {
+  if (menuWindow_ && !::IsWindow(menuWindow_.get())) menuWindow_.release();
+  menuWindow_.reset();
+}
+
+std::string Win32Platform::TextBoxText() {
+  const int length = ::GetWindowTextLengthW(textBox_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(textBox_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+  return Narrow(text);
+}
+
+Color Win32Platform::MarkerColor() { return markerColor_; }
+
+void Win32Platform::SetMarkerColor(Color color) {
+  if (color == markerColor_) return;
+  markerColor_ = color;
+  // The top byte would select a palette entry; only the RGB part is a colour.
+  markerBrush_.reset(::CreateSolidBrush(color & 0x00FFFFFFu));
+  ::InvalidateRect(markerWindow_.get(), nullptr, TRUE);
+  // Paint now (WM_PAINT is sent, nothing else is dispatched), so the new colour shows
+  // together with the move that usually follows.
+  ::UpdateWindow(markerWindow_.get());
+}
+
+void Win32Platform::SetTimerPeriod(std::uint32_t milliseconds) {
+  if (milliseconds == timerPeriod_) return;
+  timerPeriod_ = milliseconds;
+  ApplyTimer();
+}
+
+void Win32Platform::EnableTimer(bool enabled) {
+  if (enabled == timerEnabled_) return;
+  timerEnabled_ = enabled;
+  ApplyTimer();
+}
+
+void Win32Platform::ApplyTimer() {
+  // A period of 0 stops the tick, as it does for the framework timer the program expects;
+  // SetTimer itself would raise it to 10 ms.
+  if (timerEnabled_ && timerPeriod_ > 0) {
+    ::SetTimer(markerWindow_.get(), kTickTimerId, timerPeriod_, nullptr);
+  } else {
+    ::KillTimer(markerWindow_.get(), kTickTimerId);
+  }
+}
+
+void Win32Platform::PumpMessages() {
+  MSG message{};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+    if (message.message == WM_QUIT) {
+      // Leave the quit request for the message loop that owns it.
+      ::PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+int Win32Platform::RunMessageLoop() {
+  MSG message{};
+  for (;;) {
+    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(message.wParam);
+    if (got == -1) return 1;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+  }
+}
+
+}  // namespace sevalune::win32

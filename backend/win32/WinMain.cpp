@@ -1,0 +1,15 @@
+// The process entry: the platform first (it creates the program's windows), then the
+// program's handlers, then the message loop until the program ends.
+#include "app/Application.h"
+#include "backend/win32/LaunchOptions.h"
+#include "backend/win32/Win32Platform.h"
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*showCommand*/) {
+  sevalune::win32::Win32Platform platform(
+      {.forceOldMethod = sevalune::win32::OldMethodRequestedForThisProcess()});
+  sevalune::Application app(platform);
+  platform.SetEventHandler(&app);
+  app.Start();
+  return platform.RunMessageLoop();
+}
