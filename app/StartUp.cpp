@@ -52,7 +52,7 @@ void FormLoad(Program& program) {
 
   platform.SetForegroundWindow(program.prevForegroundWindow);
   program.appWindow = platform.FindWindow(std::nullopt, kAppTitle);
-  program.state.trayWindow = platform.FindWindow("Shell_TrayWnd", std::nullopt);
+  program.state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
   program.state.isEnabled = true;
   NotifyTrayIcon(program, TrayMessage::Add);
   platform.EnableTimer(true);

@@ -1,5 +1,6 @@
 #include "tracking/Recovery.h"
 
+#include "app/AppIdentity.h"
 #include "tracking/MessagePump.h"
 #include "winquery/WindowQueries.h"
 
@@ -59,7 +60,7 @@ void RecoverOwnForeground(Program& program) {
   const WindowHandle marker = platform.MarkerWindow();
   const ExcludedWindows excluded{marker, program.appWindow,
                                  platform.FindWindow(std::nullopt, "び"),
-                                 platform.FindWindow("Shell_TrayWnd", std::nullopt)};
+                                 platform.FindWindow(kTaskbarClass, std::nullopt)};
   if (const WindowHandle candidate = FindSuitableForeground(platform, excluded)) {
     platform.SetForegroundWindow(marker);
     platform.SetForegroundWindow(candidate);

@@ -18,7 +18,6 @@ constexpr int kTitleBufferSize = 201;
 constexpr std::string_view kHiddenFormClass = "ThunderForm";
 constexpr std::string_view kHiddenFormTitlePrefix = "_うおう_";
 constexpr std::string_view kDropDownListClass = "ComboLBox";
-constexpr std::string_view kTaskbarClass = "Shell_TrayWnd";
 constexpr int kParkedCursorX = 2;
 constexpr int kParkedCursorY = 2;
 

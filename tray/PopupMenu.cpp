@@ -1,5 +1,6 @@
 #include "tray/PopupMenu.h"
 
+#include "app/AppIdentity.h"
 #include "marker/MarkerWindow.h"
 #include "tracking/MessagePump.h"
 #include "tray/MenuCommands.h"
@@ -25,7 +26,7 @@ void RunPopupMenu(Program& program) {
   platform.SetForegroundWindow(platform.MenuFormWindow());
   HideMarkerTopmost(platform);
   PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu);
-  state.trayWindow = platform.FindWindow("Shell_TrayWnd", std::nullopt);
+  state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
 
   const int chosen = platform.TrackPopupMenu(platform.MenuFormWindow(), TrayMenuItems(state));
   RunMenuCommand(program, CommandAt(chosen));

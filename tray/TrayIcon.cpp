@@ -22,7 +22,7 @@ void OnTrayMouseEvent(Program& program, std::uint32_t eventCode) {
 }
 
 void RestoreTrayIcon(Program& program) {
-  program.state.trayWindow = program.platform.FindWindow("Shell_TrayWnd", std::nullopt);
+  program.state.trayWindow = program.platform.FindWindow(kTaskbarClass, std::nullopt);
   NotifyTrayIcon(program, TrayMessage::Add);
 }
 
