@@ -1,6 +1,17 @@
 #include "marker/MarkerWindow.h"
 
 namespace sevalune {
+namespace {
+
+bool AlreadyAt(Platform& platform, WindowHandle marker, const MarkerRect& rect) {
+  Rect current;
+  if (!platform.GetWindowRect(marker, current)) return false;
+  return current.left == rect.x && current.top == rect.y &&
+         std::int64_t{current.right} - current.left == rect.width &&
+         std::int64_t{current.bottom} - current.top == rect.height;
+}
+
+}  // namespace
 
 void HideMarker(Platform& platform) {
   const WindowHandle marker = platform.MarkerWindow();
@@ -15,8 +26,13 @@ void HideMarkerTopmost(Platform& platform) {
 }
 
 void PlaceMarker(Platform& platform, const MarkerRect& rect, Color color) {
-  platform.SetWindowPos(platform.MarkerWindow(), kInsertTop, rect.x, rect.y, rect.width,
-                        rect.height, swp::NoZOrder | swp::NoActivate);
+  const WindowHandle marker = platform.MarkerWindow();
+  // Moving a window to where it already is changes nothing but still costs a round trip
+  // through the window manager, on every tick that the caret stands still.
+  if (!AlreadyAt(platform, marker, rect)) {
+    platform.SetWindowPos(marker, kInsertTop, rect.x, rect.y, rect.width, rect.height,
+                          swp::NoZOrder | swp::NoActivate);
+  }
   if (platform.MarkerColor() != color) platform.SetMarkerColor(color);
 }
 

@@ -14,8 +14,9 @@ void HideMarker(Platform& platform);
 // windows again.
 void HideMarkerTopmost(Platform& platform);
 
-// Moves and sizes the marker without touching its z-order, then colours it (only when
-// the colour changes, so it is not repainted on every tick).
+// Moves and sizes the marker without touching its z-order (only when it is not already
+// there), then colours it (only when the colour changes, so it is not repainted on every
+// tick).
 void PlaceMarker(Platform& platform, const MarkerRect& rect, Color color);
 
 }  // namespace sevalune

@@ -136,6 +136,8 @@ void ScenarioRunner::Button(const std::string& action) {
 }
 
 void ScenarioRunner::SetYokusi(const std::string& text) {
+  // Given before start, the text is in the box from the moment the window exists.
+  yokusi_ = text;
   if (process_) desktop_.SetTitle(process_->TextBox(), text);
 }
 
@@ -186,6 +188,7 @@ void ScenarioRunner::Start() {
   PlaceSettingsFile();
   process_ = std::make_unique<SimPlatform>(desktop_, kProgramProcess, kProgramThread,
                                            executableDirectory_);
+  desktop_.SetTitle(process_->TextBox(), yokusi_);
   app_ = std::make_unique<Application>(*process_);
   process_->SetEventHandler(app_.get());
   process_->SetNestedTickDriver([this] { RunNestedTick(); });

@@ -96,6 +96,7 @@ class ScenarioRunner {
   SimDesktop desktop_;
   std::string executableDirectory_ = std::string(SimPlatform::kDefaultExecutableDirectory);
   std::optional<std::string> settingsFile_;
+  std::string yokusi_;
   bool monitorsGiven_ = false;
   std::vector<MonitorInfo> monitors_;
   std::unique_ptr<SimPlatform> process_;

@@ -245,8 +245,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   "1\0,\0", 42),
                       std::string("\xFF\xFE\x00", 3), std::string("\xEF\xBB\xBF[Sevalune]\nDebug=1"),
                       "[Sevalune]\nSaizu=1,2,3,4,5\n[Sevalune]\nSaizu=1"),
-    [](const ::testing::TestParamInfo<std::string>& info) {
-      return "File" + std::to_string(info.index);
+    [](const ::testing::TestParamInfo<std::string>& param) {
+      return "File" + std::to_string(param.index);
     });
 
 }  // namespace
