@@ -51,12 +51,16 @@ constexpr MarkerRect CaretMarker(Point caret, bool imeOpen, const MarkerSizeList
                  : MarkerRect{caret.x, caret.y, sizes[1], sizes[2]};
 }
 
+constexpr bool IsTallControl(const Rect& control) {
+  return std::int64_t{control.bottom} - control.top >= kTallControlHeight;
+}
+
 // A bar under a low control, covering its lowest pixel row; a bar along the left edge
 // of a tall one, kept at least one pixel inside the display that holds the control.
 constexpr std::optional<MarkerRect> PartsMarker(const Rect& control, const MarkerSizeList& sizes,
                                                 std::int32_t monitorLeft) {
   const std::int64_t height = std::int64_t{control.bottom} - control.top;
-  if (height < kTallControlHeight) {
+  if (!IsTallControl(control)) {
     return MarkerRectFrom(control.left, std::int64_t{control.bottom} - 1,
                           std::int64_t{control.right} - control.left, sizes[5]);
   }

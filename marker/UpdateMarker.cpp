@@ -37,8 +37,10 @@ std::optional<Placement> PlacementFor(Program& program, const Target& target,
     case TargetKind::Parts: {
       const WindowHandle focus = target.threadInfo.focus;
       const Rect control = WindowRectOrZero(platform, focus);
-      const std::optional<MarkerRect> rect =
-          PartsMarker(control, sizes, platform.MonitorRectOf(focus).left);
+      // Only the bar beside a tall control depends on the display that holds it.
+      const std::int32_t monitorLeft =
+          IsTallControl(control) ? platform.MonitorRectOf(focus).left : 0;
+      const std::optional<MarkerRect> rect = PartsMarker(control, sizes, monitorLeft);
       if (!rect) return std::nullopt;
       return Placement{*rect, imeOpen ? state.partsImeColor : state.partsColor};
     }
