@@ -1,0 +1,93 @@
+// The tick on the simulated desktop where the state line of a scenario does not reach:
+// the marker's place among the topmost windows, what the screen shows while a recovery
+// pumps messages, and timer messages that arrive inside a tick.
+#include <algorithm>
+#include <string>
+
+#include "CoreTestDesktop.h"
+
+namespace sevalune::sim {
+namespace {
+
+using CoreTickTest = CoreDesktopTest;
+
+std::ptrdiff_t PlaceOf(const std::vector<std::string>& order, const std::string& name) {
+  return std::find(order.begin(), order.end(), name) - order.begin();
+}
+
+TEST_F(CoreTickTest, TimerMessageArrivingInsideATickIsSkipped) {
+  // Every pump of the program finds a timer message waiting. Were those ticks run, the
+  // blink cycle would advance several phases per tick and hide the marker early.
+  Start();
+  desktop.SetCallHook([this](std::string_view call) {
+    if (call == "PumpMessages") process->Post(SimMessage::Timer());
+  });
+  for (int placed = 1; placed <= 4; ++placed) {
+    Tick();
+    EXPECT_EQ(State(), Tracking()) << "tick " << placed;
+  }
+  Tick();
+  EXPECT_EQ(State(), Tracking(kShrunk));
+  desktop.SetCallHook(nullptr);
+}
+
+TEST_F(CoreTickTest, PlacingAndGatesKeepTheMarkersPlaceAmongTopmostWindows) {
+  Start();
+  AddWindow("palette", "Palette", 20, 21, {0, 0, 50, 50}, true);
+  ASSERT_LT(PlaceOf(ZOrder(), "palette"), PlaceOf(ZOrder(), "marker"));
+
+  // Placed in phases 0 to 3, and hidden by a gate: the z-order is left alone.
+  Tick(2);
+  desktop.SetTitle(process->TextBox(), "1");
+  Tick();
+  EXPECT_EQ(State(), Tracking(kShrunk));
+  desktop.SetTitle(process->TextBox(), "");
+  Tick(2);
+  EXPECT_EQ(State(), Tracking());
+  EXPECT_LT(PlaceOf(ZOrder(), "palette"), PlaceOf(ZOrder(), "marker"));
+
+  // Hidden by the blink cycle: put on top of the topmost windows again.
+  Tick();
+  EXPECT_EQ(State(), Tracking(kShrunk));
+  EXPECT_EQ(ZOrder().front(), "marker");
+}
+
+TEST_F(CoreTickTest, OwnForegroundRecoveryHidesTheMarkerWhileItPumps) {
+  Start();
+  Tick();
+  desktop.SetForeground(process->Marker());
+  int pumpsHidden = 0;
+  int pumpsShown = 0;
+  desktop.SetCallHook([&](std::string_view call) {
+    if (call != "PumpMessages") return;
+    const bool shown = desktop.Windows().IsVisibleWithAncestors(process->Marker());
+    ++(shown ? pumpsShown : pumpsHidden);
+  });
+  Tick();
+  desktop.SetCallHook(nullptr);
+
+  EXPECT_EQ(pumpsShown, 1) << "the pump before the suppression gate";
+  EXPECT_EQ(pumpsHidden, 1001);
+  EXPECT_EQ(State(), Tracking()) << "shown again where it was, the editor in front";
+  EXPECT_EQ(ZOrder().front(), "marker");
+}
+
+TEST_F(CoreTickTest, NoForegroundRecoveryLeavesTheMarkerAlone) {
+  Start();
+  Tick(2);
+  desktop.SetForeground(0);
+  for (int empty = 1; empty <= 10; ++empty) {
+    Tick();
+    VisibleState waiting = Tracking();
+    waiting.foreground = "none";
+    EXPECT_EQ(State(), waiting) << "empty tick " << empty;
+  }
+  Tick();
+  VisibleState recovered = Tracking();
+  recovered.foreground = "progman";
+  EXPECT_EQ(State(), recovered);
+  EXPECT_EQ(app->program().tick.noForegroundTicks, 0);
+}
+
+}  // namespace
+}  // namespace sevalune::sim
