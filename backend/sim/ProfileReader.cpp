@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "backend/sim/CaseFold.h"
 #include "winquery/Utf.h"
 
 namespace sevalune::sim {
@@ -11,9 +10,11 @@ namespace {
 
 using Text = std::u16string_view;
 
-bool IsBlank(char16_t unit) { return unit == u' ' || unit == u'\t'; }
+bool IsBlank(char16_t unit) {
+  return unit == u' ' || unit == u'\t' || unit == u'\n' || unit == u'\v' || unit == u'\f' ||
+         unit == u'\r' || unit == u'\x1A';
+}
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 Text TrimLeft(Text text) {
   std::size_t start = 0;
@@ -71,57 +72,83 @@ class LineReader {
   std::size_t pos_ = 0;
 };
 
-Text SectionName(Text header) {
-  const Text inside = header.substr(1);
-  return Trim(inside.substr(0, inside.find(u']')));
+char16_t FoldAscii(char16_t unit) {
+  return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + 0x20) : unit;
 }
 
-// The raw value of the key, or nullopt when the first matching section lacks it.
+bool SameName(Text a, Text b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char16_t x, char16_t y) { return FoldAscii(x) == FoldAscii(y); });
+}
+
+// The name of a section header line (already trimmed); nullopt for any other line.
+std::optional<Text> SectionName(Text line) {
+  if (line.empty() || line.front() != u'[') return std::nullopt;
+  const std::size_t close = line.rfind(u']');
+  if (close == Text::npos) return std::nullopt;
+  return Trim(line.substr(1, close - 1));
+}
+
+// The raw value of the key; nullopt when the first matching section lacks it, or when
+// its first matching line has no "=" and so no value.
 std::optional<Text> FindValue(Text file, Text section, Text key) {
   LineReader lines(file);
   bool inSection = false;
   while (const std::optional<Text> raw = lines.Next()) {
     const Text line = Trim(*raw);
     if (line.empty()) continue;
-    if (line.front() == u'[') {
+    if (const std::optional<Text> name = SectionName(line)) {
       if (inSection) return std::nullopt;
-      inSection = EqualFolded(SectionName(line), section);
+      inSection = SameName(*name, section);
       continue;
     }
     if (!inSection) continue;
     const std::size_t equals = line.find(u'=');
-    if (!EqualFolded(TrimRight(line.substr(0, equals)), key)) continue;
-    return equals == Text::npos ? Text{} : TrimLeft(line.substr(equals + 1));
+    if (!SameName(TrimRight(line.substr(0, equals)), key)) continue;
+    if (equals == Text::npos) return std::nullopt;
+    return TrimLeft(line.substr(equals + 1));
   }
   return std::nullopt;
 }
 
 Text CutAtNul(Text text) { return text.substr(0, text.find(u'\0')); }
 
-Text WithoutEnclosingQuotes(Text value) {
-  if (value.size() < 2) return value;
-  const char16_t first = value.front();
-  if ((first == u'"' || first == u'\'') && value.back() == first) {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
+// The units placed into the buffer: all of them are counted, but half a surrogate pair
+// at the end is no character of the text.
+ProfileString Placed(Text units) {
+  const std::size_t count = units.size();
+  if (!units.empty() && IsHighSurrogate(units.back())) units.remove_suffix(1);
+  return {count, Utf16ToUtf8(units)};
 }
 
+// What lstrcpyn places: at most bufferSize - 1 units.
 ProfileString Place(Text value, std::size_t bufferSize) {
   if (bufferSize == 0) return {};
-  std::size_t units = std::min(value.size(), bufferSize - 1);
-  if (units < value.size() && units > 0 && IsHighSurrogate(value[units - 1]) &&
-      IsLowSurrogate(value[units])) {
-    --units;
-  }
-  const Text placed = value.substr(0, units);
-  return {units, Utf16ToUtf8(placed)};
+  return Placed(value.substr(0, std::min(value.size(), bufferSize - 1)));
 }
 
-ProfileString PlaceDefault(Text defaultValue, std::size_t bufferSize) {
+bool IsQuote(char16_t unit) { return unit == u'"' || unit == u'\''; }
+
+// A value in quotes loses the opening quote; then the last unit placed is taken off as
+// the closing quote whenever the buffer could have held the closing quote, which cuts a
+// real character when the value just fits.
+ProfileString PlaceUnquoted(Text value, std::size_t bufferSize) {
+  value = CutAtNul(value);
+  if (bufferSize == 0) return {};
+  if (value.size() < 2 || !IsQuote(value.front()) || value.back() != value.front()) {
+    return Place(value, bufferSize);
+  }
+  const Text rest = value.substr(1);
+  std::size_t units = std::min(rest.size(), bufferSize - 1);
+  if (bufferSize >= rest.size() && units > 0) --units;
+  return Placed(rest.substr(0, units));
+}
+
+// Trailing spaces go, but a default made only of spaces keeps its first.
+Text WithoutTrailingSpaces(Text defaultValue) {
   std::size_t end = defaultValue.size();
-  while (end > 0 && defaultValue[end - 1] == u' ') --end;
-  return Place(defaultValue.substr(0, end), bufferSize);
+  while (end > 1 && defaultValue[end - 1] == u' ') --end;
+  return defaultValue.substr(0, end);
 }
 
 }  // namespace
@@ -140,12 +167,14 @@ ProfileString ReadProfileString(std::string_view fileBytes, std::string_view sec
   const std::u16string wantedSection = Utf8ToUtf16(section);
   const std::u16string wantedKey = Utf8ToUtf16(key);
   const std::optional<Text> value = FindValue(text, Trim(wantedSection), Trim(wantedKey));
-  if (!value) return DefaultProfileString(defaultValue, bufferSize);
-  return Place(WithoutEnclosingQuotes(CutAtNul(*value)), bufferSize);
+  if (value) return PlaceUnquoted(*value, bufferSize);
+  const std::u16string wideDefault = Utf8ToUtf16(defaultValue);
+  return PlaceUnquoted(WithoutTrailingSpaces(wideDefault), bufferSize);
 }
 
 ProfileString DefaultProfileString(std::string_view defaultValue, std::size_t bufferSize) {
-  return PlaceDefault(Utf8ToUtf16(defaultValue), bufferSize);
+  const std::u16string wideDefault = Utf8ToUtf16(defaultValue);
+  return Place(WithoutTrailingSpaces(wideDefault), bufferSize);
 }
 
 }  // namespace sevalune::sim

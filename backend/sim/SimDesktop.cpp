@@ -267,30 +267,37 @@ void SimDesktop::ChangeForeground(WindowHandle window, Cause cause) {
 }
 
 void SimDesktop::DestroyWindows(const std::vector<WindowHandle>& windows, Cause cause) {
+  const std::vector<WindowHandle> zOrder = windows_.TopLevelZOrder();
   std::vector<WindowHandle> destroyed;
   for (const WindowHandle window : windows) {
+    const WindowHandle heir = FocusHeir(window);
     const std::vector<WindowHandle> gone = windows_.Destroy(window);
+    ForgetWindows(gone, heir);
     destroyed.insert(destroyed.end(), gone.begin(), gone.end());
   }
-  ForgetWindows(destroyed);
-  if (Contains(destroyed, foreground_)) ActivateReplacement(cause);
+  if (Contains(destroyed, foreground_)) ActivateReplacement(zOrder, foreground_, cause);
 }
 
 void SimDesktop::HideWindow(WindowHandle window, Cause cause) {
   SimWindow* found = windows_.Find(window);
   if (found == nullptr) return;
   found->visible = false;
-  if (cause == Cause::Program && window == foreground_) ActivateReplacement(cause);
+  if (cause != Cause::Program) return;
+  const WindowHandle heir = found->parent;
+  for (auto& [thread, info] : guiStates_) {
+    if (IsWithin(info.focus, window)) info.focus = heir;
+  }
+  if (window == foreground_) ActivateReplacement(windows_.TopLevelZOrder(), window, cause);
 }
 
 bool SimDesktop::AskMutex(ProcessId process) {
-  if (mutexOwner_ == 0) mutexOwner_ = process;
-  return mutexOwner_ != process;
+  const bool existed = std::any_of(mutexHolders_.begin(), mutexHolders_.end(),
+                                   [process](ProcessId holder) { return holder != process; });
+  mutexHolders_.insert(process);
+  return existed;
 }
 
-void SimDesktop::ReleaseMutex(ProcessId process) {
-  if (mutexOwner_ == process) mutexOwner_ = 0;
-}
+void SimDesktop::ReleaseMutex(ProcessId process) { mutexHolders_.erase(process); }
 
 void SimDesktop::RegisterProcess(SimPlatform& process) { processes_.push_back(&process); }
 
@@ -324,31 +331,55 @@ void SimDesktop::CreateTaskbarWindow() {
   taskbar_ = windows_.AddTopLevel(taskbar);
 }
 
-// The window manager's choice after the active window went away: the first top-level
-// window from the top that is visible, enabled and may be activated.
-void SimDesktop::ActivateReplacement(Cause cause) {
-  WindowHandle next = 0;
-  for (const WindowHandle candidate : windows_.TopLevelZOrder()) {
-    const SimWindow& window = *windows_.Find(candidate);
-    if (window.visible && window.enabled && !window.noActivate && candidate != foreground_) {
-      next = candidate;
-      break;
-    }
-  }
-  foreground_ = next;
-  if (cause == Cause::Program) Emit("foreground " + NameOf(next));
+// The system's choice after the active window was hidden or destroyed: the next window
+// below it in the z-order it had that can take the activation, else the first such
+// window from the top.
+void SimDesktop::ActivateReplacement(const std::vector<WindowHandle>& zOrder, WindowHandle lost,
+                                     Cause cause) {
+  const auto usable = [this, lost](WindowHandle candidate) {
+    return candidate != lost && CanTakeActivation(candidate);
+  };
+  const auto at = std::find(zOrder.begin(), zOrder.end(), lost);
+  auto next = std::find_if(at == zOrder.end() ? zOrder.end() : at + 1, zOrder.end(), usable);
+  if (next == zOrder.end()) next = std::find_if(zOrder.begin(), zOrder.end(), usable);
+  foreground_ = next == zOrder.end() ? 0 : *next;
+  if (cause == Cause::Program) Emit("foreground " + NameOf(foreground_));
 }
 
-// The threads' focus, capture and caret do not outlive their windows.
-void SimDesktop::ForgetWindows(const std::vector<WindowHandle>& destroyed) {
+bool SimDesktop::CanTakeActivation(WindowHandle window) const {
+  const SimWindow* found = windows_.Find(window);
+  return found != nullptr && found->parent == 0 && found->visible && found->enabled &&
+         !found->noActivate;
+}
+
+// Who gets the focus from inside a window that goes away: a visible child is hidden
+// first, which hands the focus to its parent; otherwise nobody gets it.
+WindowHandle SimDesktop::FocusHeir(WindowHandle window) const {
+  const SimWindow* found = windows_.Find(window);
+  return (found != nullptr && found->visible) ? found->parent : 0;
+}
+
+bool SimDesktop::IsWithin(WindowHandle window, WindowHandle ancestor) const {
+  for (const SimWindow* each = windows_.Find(window); each != nullptr;
+       each = windows_.Find(each->parent)) {
+    if (each->handle == ancestor) return true;
+  }
+  return false;
+}
+
+// The threads' focus, capture and caret do not outlive their windows; with the caret
+// goes its blinking bit.
+void SimDesktop::ForgetWindows(const std::vector<WindowHandle>& destroyed, WindowHandle focusHeir) {
+  constexpr std::uint32_t kCaretBlinking = 1;
   for (auto& [thread, info] : guiStates_) {
-    for (WindowHandle* field :
-         {&info.active, &info.focus, &info.capture, &info.menuOwner, &info.moveSize}) {
+    if (Contains(destroyed, info.focus)) info.focus = focusHeir;
+    for (WindowHandle* field : {&info.active, &info.capture, &info.menuOwner, &info.moveSize}) {
       if (Contains(destroyed, *field)) *field = 0;
     }
     if (Contains(destroyed, info.caret)) {
       info.caret = 0;
       info.caretRect = Rect{};
+      info.flags &= ~kCaretBlinking;
     }
   }
 }

@@ -168,13 +168,15 @@ class SimDesktop {
   // Prints `foreground NAME|none` when a program changed it.
   void ChangeForeground(WindowHandle window, Cause cause);
   // Destroys the windows; when the foreground window was among them, the system
-  // activates the first top-level window that can take it.
+  // activates the next window below it that can take the activation, else the first
+  // such window from the top. A focused visible child hands the focus to its parent.
   void DestroyWindows(const std::vector<WindowHandle>& windows, Cause cause);
   // Hides the window; a program hiding the foreground window makes the system activate
-  // another one.
+  // another one, chosen as above, and hiding the focus (or a window holding it) moves
+  // the focus to the hidden window's parent.
   void HideWindow(WindowHandle window, Cause cause);
-  // The single-instance mutex: the first process to ask owns it until it ends; true
-  // when another process owns it.
+  // The single-instance name: it exists while any process that asked for it runs; true
+  // when it existed already.
   bool AskMutex(ProcessId process);
   void ReleaseMutex(ProcessId process);
   void RegisterProcess(SimPlatform& process);
@@ -183,8 +185,12 @@ class SimDesktop {
  private:
   void CreateShellWindows();
   void CreateTaskbarWindow();
-  void ActivateReplacement(Cause cause);
-  void ForgetWindows(const std::vector<WindowHandle>& destroyed);
+  void ActivateReplacement(const std::vector<WindowHandle>& zOrder, WindowHandle lost,
+                           Cause cause);
+  bool CanTakeActivation(WindowHandle window) const;
+  WindowHandle FocusHeir(WindowHandle window) const;
+  bool IsWithin(WindowHandle window, WindowHandle ancestor) const;
+  void ForgetWindows(const std::vector<WindowHandle>& destroyed, WindowHandle focusHeir);
   SimPlatform* ProcessOf(ProcessId process) const;
 
   WindowTree windows_;
@@ -207,7 +213,7 @@ class SimDesktop {
   CallHook callHook_;
   bool insideCallHook_ = false;
   std::map<std::string, std::uint64_t, std::less<>> callCounts_;
-  ProcessId mutexOwner_ = 0;
+  std::set<ProcessId> mutexHolders_;
   std::vector<SimPlatform*> processes_;
 };
 

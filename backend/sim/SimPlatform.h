@@ -1,7 +1,8 @@
 // One simulated process of the program on a SimDesktop: the Platform the core runs on.
 //
 // Constructing it plays the process start: it creates, hidden, the main window (which
-// is the marker) with its text box, and the hidden application window. Every platform
+// is the marker) with its text box, and the hidden application window; with the first
+// of them its GUI thread gets its "Default IME" window, as every GUI thread does. Every platform
 // call is counted and announced to the desktop's call hook first; once the process has
 // ended, calls answer 0, false or nothing.
 #pragma once
@@ -159,6 +160,7 @@ class SimPlatform final : public Platform {
   std::uint32_t timerPeriod_ = kInitialTimerPeriod;
   bool timerEnabled_ = false;
   ThreadId attachedTo_ = 0;
+  std::optional<bool> anotherInstanceRunning_;
   bool menuOpen_ = false;
   bool ended_ = false;
   std::optional<int> exitCode_;

@@ -79,7 +79,6 @@ WindowHandle SimPlatform::CreateOwnWindow(std::string_view baseName, std::string
   request.thread = thread_;
   request.visible = false;
   request.noActivate = noActivate;
-  request.defaultImeWindow = false;
   return desktop_.CreateWindow(request);
 }
 
@@ -138,7 +137,9 @@ void SimPlatform::PumpMessages() {
 
 bool SimPlatform::AnotherInstanceRunning() {
   if (!Enter("AnotherInstanceRunning")) return false;
-  return desktop_.AskMutex(process_);
+  // Asked once: the process keeps the name while it runs, and the answer with it.
+  if (!anotherInstanceRunning_) anotherInstanceRunning_ = desktop_.AskMutex(process_);
+  return *anotherInstanceRunning_;
 }
 
 void SimPlatform::ExitProcess(int exitCode) {

@@ -15,6 +15,19 @@ constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr std::uint32_t kBoxButtonsMask = 0xF;
 constexpr std::intptr_t kShellExecuteSuccess = 42;  // anything above 32 means success
+constexpr std::intptr_t kShellExecuteFileNotFound = 2;
+
+bool IsAbsolutePath(std::string_view path) {
+  return (path.size() >= 2 && path[1] == ':') || path.starts_with("\\\\");
+}
+
+// A relative document name is looked for in the given folder.
+std::string DocumentPath(std::string_view file, std::string_view directory) {
+  if (IsAbsolutePath(file) || directory.empty()) return std::string(file);
+  std::string path(directory);
+  if (path.back() != '\\') path += '\\';
+  return path + std::string(file);
+}
 
 std::string_view TrayVerb(TrayMessage message) {
   switch (message) {
@@ -97,7 +110,8 @@ std::intptr_t SimPlatform::ShellExecute(WindowHandle /*owner*/, std::string_view
   if (!Enter("ShellExecute")) return 0;
   desktop_.Emit("shell verb=" + Quoted(verb) + " file=" + Quoted(file) +
                 " dir=" + Quoted(directory));
-  return kShellExecuteSuccess;
+  return desktop_.Files().Exists(DocumentPath(file, directory)) ? kShellExecuteSuccess
+                                                                : kShellExecuteFileNotFound;
 }
 
 // --- kernel32 ---------------------------------------------------------------------------
@@ -108,8 +122,13 @@ ProfileString SimPlatform::GetPrivateProfileString(std::string_view section, std
                                                    std::string_view fileName) {
   if (!Enter("GetPrivateProfileString")) return {};
   const std::optional<std::string_view> bytes = desktop_.Files().Read(fileName);
-  if (!bytes) return DefaultProfileString(defaultValue, bufferSize);
-  return ReadProfileString(*bytes, section, key, defaultValue, bufferSize);
+  if (bytes) return ReadProfileString(*bytes, section, key, defaultValue, bufferSize);
+  // A file that does not exist reads as an empty one; one that cannot be opened (a
+  // directory, a locked file) gives the default as it is.
+  if (!desktop_.Files().Exists(fileName)) {
+    return ReadProfileString({}, section, key, defaultValue, bufferSize);
+  }
+  return DefaultProfileString(defaultValue, bufferSize);
 }
 
 // --- windowing layer --------------------------------------------------------------------

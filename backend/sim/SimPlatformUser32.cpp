@@ -42,7 +42,9 @@ WindowHandle SimPlatform::GetForegroundWindow() {
 
 bool SimPlatform::SetForegroundWindow(WindowHandle window) {
   if (!Enter("SetForegroundWindow")) return false;
-  if (desktop_.Window(window) == nullptr || desktop_.ForegroundLocked()) return false;
+  const SimWindow* found = desktop_.Window(window);
+  // A child window cannot be the active window.
+  if (found == nullptr || found->parent != 0 || desktop_.ForegroundLocked()) return false;
   desktop_.ChangeForeground(window, Cause::Program);
   return true;
 }
@@ -232,6 +234,9 @@ bool SimPlatform::ShowWindow(WindowHandle window, int command) {
   if (found == nullptr || window == desktop_.DesktopWindow()) return false;
   const bool wasVisible = found->visible;
   if (command == kShowHide) {
+    // Hiding a top-level window also puts it on top of its band, as SetWindowPos with
+    // HWND_TOP and SWP_HIDEWINDOW does; SetWindowPos hiding with SWP_NOZORDER does not.
+    if (wasVisible && found->parent == 0) desktop_.Windows().BringToTop(window);
     desktop_.HideWindow(window, Cause::Program);
   } else {
     found->visible = true;
@@ -267,7 +272,8 @@ std::optional<std::intptr_t> SimPlatform::SendMessageTimeout(WindowHandle window
   if (!Enter("SendMessageTimeout")) return std::nullopt;
   const SimWindow* found = desktop_.Window(window);
   if (found == nullptr) return std::nullopt;
-  if (found->process != process_ && desktop_.IsHung(found->process)) return std::nullopt;
+  // A window of the calling thread is answered by a direct call, which cannot hang.
+  if (found->thread != thread_ && desktop_.IsHung(found->process)) return std::nullopt;
   if (message == kMsgImeControl && wParam == kImcGetOpenStatus && IsInputMethodWindow(*found)) {
     return desktop_.ImeOpen(found->process) ? 1 : 0;
   }

@@ -61,7 +61,7 @@ TEST_F(BareDesktopTest, NewWindowsGoOnTopOfTheirBand) {
   Make("a", 11);
   Make("top", 21, true);
   Make("b", 31);
-  EXPECT_EQ(WalkDown(), (Names{"top", "b", "a", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"top", "b", "a", "app", "ime@4001", "marker"}));
   EXPECT_EQ(WalkUpFromBottom(), WalkDown());
 }
 
@@ -72,9 +72,9 @@ TEST_F(BareDesktopTest, RaiseAndLowerStayWithinTheBand) {
   Make("top2", 41, true);
   desktop.Raise(a);
   desktop.Lower(top1);
-  EXPECT_EQ(WalkDown(), (Names{"top2", "top1", "a", "b", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"top2", "top1", "a", "b", "app", "ime@4001", "marker"}));
   desktop.Lower(a);
-  EXPECT_EQ(WalkDown(), (Names{"top2", "top1", "b", "app", "marker", "a"}));
+  EXPECT_EQ(WalkDown(), (Names{"top2", "top1", "b", "app", "ime@4001", "marker", "a"}));
 }
 
 TEST_F(BareDesktopTest, CreatedAboveOrBelowAnotherWindow) {
@@ -90,7 +90,7 @@ TEST_F(BareDesktopTest, CreatedAboveOrBelowAnotherWindow) {
   below.below = a;
   below.defaultImeWindow = false;
   desktop.CreateWindow(below);
-  EXPECT_EQ(WalkDown(), (Names{"b", "c", "a", "d", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"b", "c", "a", "d", "app", "ime@4001", "marker"}));
 }
 
 TEST_F(BareDesktopTest, SetWindowPosInsertAfterValues) {
@@ -100,21 +100,21 @@ TEST_F(BareDesktopTest, SetWindowPosInsertAfterValues) {
   constexpr std::uint32_t kKeepRect = swp::NoMove | swp::NoSize | swp::NoActivate;
 
   ASSERT_TRUE(program.SetWindowPos(a, kInsertTopmost, 0, 0, 0, 0, kKeepRect));
-  EXPECT_EQ(WalkDown(), (Names{"a", "c", "b", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"a", "c", "b", "app", "ime@4001", "marker"}));
   EXPECT_TRUE(desktop.Window(a)->topmost);
 
   ASSERT_TRUE(program.SetWindowPos(a, static_cast<WindowHandle>(-2), 0, 0, 0, 0, kKeepRect));
   EXPECT_FALSE(desktop.Window(a)->topmost);
-  EXPECT_EQ(WalkDown(), (Names{"a", "c", "b", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"a", "c", "b", "app", "ime@4001", "marker"}));
 
   ASSERT_TRUE(program.SetWindowPos(a, c, 0, 0, 0, 0, kKeepRect));
-  EXPECT_EQ(WalkDown(), (Names{"c", "a", "b", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"c", "a", "b", "app", "ime@4001", "marker"}));
 
   ASSERT_TRUE(program.SetWindowPos(c, 1, 0, 0, 0, 0, kKeepRect));  // HWND_BOTTOM
-  EXPECT_EQ(WalkDown(), (Names{"a", "b", "app", "marker", "c"}));
+  EXPECT_EQ(WalkDown(), (Names{"a", "b", "app", "ime@4001", "marker", "c"}));
 
   ASSERT_TRUE(program.SetWindowPos(b, kInsertTop, 0, 0, 0, 0, kKeepRect));
-  EXPECT_EQ(WalkDown(), (Names{"b", "a", "app", "marker", "c"}));
+  EXPECT_EQ(WalkDown(), (Names{"b", "a", "app", "ime@4001", "marker", "c"}));
 }
 
 TEST_F(BareDesktopTest, TopmostWindowSentToTheBottomLosesTopmost) {
@@ -273,7 +273,7 @@ TEST_F(ImeWindowTest, LiesDirectlyAboveTheThreadsFirstWindow) {
   EXPECT_FALSE(program.IsWindowVisible(ime));
   EXPECT_EQ(program.GetWindowThreadProcessId(ime).process, 7u);
   MakeWithIme("dialog", 8);
-  EXPECT_EQ(WalkDown(), (Names{"dialog", "ime@8", "editor", "app", "marker"}))
+  EXPECT_EQ(WalkDown(), (Names{"dialog", "ime@8", "editor", "app", "ime@4001", "marker"}))
       << "one per thread, owned by its first window";
 }
 
@@ -281,18 +281,18 @@ TEST_F(ImeWindowTest, MovesWithItsOwner) {
   const WindowHandle editor = MakeWithIme("editor", 8);
   Make("other", 21);
   desktop.Raise(editor);
-  EXPECT_EQ(WalkDown(), (Names{"ime@8", "editor", "other", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"ime@8", "editor", "other", "app", "ime@4001", "marker"}));
   ASSERT_TRUE(program.SetWindowPos(editor, kInsertTopmost, 0, 0, 0, 0,
                                    swp::NoMove | swp::NoSize | swp::NoActivate));
   const WindowHandle top = Make("top", 31, true);
   ASSERT_TRUE(program.SetWindowPos(top, kInsertTopmost, 0, 0, 0, 0,
                                    swp::NoMove | swp::NoSize | swp::NoActivate));
-  EXPECT_EQ(WalkDown(), (Names{"top", "ime@8", "editor", "other", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"top", "ime@8", "editor", "other", "app", "ime@4001", "marker"}));
   desktop.Lower(editor);
-  EXPECT_EQ(WalkDown(), (Names{"top", "ime@8", "editor", "other", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"top", "ime@8", "editor", "other", "app", "ime@4001", "marker"}));
   desktop.SetTopmost(editor, false);
   desktop.Lower(editor);
-  EXPECT_EQ(WalkDown(), (Names{"top", "other", "app", "marker", "ime@8", "editor"}));
+  EXPECT_EQ(WalkDown(), (Names{"top", "other", "app", "ime@4001", "marker", "ime@8", "editor"}));
 }
 
 TEST_F(ImeWindowTest, IsRehomedThenDestroyedWithTheThreadsLastWindow) {
@@ -301,9 +301,9 @@ TEST_F(ImeWindowTest, IsRehomedThenDestroyedWithTheThreadsLastWindow) {
   const WindowHandle dialog = MakeWithIme("dialog", 8);
   desktop.Lower(dialog);
   desktop.Close(editor);
-  EXPECT_EQ(WalkDown(), (Names{"between", "app", "marker", "ime@8", "dialog"}));
+  EXPECT_EQ(WalkDown(), (Names{"between", "app", "ime@4001", "marker", "ime@8", "dialog"}));
   desktop.Close(dialog);
-  EXPECT_EQ(WalkDown(), (Names{"between", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"between", "app", "ime@4001", "marker"}));
 }
 
 TEST_F(ImeWindowTest, AnswersItsProcesssOpenStatusUnlessHung) {
@@ -320,7 +320,7 @@ TEST_F(ImeWindowTest, AnswersItsProcesssOpenStatusUnlessHung) {
 
 TEST_F(ImeWindowTest, CanBeLeftOut) {
   Make("plain", 8);
-  EXPECT_EQ(WalkDown(), (Names{"plain", "app", "marker"}));
+  EXPECT_EQ(WalkDown(), (Names{"plain", "app", "ime@4001", "marker"}));
 }
 
 // --- the foreground ----------------------------------------------------------------------
