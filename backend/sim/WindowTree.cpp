@@ -51,6 +51,7 @@ SimWindow& WindowTree::Add(SimWindow window) {
   window.handle = nextHandle_;
   nextHandle_ += 2;
   if (!window.name.empty()) names_.insert_or_assign(window.name, window.handle);
+  ++livingOnThread_[window.thread];
   const WindowHandle handle = window.handle;
   return windows_.emplace(handle, std::move(window)).first->second;
 }
@@ -231,14 +232,14 @@ std::vector<WindowHandle> WindowTree::TopLevelWindowsOf(ProcessId process) const
 }
 
 bool WindowTree::HasWindowOnThread(ThreadId thread) const {
-  return std::any_of(windows_.begin(), windows_.end(), [thread](const auto& entry) {
-    return !entry.second.destroyed && entry.second.thread == thread;
-  });
+  const auto found = livingOnThread_.find(thread);
+  return found != livingOnThread_.end() && found->second > 0;
 }
 
 std::size_t WindowTree::LivingCount() const {
-  return static_cast<std::size_t>(std::count_if(
-      windows_.begin(), windows_.end(), [](const auto& entry) { return !entry.second.destroyed; }));
+  std::size_t living = 0;
+  for (const auto& [thread, count] : livingOnThread_) living += count;
+  return living;
 }
 
 std::vector<WindowHandle>& WindowTree::SiblingList(const SimWindow& window) {
@@ -268,6 +269,7 @@ void WindowTree::CollectSubtree(WindowHandle handle, std::vector<WindowHandle>& 
 
 void WindowTree::MarkDestroyed(WindowHandle handle) {
   SimWindow& window = windows_.at(handle);
+  if (!window.destroyed) --livingOnThread_[window.thread];
   window.destroyed = true;
   window.children.clear();
   const auto named = names_.find(window.name);

@@ -81,6 +81,9 @@ class WindowTree {
 
   std::unordered_map<WindowHandle, SimWindow> windows_;
   std::map<std::string, WindowHandle, std::less<>> names_;
+  // Living windows per thread: destroyed windows are kept, so counting them would mean
+  // scanning every window the desktop ever had.
+  std::unordered_map<ThreadId, std::size_t> livingOnThread_;
   WindowHandle nextHandle_ = kDesktopHandle;
 };
 
