@@ -82,9 +82,10 @@ Win32Platform::Win32Platform(Win32Options options)
   ::ChangeWindowMessageFilterEx(markerWindow_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW,
                                 nullptr);
 
-  // The text box other programs find with FindWindowEx(main, NULL, "Edit", NULL).
+  // The text box other programs find with FindWindowEx(main, NULL, "Edit", NULL). Hidden,
+  // so that a marker wide enough to reach it is still one colour from end to end.
   textBox_ =
-      CreateOrThrow(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
+      CreateOrThrow(0, L"Edit", L"", WS_CHILD | ES_AUTOHSCROLL,
                     RECT{kTextBoxLeft, 0, kTextBoxLeft + 120, 20}, markerWindow_.get(),
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextBoxId)), instance_, nullptr);
 }

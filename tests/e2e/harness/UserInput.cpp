@@ -1,0 +1,59 @@
+#include "harness/UserInput.h"
+
+#include <vector>
+
+namespace sevalune::e2e {
+namespace {
+
+INPUT KeyInput(WORD virtualKey, WORD unicode, DWORD flags) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtualKey;
+  input.ki.wScan = unicode;
+  input.ki.dwFlags = flags;
+  return input;
+}
+
+void Send(std::vector<INPUT>& inputs) {
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace
+
+void TypeText(std::wstring_view text) {
+  std::vector<INPUT> inputs;
+  for (const wchar_t character : text) {
+    inputs.push_back(KeyInput(0, character, KEYEVENTF_UNICODE));
+    inputs.push_back(KeyInput(0, character, KEYEVENTF_UNICODE | KEYEVENTF_KEYUP));
+  }
+  Send(inputs);
+}
+
+void PressChord(std::initializer_list<WORD> virtualKeys) {
+  std::vector<INPUT> inputs;
+  for (const WORD key : virtualKeys) inputs.push_back(KeyInput(key, 0, 0));
+  for (auto key = virtualKeys.end(); key != virtualKeys.begin();) {
+    --key;
+    inputs.push_back(KeyInput(*key, 0, KEYEVENTF_KEYUP));
+  }
+  Send(inputs);
+}
+
+void MovePointerTo(POINT point) { ::SetCursorPos(point.x, point.y); }
+
+HeldLeftButton::HeldLeftButton(POINT point) {
+  MovePointerTo(point);
+  INPUT press{};
+  press.type = INPUT_MOUSE;
+  press.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  ::SendInput(1, &press, sizeof press);
+}
+
+HeldLeftButton::~HeldLeftButton() {
+  INPUT release{};
+  release.type = INPUT_MOUSE;
+  release.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(1, &release, sizeof release);
+}
+
+}  // namespace sevalune::e2e

@@ -1,0 +1,28 @@
+// Input as a user gives it: keys injected into the system input with SendInput (they
+// reach the foreground window's thread, Wine's notepad included) and pointer moves.
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+#include "harness/Win32.h"
+
+namespace sevalune::e2e {
+
+// Types each character as a Unicode key press and release.
+void TypeText(std::wstring_view text);
+// Presses the keys in order and releases them in reverse order (Alt+F: {VK_MENU, 'F'}).
+void PressChord(std::initializer_list<WORD> virtualKeys);
+// Moves the mouse pointer to a screen point.
+void MovePointerTo(POINT point);
+
+// Holds the left mouse button down at a screen point for the object's lifetime.
+class HeldLeftButton {
+ public:
+  explicit HeldLeftButton(POINT point);
+  ~HeldLeftButton();
+  HeldLeftButton(const HeldLeftButton&) = delete;
+  HeldLeftButton& operator=(const HeldLeftButton&) = delete;
+};
+
+}  // namespace sevalune::e2e
