@@ -1,25 +1,11 @@
 #include "app/Application.h"
 
+#include "app/ScopedFlag.h"
 #include "app/StartUp.h"
 #include "tracking/Tick.h"
 #include "tray/TrayIcon.h"
 
 namespace sevalune {
-namespace {
-
-// Sets a flag for as long as it lives, also when a handler leaves by an exception.
-class ScopedFlag {
- public:
-  explicit ScopedFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~ScopedFlag() { flag_ = false; }
-  ScopedFlag(const ScopedFlag&) = delete;
-  ScopedFlag& operator=(const ScopedFlag&) = delete;
-
- private:
-  bool& flag_;
-};
-
-}  // namespace
 
 Application::Application(Platform& platform) : program_(platform) {}
 

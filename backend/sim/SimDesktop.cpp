@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <numeric>
 
-#include "backend/sim/ScopedFlag.h"
+#include "app/ScopedFlag.h"
 #include "backend/sim/SimPlatform.h"
 
 namespace sevalune::sim {

@@ -5,7 +5,7 @@
 #include "backend/sim/CaseFold.h"
 #include "backend/sim/EventText.h"
 #include "backend/sim/ProfileReader.h"
-#include "backend/sim/ScopedFlag.h"
+#include "app/ScopedFlag.h"
 #include "backend/sim/SimPlatform.h"
 
 namespace sevalune::sim {

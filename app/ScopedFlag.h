@@ -2,7 +2,7 @@
 // an exception (a process exit, a throwing hook) cannot leave it set.
 #pragma once
 
-namespace sevalune::sim {
+namespace sevalune {
 
 class ScopedFlag {
  public:
@@ -15,4 +15,4 @@ class ScopedFlag {
   bool& flag_;
 };
 
-}  // namespace sevalune::sim
+}  // namespace sevalune
