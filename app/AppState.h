@@ -9,16 +9,16 @@
 namespace sevalune {
 
 struct AppState {
-  Color caretColor = 0;     // caret, input method closed
-  Color caretImeColor = 0;  // caret, input method open
-  Color partsColor = 0;     // focused control, input method closed
-  Color partsImeColor = 0;  // focused control, input method open
-  Color menuColor = 0;      // open menu
-  std::string platformMark;  // "95" while the older location method is in force
-  bool isEnabled = false;
-  WindowHandle lastActiveWindow = 0;
-  WindowHandle trayWindow = 0;
-  bool menuIsOpen = false;
+  Color CaretColor = 0;     // caret, input method closed
+  Color CaretImeColor = 0;  // caret, input method open
+  Color PartsColor = 0;     // focused control, input method closed
+  Color PartsImeColor = 0;  // focused control, input method open
+  Color MenuColor = 0;      // open menu
+  std::string PlatformMark;  // "95" while the older location method is in force
+  bool IsEnabled = false;
+  WindowHandle LastActiveWindow = 0;
+  WindowHandle TrayWindow = 0;
+  bool MenuIsOpen = false;
 };
 
 }  // namespace sevalune

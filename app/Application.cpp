@@ -11,17 +11,17 @@ Application::Application(Platform& platform) : program_(platform) {}
 
 Application::~Application() = default;
 
-void Application::Start() { FormLoad(program_); }
+void Application::Start() { Form_Load(program_); }
 
 void Application::OnTimer() {
   // A tick pumps messages, and a pump can dispatch the next timer message: that tick is
   // skipped rather than run inside the one still going.
   if (tickRunning_) return;
   ScopedFlag running(tickRunning_);
-  TimerTick(program_);
+  tmrTimer_Timer(program_);
 }
 
-void Application::OnTrayCallback(std::uint32_t eventCode) { OnTrayMouseEvent(program_, eventCode); }
+void Application::OnTrayCallback(std::uint32_t eventCode) { Form_MouseMove(program_, eventCode); }
 
 void Application::OnTaskbarCreated() { RestoreTrayIcon(program_); }
 

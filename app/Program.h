@@ -15,10 +15,10 @@ struct Program {
   Platform& platform;
   AppState state;
   Settings settings;
-  WindowHandle appWindow = 0;
-  WindowHandle prevForegroundWindow = 0;
-  TrayIconData trayIcon;
-  TickState tick;
+  WindowHandle AppWindow = 0;
+  WindowHandle PrevForegroundWindow = 0;
+  NotifyIconData TrayIconData;
+  sevalune::TickState TickState;
 };
 
 }  // namespace sevalune

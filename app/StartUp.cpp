@@ -15,12 +15,12 @@ constexpr int kSettingsFailureExitCode = 1;
 
 void ApplySettings(Program& program, const Settings& settings) {
   program.settings = settings;
-  program.state.caretColor = settings.caretColor;
-  program.state.caretImeColor = settings.caretImeColor;
-  program.state.partsColor = settings.partsColor;
-  program.state.partsImeColor = settings.partsImeColor;
-  program.state.menuColor = settings.menuColor;
-  program.platform.SetTimerPeriod(settings.tickPeriodMs);
+  program.state.CaretColor = settings.CaretColor;
+  program.state.CaretImeColor = settings.CaretImeColor;
+  program.state.PartsColor = settings.PartsColor;
+  program.state.PartsImeColor = settings.PartsImeColor;
+  program.state.MenuColor = settings.MenuColor;
+  program.platform.SetTimerPeriod(settings.TickPeriodMs);
 }
 
 // Reads the settings file; a value that cannot be taken is shown in a box, and the
@@ -37,11 +37,11 @@ void LoadSettings(Program& program) {
 
 }  // namespace
 
-void FormLoad(Program& program) {
+void Form_Load(Program& program) {
   Platform& platform = program.platform;
   if (platform.AnotherInstanceRunning()) platform.ExitProcess(0);
-  if (NeedsOldMethod(platform)) program.state.platformMark = std::string(kOldMethodMark);
-  program.prevForegroundWindow = platform.GetForegroundWindow();
+  if (NeedsOldMethod(platform)) program.state.PlatformMark = std::string(kOldMethodMark);
+  program.PrevForegroundWindow = platform.GetForegroundWindow();
 
   platform.ShowWindow(platform.MarkerWindow(), kShowHide);
   platform.SetWindowPos(platform.MarkerWindow(), kInsertTopmost, 0, 0, kStartMarkerWidth,
@@ -50,10 +50,10 @@ void FormLoad(Program& program) {
                         swp::NoSize | swp::NoMove | swp::NoActivate | swp::ShowWindow);
   LoadSettings(program);
 
-  platform.SetForegroundWindow(program.prevForegroundWindow);
-  program.appWindow = platform.FindWindow(std::nullopt, kAppTitle);
-  program.state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
-  program.state.isEnabled = true;
+  platform.SetForegroundWindow(program.PrevForegroundWindow);
+  program.AppWindow = platform.FindWindow(std::nullopt, kAppTitle);
+  program.state.TrayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
+  program.state.IsEnabled = true;
   NotifyTrayIcon(program, TrayMessage::Add);
   platform.EnableTimer(true);
 }

@@ -84,11 +84,11 @@ void ReadColors(SettingsReader& reader, Settings& settings) {
   const std::u16string colors =
       Utf8ToUtf16(value.count == kColorsLength ? std::string_view(value.text) : kDefaultColors);
   if (colors.size() < kColorsLength) return;  // cannot happen for a count of 34
-  settings.caretColor = ColorGroup(colors, 0);
-  settings.caretImeColor = ColorGroup(colors, 1);
-  settings.partsColor = ColorGroup(colors, 2);
-  settings.partsImeColor = ColorGroup(colors, 3);
-  settings.menuColor = ColorGroup(colors, 4);
+  settings.CaretColor = ColorGroup(colors, 0);
+  settings.CaretImeColor = ColorGroup(colors, 1);
+  settings.PartsColor = ColorGroup(colors, 2);
+  settings.PartsImeColor = ColorGroup(colors, 3);
+  settings.MenuColor = ColorGroup(colors, 4);
 }
 
 void ReadTickPeriod(SettingsReader& reader, Settings& settings) {
@@ -96,21 +96,21 @@ void ReadTickPeriod(SettingsReader& reader, Settings& settings) {
   if (!(value > 0)) return;
   const std::int32_t period = IntegerOrOverflow(value, kInt32Min, kInt32Max);
   if (period > kLongestTickPeriodMs) throw ReadFailure{kInvalidPropertyValue};
-  settings.tickPeriodMs = period == 0 ? kShortestTickPeriodMs : static_cast<std::uint32_t>(period);
+  settings.TickPeriodMs = period == 0 ? kShortestTickPeriodMs : static_cast<std::uint32_t>(period);
 }
 
 void ReadBlinkFactor(SettingsReader& reader, Settings& settings) {
   const double value = NumberOrOverflow(reader.Read("TenmetuKeisuu", kShortBuffer).text);
   if (value > 1) {
     const std::int32_t factor = IntegerOrOverflow(value, kInt32Min, kInt32Max);
-    settings.blinkFactor = factor > kMaxBlinkFactor ? kMaxBlinkFactor : factor;
+    settings.BlinkFactor = factor > kMaxBlinkFactor ? kMaxBlinkFactor : factor;
   } else {
-    settings.blinkFactor = kDefaultBlinkFactor;
+    settings.BlinkFactor = kDefaultBlinkFactor;
   }
 }
 
 void ReadDebug(SettingsReader& reader, Settings& settings) {
-  settings.debugMode = reader.Read("Debug", kShortBuffer).count != 0;
+  settings.DebugMode = reader.Read("Debug", kShortBuffer).count != 0;
 }
 
 void ReadMarkerSizes(SettingsReader& reader, Settings& settings) {
@@ -121,7 +121,7 @@ void ReadMarkerSizes(SettingsReader& reader, Settings& settings) {
     const std::size_t comma = rest.find(',');
     if (comma == std::string::npos) throw ReadFailure{kInvalidArgument};
     const double size = NumberOrOverflow(std::string_view(rest).substr(0, comma));
-    settings.markerSizes[entry] =
+    settings.MarkerSizes[entry] =
         static_cast<std::int16_t>(IntegerOrOverflow(size, kInt16Min, kInt16Max));
     rest.erase(0, comma + 1);
   }
@@ -132,10 +132,10 @@ std::string TextOr(const ProfileString& value, std::string_view fallback) {
 }
 
 void ReadClassListsAndHold(SettingsReader& reader, Settings& settings) {
-  settings.excludedClasses1 = TextOr(reader.Read("KirainaKurasu1", kLongBuffer), kDefaultClassList);
-  settings.excludedClasses2 = TextOr(reader.Read("KirainaKurasu2", kLongBuffer), kDefaultClassList);
-  settings.excludedClasses3 = TextOr(reader.Read("KirainaKurasu3", kLongBuffer), kDefaultClassList);
-  settings.oazukeSetting = TextOr(reader.Read("Oazuke", kLongBuffer), kDefaultOazuke);
+  settings.ExcludedClasses1 = TextOr(reader.Read("KirainaKurasu1", kLongBuffer), kDefaultClassList);
+  settings.ExcludedClasses2 = TextOr(reader.Read("KirainaKurasu2", kLongBuffer), kDefaultClassList);
+  settings.ExcludedClasses3 = TextOr(reader.Read("KirainaKurasu3", kLongBuffer), kDefaultClassList);
+  settings.OazukeSetting = TextOr(reader.Read("Oazuke", kLongBuffer), kDefaultOazuke);
 }
 
 }  // namespace

@@ -18,20 +18,20 @@ inline constexpr std::int32_t kMaxBlinkFactor = 32767;
 
 // The settings members of the main window.
 struct Settings {
-  Color caretColor = 0;
-  Color caretImeColor = 0;
-  Color partsColor = 0;
-  Color partsImeColor = 0;
-  Color menuColor = 0;
-  std::uint32_t tickPeriodMs = kDefaultTickPeriodMs;
-  std::int32_t blinkFactor = 0;
-  bool debugMode = false;
+  Color CaretColor = 0;
+  Color CaretImeColor = 0;
+  Color PartsColor = 0;
+  Color PartsImeColor = 0;
+  Color MenuColor = 0;
+  std::uint32_t TickPeriodMs = kDefaultTickPeriodMs;
+  std::int32_t BlinkFactor = 0;
+  bool DebugMode = false;
   // Entries 1 to 6 hold the sizes in pixels; entry 0 stays 0.
-  std::array<std::int16_t, 7> markerSizes{};
-  std::string excludedClasses1;
-  std::string excludedClasses2;
-  std::string excludedClasses3;
-  std::string oazukeSetting;
+  std::array<std::int16_t, 7> MarkerSizes{};
+  std::string ExcludedClasses1;
+  std::string ExcludedClasses2;
+  std::string ExcludedClasses3;
+  std::string OazukeSetting;
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its

@@ -246,18 +246,18 @@ void ScenarioRunner::PrintSettings() {
   if (!app_) return;
   const Program& program = app_->program();
   const Settings& s = program.settings;
-  std::string line = "settings colors=" + Hex6(s.caretColor) + "," + Hex6(s.caretImeColor) + "," +
-                     Hex6(s.partsColor) + "," + Hex6(s.partsImeColor) + "," + Hex6(s.menuColor);
+  std::string line = "settings colors=" + Hex6(s.CaretColor) + "," + Hex6(s.CaretImeColor) + "," +
+                     Hex6(s.PartsColor) + "," + Hex6(s.PartsImeColor) + "," + Hex6(s.MenuColor);
   line += " period=" + std::to_string(process_->TimerPeriod());
-  line += " blink=" + std::to_string(s.blinkFactor);
-  line += std::string(" debug=") + (s.debugMode ? "on" : "off");
+  line += " blink=" + std::to_string(s.BlinkFactor);
+  line += std::string(" debug=") + (s.DebugMode ? "on" : "off");
   line += " sizes=";
   for (std::size_t i = 1; i <= 6; ++i) {
-    line += std::to_string(s.markerSizes[i]) + (i < 6 ? "," : "");
+    line += std::to_string(s.MarkerSizes[i]) + (i < 6 ? "," : "");
   }
-  line += " list1=" + Quoted(s.excludedClasses1) + " list2=" + Quoted(s.excludedClasses2) +
-          " list3=" + Quoted(s.excludedClasses3) + " oazuke=" + Quoted(s.oazukeSetting);
-  line += " method=" + std::string(program.state.platformMark == "95" ? "old" : "new");
+  line += " list1=" + Quoted(s.ExcludedClasses1) + " list2=" + Quoted(s.ExcludedClasses2) +
+          " list3=" + Quoted(s.ExcludedClasses3) + " oazuke=" + Quoted(s.OazukeSetting);
+  line += " method=" + std::string(program.state.PlatformMark == "95" ? "old" : "new");
   Emit(line);
 }
 

@@ -16,8 +16,8 @@ constexpr std::int16_t kLeftButtonHoldTicks = 2;
 
 // Spends one tick of a running hold; true when the tick is held.
 bool CountDownHold(TickState& tick) {
-  if (tick.holdTicks <= 0) return false;
-  --tick.holdTicks;
+  if (tick.HoldTicks <= 0) return false;
+  --tick.HoldTicks;
   return true;
 }
 
@@ -35,9 +35,9 @@ TargetKind GuiInfoKind(const GuiThreadInfo& info) {
 
 std::optional<Target> LocateByAttaching(Program& program, WindowHandle foreground) {
   Platform& platform = program.platform;
-  if (CountDownHold(program.tick)) return std::nullopt;
+  if (CountDownHold(program.TickState)) return std::nullopt;
   if (platform.GetAsyncKeyState(kVirtualKeyLeftButton) != 0) {
-    program.tick.holdTicks = kLeftButtonHoldTicks;
+    program.TickState.HoldTicks = kLeftButtonHoldTicks;
     HideMarkerTopmost(platform);
     return std::nullopt;
   }
@@ -47,51 +47,51 @@ std::optional<Target> LocateByAttaching(Program& program, WindowHandle foregroun
   Target target;
   Point caret;
   platform.AttachThreadInput(own, other, true);
-  target.threadInfo.focus = platform.GetFocus();
-  target.threadInfo.capture = platform.GetCapture();
+  target.ThreadGuiInfo.focus = platform.GetFocus();
+  target.ThreadGuiInfo.capture = platform.GetCapture();
   // A caret position that could not be read counts as no caret.
   const bool caretRead = platform.GetCaretPos(caret);
   platform.AttachThreadInput(own, other, false);
 
   // A caret at the client origin is indistinguishable from none and counts as none.
   if (caretRead && (caret.x != 0 || caret.y != 0)) {
-    target.threadInfo.flags = kCaretBlinking;
-    platform.ClientToScreen(target.threadInfo.focus, caret);
+    target.ThreadGuiInfo.flags = kCaretBlinking;
+    platform.ClientToScreen(target.ThreadGuiInfo.focus, caret);
     if (caret.y <= std::numeric_limits<std::int32_t>::max() - kOldMethodCaretDrop) {
       caret.y += kOldMethodCaretDrop;
     }
-    target.caretPoint = caret;
+    target.CaretPoint = caret;
   }
   platform.PumpMessages();
-  target.kind = OldMethodKind(target.threadInfo);
+  target.TargetKind = OldMethodKind(target.ThreadGuiInfo);
   return target;
 }
 
 std::optional<Target> LocateByThreadInfo(Program& program, WindowHandle foreground) {
   Platform& platform = program.platform;
-  if (CountDownHold(program.tick)) return std::nullopt;
+  if (CountDownHold(program.TickState)) return std::nullopt;
 
   Target target;
   const ThreadId thread = platform.GetWindowThreadProcessId(foreground).thread;
-  if (!platform.GetGUIThreadInfo(thread, target.threadInfo).value_or(false)) {
-    target.threadInfo = GuiThreadInfo{};
+  if (!platform.GetGUIThreadInfo(thread, target.ThreadGuiInfo).value_or(false)) {
+    target.ThreadGuiInfo = GuiThreadInfo{};
   }
-  const GuiThreadInfo& info = target.threadInfo;
-  target.caretPoint = Point{info.caretRect.left, info.caretRect.bottom};
-  platform.ClientToScreen(info.focus, target.caretPoint);
+  const GuiThreadInfo& info = target.ThreadGuiInfo;
+  target.CaretPoint = Point{info.caretRect.left, info.caretRect.bottom};
+  platform.ClientToScreen(info.focus, target.CaretPoint);
   platform.PumpMessages();
-  target.kind = GuiInfoKind(info);
+  target.TargetKind = GuiInfoKind(info);
   return target;
 }
 
 }  // namespace
 
 std::optional<Target> LocateTarget(Program& program, WindowHandle foreground) {
-  std::optional<Target> target = program.state.platformMark == kOldMethodMark
+  std::optional<Target> target = program.state.PlatformMark == kOldMethodMark
                                      ? LocateByAttaching(program, foreground)
                                      : LocateByThreadInfo(program, foreground);
-  if (target && target->kind == TargetKind::Parts && program.settings.debugMode) {
-    target->kind = TargetKind::Caret;
+  if (target && target->TargetKind == TargetKind::Parts && program.settings.DebugMode) {
+    target->TargetKind = TargetKind::Caret;
   }
   return target;
 }

@@ -45,10 +45,10 @@ WindowHandle FindSuitableForeground(Platform& platform, const ExcludedWindows& e
 
 void RecoverNoForeground(Program& program) {
   Platform& platform = program.platform;
-  TickState& tick = program.tick;
-  ++tick.noForegroundTicks;
-  if (tick.noForegroundTicks <= kEmptyForegroundTicksBeforeRecovery) return;
-  tick.noForegroundTicks = 0;
+  TickState& tick = program.TickState;
+  ++tick.NoForegroundTicks;
+  if (tick.NoForegroundTicks <= kEmptyForegroundTicksBeforeRecovery) return;
+  tick.NoForegroundTicks = 0;
   if (platform.FindWindow(std::nullopt, "Korvanel") == 0) {
     platform.SetForegroundWindow(platform.FindWindow(std::nullopt, "Program Manager"));
   }
@@ -58,7 +58,7 @@ void RecoverNoForeground(Program& program) {
 void RecoverOwnForeground(Program& program) {
   Platform& platform = program.platform;
   const WindowHandle marker = platform.MarkerWindow();
-  const ExcludedWindows excluded{marker, program.appWindow,
+  const ExcludedWindows excluded{marker, program.AppWindow,
                                  platform.FindWindow(std::nullopt, "び"),
                                  platform.FindWindow(kTaskbarClass, std::nullopt)};
   if (const WindowHandle candidate = FindSuitableForeground(platform, excluded)) {

@@ -20,9 +20,9 @@ constexpr std::string_view TargetKindName(TargetKind kind) {
 }
 
 struct Target {
-  TargetKind kind = TargetKind::None;
-  Point caretPoint;          // the caret's left edge and lower end, screen pixels
-  GuiThreadInfo threadInfo;  // its focus window is the target's focus window
+  sevalune::TargetKind TargetKind = sevalune::TargetKind::None;
+  Point CaretPoint;          // the caret's left edge and lower end, screen pixels
+  GuiThreadInfo ThreadGuiInfo;  // its focus window is the target's focus window
 };
 
 }  // namespace sevalune

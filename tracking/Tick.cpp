@@ -23,38 +23,38 @@ constexpr int kParkedCursorY = 2;
 
 // The hold after mouse movement applies always ("2"), or only on the older location
 // method ("1").
-bool HoldModeActive(const Settings& settings, const AppState& state) {
-  const std::string& oazuke = settings.oazukeSetting;
+bool HoldMode(const Settings& settings, const AppState& state) {
+  const std::string& oazuke = settings.OazukeSetting;
   if (oazuke.empty()) return false;
-  return oazuke[0] == '2' || (oazuke[0] == '1' && state.platformMark == kOldMethodMark);
+  return oazuke[0] == '2' || (oazuke[0] == '1' && state.PlatformMark == kOldMethodMark);
 }
 
 std::int16_t HoldLengthTicks(const Settings& settings) {
-  const std::string& oazuke = settings.oazukeSetting;
+  const std::string& oazuke = settings.OazukeSetting;
   if (oazuke.size() < 2 || oazuke[1] < '0' || oazuke[1] > '9') return 0;
   return static_cast<std::int16_t>(oazuke[1] - '0');
 }
 
 // True when the mouse moved since the last check: the tick is then held.
 bool MouseMovedSinceLastTick(Program& program) {
-  Point cursor{program.tick.lastCursorX, program.tick.lastCursorY};
+  Point cursor{program.TickState.LastCursorX, program.TickState.LastCursorY};
   program.platform.GetCursorPos(cursor);
-  const bool moved = cursor.x != program.tick.lastCursorX || cursor.y != program.tick.lastCursorY;
-  program.tick.lastCursorX = cursor.x;
-  program.tick.lastCursorY = cursor.y;
-  if (moved) program.tick.holdTicks = HoldLengthTicks(program.settings);
+  const bool moved = cursor.x != program.TickState.LastCursorX || cursor.y != program.TickState.LastCursorY;
+  program.TickState.LastCursorX = cursor.x;
+  program.TickState.LastCursorY = cursor.y;
+  if (moved) program.TickState.HoldTicks = HoldLengthTicks(program.settings);
   return moved;
 }
 
 bool IsProgramOrTaskbarWindow(Program& program, WindowHandle window) {
   Platform& platform = program.platform;
-  return window == platform.MarkerWindow() || window == program.appWindow ||
+  return window == platform.MarkerWindow() || window == program.AppWindow ||
          window == platform.MenuFormWindow() || window == 0 ||
-         window == program.state.trayWindow;
+         window == program.state.TrayWindow;
 }
 
 bool IsSuppressed(Program& program) {
-  return program.platform.TextBoxText() == "1" || !program.state.isEnabled;
+  return program.platform.TextBoxText() == "1" || !program.state.IsEnabled;
 }
 
 bool IsHiddenFormWindow(Platform& platform, WindowHandle window, std::string_view className) {
@@ -65,11 +65,11 @@ bool IsHiddenFormWindow(Platform& platform, WindowHandle window, std::string_vie
 // Parks the pointer once each time a window of a listed class becomes the target.
 void ParkCursorForNewListedWindow(Program& program, WindowHandle foreground,
                                   std::string_view className) {
-  if (ClassListContains(program.settings.excludedClasses3, className) &&
-      foreground != program.tick.prevTickForeground) {
+  if (ClassListContains(program.settings.ExcludedClasses3, className) &&
+      foreground != program.TickState.PrevTickForeground) {
     program.platform.SetCursorPos(kParkedCursorX, kParkedCursorY);
   }
-  program.tick.prevTickForeground = foreground;
+  program.TickState.PrevTickForeground = foreground;
 }
 
 bool DropDownListIsOpen(Platform& platform) {
@@ -83,40 +83,41 @@ bool IsUsableTarget(Platform& platform, WindowHandle window) {
 
 }  // namespace
 
-void TimerTick(Program& program) {
+void tmrTimer_Timer(Program& program) {
   Platform& platform = program.platform;
   const Settings& settings = program.settings;
 
-  if (program.state.menuIsOpen) return HideMarker(platform);
-  if (HoldModeActive(settings, program.state) && MouseMovedSinceLastTick(program)) {
+  if (program.state.MenuIsOpen) return HideMarker(platform);
+  if (HoldMode(settings, program.state) && MouseMovedSinceLastTick(program)) {
     return HideMarker(platform);
   }
 
-  const WindowHandle foreground = platform.GetForegroundWindow();
-  if (!IsProgramOrTaskbarWindow(program, foreground)) program.state.lastActiveWindow = foreground;
+  const WindowHandle ForegroundWindow = platform.GetForegroundWindow();
+  if (!IsProgramOrTaskbarWindow(program, ForegroundWindow)) program.state.LastActiveWindow = ForegroundWindow;
   platform.PumpMessages();
   if (IsSuppressed(program)) return HideMarker(platform);
 
-  if (foreground == 0) return RecoverNoForeground(program);
-  if (foreground == platform.MarkerWindow() || foreground == program.appWindow) {
+  if (ForegroundWindow == 0) return RecoverNoForeground(program);
+  if (ForegroundWindow == platform.MarkerWindow() || ForegroundWindow == program.AppWindow) {
     return RecoverOwnForeground(program);
   }
-  program.tick.noForegroundTicks = 0;
+  program.TickState.NoForegroundTicks = 0;
 
-  const std::string className = platform.GetClassName(foreground, kClassBufferSize);
-  if (ClassListContains(settings.excludedClasses1, className)) return HideMarker(platform);
-  if (IsHiddenFormWindow(platform, foreground, className)) return HideMarker(platform);
-  ParkCursorForNewListedWindow(program, foreground, className);
+  const std::string ForegroundClass = platform.GetClassName(ForegroundWindow, kClassBufferSize);
+  if (ClassListContains(settings.ExcludedClasses1, ForegroundClass)) return HideMarker(platform);
+  if (IsHiddenFormWindow(platform, ForegroundWindow, ForegroundClass)) return HideMarker(platform);
+  ParkCursorForNewListedWindow(program, ForegroundWindow, ForegroundClass);
   if (DropDownListIsOpen(platform)) return HideMarker(platform);
-  if (!IsUsableTarget(platform, foreground)) return HideMarker(platform);
+  if (!IsUsableTarget(platform, ForegroundWindow)) return HideMarker(platform);
 
-  const std::int16_t imeOpen = GetImeOpenStatus(platform);
-  const std::optional<Target> target = LocateTarget(program, foreground);
+  const std::int16_t ImeOpen = GetImeOpenStatus(platform);
+  const std::optional<Target> target = LocateTarget(program, ForegroundWindow);
   if (!target) return;
-  if (ClassListContains(settings.excludedClasses2, className) && target->kind != TargetKind::Menu) {
+  if (ClassListContains(settings.ExcludedClasses2, ForegroundClass) &&
+      target->TargetKind != TargetKind::Menu) {
     return HideMarker(platform);
   }
-  UpdateMarker(program, *target, foreground, imeOpen);
+  UpdateMarker(program, *target, ForegroundWindow, ImeOpen);
   platform.PumpMessages();
 }
 

@@ -6,6 +6,6 @@ namespace sevalune {
 
 // One tick of the periodic timer: the gates that hide the marker, the choice of the
 // target window, the recovery steps, the location step and the marker update.
-void TimerTick(Program& program);
+void tmrTimer_Timer(Program& program);
 
 }  // namespace sevalune

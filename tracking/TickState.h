@@ -9,15 +9,15 @@
 namespace sevalune {
 
 struct TickState {
-  std::int16_t blinkPhase = 0;
-  WindowHandle lastFocusWindow = 0;
-  TargetKind lastKind = TargetKind::None;
-  std::int16_t lastImeOpen = 0;
-  std::int16_t holdTicks = 0;
-  std::int16_t noForegroundTicks = 0;
-  std::int32_t lastCursorX = 0;
-  std::int32_t lastCursorY = 0;
-  WindowHandle prevTickForeground = 0;
+  std::int16_t BlinkPhase = 0;
+  WindowHandle LastFocusWindow = 0;
+  TargetKind LastKind = TargetKind::None;
+  std::int16_t LastImeOpen = 0;
+  std::int16_t HoldTicks = 0;
+  std::int16_t NoForegroundTicks = 0;
+  std::int32_t LastCursorX = 0;
+  std::int32_t LastCursorY = 0;
+  WindowHandle PrevTickForeground = 0;
 };
 
 }  // namespace sevalune

@@ -13,28 +13,28 @@ constexpr std::array<MenuCommand, 5> kMenuOrder{MenuCommand::Help, MenuCommand::
                                                 MenuCommand::OnOff};
 constexpr int kClassBufferSize = 100;
 
-void ShowHelp(Program& program) {
+void mnuHelp_Click(Program& program) {
   Platform& platform = program.platform;
   platform.ShellExecute(platform.MenuFormWindow(), "open", kHelpFileName, "",
                         platform.ExecutableDirectory(), kShowNormal);
 }
 
-void ShowAbout(Program& program) {
+void mnuAbout_Click(Program& program) {
   program.platform.MessageBox(AboutText(program.state), "バージョン情報", kBoxOk);
 }
 
-void ShowWindowClass(Program& program) {
+void mnuWClass_Click(Program& program) {
   Platform& platform = program.platform;
-  const std::string name = platform.GetClassName(program.state.lastActiveWindow, kClassBufferSize);
+  const std::string name = platform.GetClassName(program.state.LastActiveWindow, kClassBufferSize);
   platform.InputBox("ClassName=", "アクティブウィンドウのクラス名情報", name);
 }
 
-void Quit(Program& program) {
-  RemoveTrayIcon(program);
+void mnuQuit_Click(Program& program) {
+  Form_Unload(program);
   program.platform.ExitProcess(0);
 }
 
-void ToggleTracking(Program& program) { program.state.isEnabled = !program.state.isEnabled; }
+void mnuOnOff_Click(Program& program) { program.state.IsEnabled = !program.state.IsEnabled; }
 
 }  // namespace
 
@@ -43,7 +43,7 @@ std::vector<PopupMenuItem> TrayMenuItems(const AppState& state) {
           {"&About...", false},
           {"&WindowClass...", false},
           {"&Quit", false},
-          {"&Enabled(toggle)", state.isEnabled}};
+          {"&Enabled(toggle)", state.IsEnabled}};
 }
 
 MenuCommand CommandAt(int index) {
@@ -52,18 +52,18 @@ MenuCommand CommandAt(int index) {
 }
 
 std::string AboutText(const AppState& state) {
-  const std::string method = state.platformMark == kOldMethodMark ? "（旧" : "（新";
+  const std::string method = state.PlatformMark == kOldMethodMark ? "（旧" : "（新";
   return std::string(kAppTitle) + "\r" + std::string(kCopyrightLine) + "\r" + method +
          "方式にて動作中）";
 }
 
 void RunMenuCommand(Program& program, MenuCommand command) {
   switch (command) {
-    case MenuCommand::Help: return ShowHelp(program);
-    case MenuCommand::About: return ShowAbout(program);
-    case MenuCommand::WindowClass: return ShowWindowClass(program);
-    case MenuCommand::Quit: return Quit(program);
-    case MenuCommand::OnOff: return ToggleTracking(program);
+    case MenuCommand::Help: return mnuHelp_Click(program);
+    case MenuCommand::About: return mnuAbout_Click(program);
+    case MenuCommand::WindowClass: return mnuWClass_Click(program);
+    case MenuCommand::Quit: return mnuQuit_Click(program);
+    case MenuCommand::OnOff: return mnuOnOff_Click(program);
     case MenuCommand::None: break;
   }
 }

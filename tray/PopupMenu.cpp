@@ -17,8 +17,8 @@ constexpr int kPumpPassesAfterMenu = 500;
 void RunPopupMenu(Program& program) {
   Platform& platform = program.platform;
   AppState& state = program.state;
-  if (state.menuIsOpen) return;
-  state.menuIsOpen = true;
+  if (state.MenuIsOpen) return;
+  state.MenuIsOpen = true;
 
   // The injected key press counts as the program's own input, which lets it bring its
   // menu window to the foreground; the menu then closes when the user clicks elsewhere.
@@ -26,7 +26,7 @@ void RunPopupMenu(Program& program) {
   platform.SetForegroundWindow(platform.MenuFormWindow());
   HideMarkerTopmost(platform);
   PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu);
-  state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
+  state.TrayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
 
   const int chosen = platform.TrackPopupMenu(platform.MenuFormWindow(), TrayMenuItems(state));
   RunMenuCommand(program, CommandAt(chosen));
@@ -36,7 +36,7 @@ void RunPopupMenu(Program& program) {
   platform.DestroyMenuForm();
   HideMarkerTopmost(platform);
   PumpMessagesRepeatedly(platform, kPumpPassesAfterMenu);
-  state.menuIsOpen = false;
+  state.MenuIsOpen = false;
 }
 
 }  // namespace sevalune

@@ -7,27 +7,27 @@ namespace sevalune {
 
 void NotifyTrayIcon(Program& program, TrayMessage message) {
   Platform& platform = program.platform;
-  TrayIconData& icon = program.trayIcon;
+  NotifyIconData& icon = program.TrayIconData;
   icon.window = platform.MarkerWindow();
   icon.id = kTrayIconId;
   icon.flags = nif::Message | nif::Icon | nif::Tip;
   icon.callbackMessage = kMsgMouseMove;
-  icon.picture = program.state.isEnabled ? TrayPicture::Enabled : TrayPicture::Disabled;
+  icon.picture = program.state.IsEnabled ? TrayPicture::Enabled : TrayPicture::Disabled;
   icon.tip = std::string(kTrayTip);
   platform.ShellNotifyIcon(message, icon);
 }
 
-void OnTrayMouseEvent(Program& program, std::uint32_t eventCode) {
+void Form_MouseMove(Program& program, std::uint32_t eventCode) {
   if (eventCode == kMsgLeftButtonUp || eventCode == kMsgRightButtonUp) RunPopupMenu(program);
 }
 
 void RestoreTrayIcon(Program& program) {
-  program.state.trayWindow = program.platform.FindWindow(kTaskbarClass, std::nullopt);
+  program.state.TrayWindow = program.platform.FindWindow(kTaskbarClass, std::nullopt);
   NotifyTrayIcon(program, TrayMessage::Add);
 }
 
-void RemoveTrayIcon(Program& program) {
-  program.platform.ShellNotifyIcon(TrayMessage::Delete, program.trayIcon);
+void Form_Unload(Program& program) {
+  program.platform.ShellNotifyIcon(TrayMessage::Delete, program.TrayIconData);
 }
 
 }  // namespace sevalune

@@ -15,13 +15,13 @@ void NotifyTrayIcon(Program& program, TrayMessage message);
 
 // The icon's callback: the shell reports the mouse event over the icon as the x of a
 // mouse-move message. A released left or right button opens the pop-up menu.
-void OnTrayMouseEvent(Program& program, std::uint32_t eventCode);
+void Form_MouseMove(Program& program, std::uint32_t eventCode);
 
 // The task bar was created anew (the shell restarted): it has forgotten the icon, which
 // is added again with its current picture.
 void RestoreTrayIcon(Program& program);
 
 // The main window's unload: the icon is removed.
-void RemoveTrayIcon(Program& program);
+void Form_Unload(Program& program);
 
 }  // namespace sevalune

@@ -97,7 +97,7 @@ inline constexpr std::uint32_t Tip = 0x4;
 
 // The notification-icon record, field for field; the backend adds cbSize and turns the
 // picture into the icon handle it owns.
-struct TrayIconData {
+struct NotifyIconData {
   WindowHandle window = 0;
   std::uint32_t id = 0;
   std::uint32_t flags = 0;
@@ -185,7 +185,7 @@ class Platform {
   virtual Rect MonitorRectOf(WindowHandle window) = 0;
 
   // --- shell32 --------------------------------------------------------------------
-  virtual bool ShellNotifyIcon(TrayMessage message, const TrayIconData& data) = 0;
+  virtual bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) = 0;
   virtual std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb,
                                      std::string_view file, std::string_view parameters,
                                      std::string_view directory, int showCommand) = 0;

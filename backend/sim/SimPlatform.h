@@ -79,7 +79,7 @@ class SimPlatform final : public Platform {
   Rect MonitorRectOf(WindowHandle window) override;
 
   // --- shell32 --------------------------------------------------------------------
-  bool ShellNotifyIcon(TrayMessage message, const TrayIconData& data) override;
+  bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
   std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                              std::string_view parameters, std::string_view directory,
                              int showCommand) override;
@@ -114,8 +114,8 @@ class SimPlatform final : public Platform {
   bool Ended() const { return ended_; }
   std::optional<int> ExitCode() const { return exitCode_; }
   PlatformEvents* EventHandler() const { return handler_; }
-  WindowHandle Marker() const { return marker_; }
-  WindowHandle TextBox() const { return textBox_; }
+  WindowHandle Marker() const { return frmSevalune_; }
+  WindowHandle TextBox() const { return txtYokusi_; }
   WindowHandle ApplicationWindow() const { return app_; }
   WindowHandle ExistingMenuForm() const;  // 0 while there is none
   bool MenuOpen() const { return menuOpen_; }
@@ -152,10 +152,10 @@ class SimPlatform final : public Platform {
   ThreadId thread_;
   std::string executableDirectory_;
   PlatformEvents* handler_ = nullptr;
-  WindowHandle marker_ = 0;
-  WindowHandle textBox_ = 0;
+  WindowHandle frmSevalune_ = 0;
+  WindowHandle txtYokusi_ = 0;
   WindowHandle app_ = 0;
-  WindowHandle menuForm_ = 0;
+  WindowHandle frmMenu_ = 0;
   Color markerColor_ = 0;
   std::uint32_t timerPeriod_ = kInitialTimerPeriod;
   bool timerEnabled_ = false;

@@ -20,13 +20,13 @@ SimPlatform::SimPlatform(SimDesktop& desktop, ProcessId process, ThreadId thread
       thread_(thread),
       executableDirectory_(std::move(executableDirectory)) {
   desktop_.RegisterProcess(*this);
-  marker_ = CreateOwnWindow("marker", "SevaluneMarker", kMainWindowTitle, true);
+  frmSevalune_ = CreateOwnWindow("marker", "SevaluneMarker", kMainWindowTitle, true);
   NewChild textBox;
   textBox.name = UniqueName("textbox");
-  textBox.parent = marker_;
+  textBox.parent = frmSevalune_;
   textBox.className = "Edit";
   textBox.rect = kTextBoxRect;
-  textBox_ = desktop_.CreateChild(textBox);
+  txtYokusi_ = desktop_.CreateChild(textBox);
   app_ = CreateOwnWindow("app", "SevaluneApp", kAppTitle, false);
 }
 
@@ -41,7 +41,7 @@ void SimPlatform::SetEventHandler(PlatformEvents* handler) {
 }
 
 WindowHandle SimPlatform::ExistingMenuForm() const {
-  return desktop_.Window(menuForm_) != nullptr ? menuForm_ : 0;
+  return desktop_.Window(frmMenu_) != nullptr ? frmMenu_ : 0;
 }
 
 void SimPlatform::Post(SimMessage message) {

@@ -85,7 +85,7 @@ int IndexOfItem(const std::vector<PopupMenuItem>& items, std::string_view keywor
 
 // --- shell32 ----------------------------------------------------------------------------
 
-bool SimPlatform::ShellNotifyIcon(TrayMessage message, const TrayIconData& data) {
+bool SimPlatform::ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) {
   if (!Enter("ShellNotifyIcon")) return false;
   bool done = false;
   switch (message) {
@@ -135,26 +135,26 @@ ProfileString SimPlatform::GetPrivateProfileString(std::string_view section, std
 
 WindowHandle SimPlatform::MarkerWindow() {
   if (!Enter("MarkerWindow")) return 0;
-  return marker_;
+  return frmSevalune_;
 }
 
 WindowHandle SimPlatform::MenuFormWindow() {
   if (!Enter("MenuFormWindow")) return 0;
-  if (desktop_.Window(menuForm_) == nullptr) {
-    menuForm_ = CreateOwnWindow("menuform", "SevaluneMenu", "Sevalune Menu", false);
+  if (desktop_.Window(frmMenu_) == nullptr) {
+    frmMenu_ = CreateOwnWindow("menuform", "SevaluneMenu", "Sevalune Menu", false);
   }
-  return menuForm_;
+  return frmMenu_;
 }
 
 void SimPlatform::DestroyMenuForm() {
   if (!Enter("DestroyMenuForm")) return;
-  if (desktop_.Window(menuForm_) != nullptr) desktop_.DestroyWindows({menuForm_}, Cause::Program);
-  menuForm_ = 0;
+  if (desktop_.Window(frmMenu_) != nullptr) desktop_.DestroyWindows({frmMenu_}, Cause::Program);
+  frmMenu_ = 0;
 }
 
 std::string SimPlatform::TextBoxText() {
   if (!Enter("TextBoxText")) return {};
-  const SimWindow* textBox = desktop_.Window(textBox_);
+  const SimWindow* textBox = desktop_.Window(txtYokusi_);
   return textBox != nullptr ? textBox->title : std::string{};
 }
 

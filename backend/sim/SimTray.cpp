@@ -4,7 +4,7 @@
 
 namespace sevalune::sim {
 
-bool SimTray::Add(const TrayIconData& data) {
+bool SimTray::Add(const NotifyIconData& data) {
   if (Find(data.window, data.id) != nullptr) return false;
   SimTrayIcon icon;
   icon.window = data.window;
@@ -14,7 +14,7 @@ bool SimTray::Add(const TrayIconData& data) {
   return true;
 }
 
-bool SimTray::Modify(const TrayIconData& data) {
+bool SimTray::Modify(const NotifyIconData& data) {
   SimTrayIcon* icon = FindMutable(data.window, data.id);
   if (icon == nullptr) return false;
   Apply(data, *icon);
@@ -42,7 +42,7 @@ SimTrayIcon* SimTray::FindMutable(WindowHandle window, std::uint32_t id) {
 }
 
 // Only the members named by the record's flags change, as the shell does it.
-void SimTray::Apply(const TrayIconData& data, SimTrayIcon& icon) {
+void SimTray::Apply(const NotifyIconData& data, SimTrayIcon& icon) {
   if ((data.flags & nif::Message) != 0) icon.callbackMessage = data.callbackMessage;
   if ((data.flags & nif::Icon) != 0) icon.picture = data.picture;
   if ((data.flags & nif::Tip) != 0) icon.tip = data.tip;

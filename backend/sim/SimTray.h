@@ -20,9 +20,9 @@ struct SimTrayIcon {
 class SimTray {
  public:
   // Fails when an icon with that window and id exists.
-  bool Add(const TrayIconData& data);
+  bool Add(const NotifyIconData& data);
   // Both fail when no icon with that window and id exists.
-  bool Modify(const TrayIconData& data);
+  bool Modify(const NotifyIconData& data);
   bool Delete(WindowHandle window, std::uint32_t id);
   void Clear() { icons_.clear(); }
 
@@ -31,7 +31,7 @@ class SimTray {
 
  private:
   SimTrayIcon* FindMutable(WindowHandle window, std::uint32_t id);
-  static void Apply(const TrayIconData& data, SimTrayIcon& icon);
+  static void Apply(const NotifyIconData& data, SimTrayIcon& icon);
 
   std::vector<SimTrayIcon> icons_;  // in the order they were added
 };

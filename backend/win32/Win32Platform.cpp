@@ -15,7 +15,7 @@ constexpr const wchar_t* kAppClassName = L"SevaluneApp";
 constexpr const wchar_t* kMarkerClassName = L"SevaluneMarker";
 constexpr const wchar_t* kMenuClassName = L"SevaluneMenu";
 constexpr const wchar_t* kMenuTitle = L"Sevalune Menu";
-constexpr UINT_PTR kTickTimerId = 1;
+constexpr UINT_PTR kTmrTimerId = 1;
 constexpr int kTextBoxId = 1;
 // The marker never grows anywhere near this far, so the text box is never seen.
 constexpr int kTextBoxLeft = 1000;
@@ -73,20 +73,20 @@ Win32Platform::Win32Platform(Win32Options options)
   // never takes the activation and has no task-bar button.
   constexpr DWORD kMarkerExtendedStyle =
       WS_EX_TRANSPARENT | WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
-  markerWindow_.reset(CreateOrThrow(kMarkerExtendedStyle, kMarkerClassName, Widen(kMainWindowTitle),
+  frmSevalune_.reset(CreateOrThrow(kMarkerExtendedStyle, kMarkerClassName, Widen(kMainWindowTitle),
                                     WS_POPUP, RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, this));
   // A layered window shows nothing until its attributes are set: fully opaque.
-  ::SetLayeredWindowAttributes(markerWindow_.get(), 0, 255, LWA_ALPHA);
+  ::SetLayeredWindowAttributes(frmSevalune_.get(), 0, 255, LWA_ALPHA);
   // The shell's announcement of a new task bar must get through even when this process
   // runs with higher rights than the shell (user interface privilege isolation).
-  ::ChangeWindowMessageFilterEx(markerWindow_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW,
+  ::ChangeWindowMessageFilterEx(frmSevalune_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW,
                                 nullptr);
 
   // The text box other programs find with FindWindowEx(main, NULL, "Edit", NULL). Hidden,
   // so that a marker wide enough to reach it is still one colour from end to end.
-  textBox_ =
+  txtYokusi_ =
       CreateOrThrow(0, L"Edit", L"", WS_CHILD | ES_AUTOHSCROLL,
-                    RECT{kTextBoxLeft, 0, kTextBoxLeft + 120, 20}, markerWindow_.get(),
+                    RECT{kTextBoxLeft, 0, kTextBoxLeft + 120, 20}, frmSevalune_.get(),
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextBoxId)), instance_, nullptr);
 }
 
@@ -94,8 +94,8 @@ Win32Platform::~Win32Platform() {
   RemoveRemainingTrayIcons();
   // Cut the marker loose from this object first: its WM_DESTROY must not end the message
   // loop of whatever runs after this object is gone.
-  ::KillTimer(markerWindow_.get(), kTickTimerId);
-  ::SetWindowLongPtrW(markerWindow_.get(), GWLP_USERDATA, 0);
+  ::KillTimer(frmSevalune_.get(), kTmrTimerId);
+  ::SetWindowLongPtrW(frmSevalune_.get(), GWLP_USERDATA, 0);
 }
 
 void Win32Platform::SetEventHandler(PlatformEvents* handler) { handler_ = handler; }
@@ -117,7 +117,7 @@ LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wPa
                                            LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (wParam == kTickTimerId && handler_ != nullptr) handler_->OnTimer();
+      if (wParam == kTmrTimerId && handler_ != nullptr) handler_->OnTimer();
       return 0;
     case kMsgMouseMove:
       // The tray icon's callback message: the icon's mouse event is in the low word.
@@ -157,7 +157,7 @@ void Win32Platform::FillBackground(HDC deviceContext, const RECT& area) const {
   ::FillRect(deviceContext, &area, markerBrush_.get());
 }
 
-WindowHandle Win32Platform::MarkerWindow() { return ToHandle(markerWindow_.get()); }
+WindowHandle Win32Platform::MarkerWindow() { return ToHandle(frmSevalune_.get()); }
 
 HWND Win32Platform::CreateMenuForm() const {
   return CreateOrThrow(0, kMenuClassName, kMenuTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
@@ -166,20 +166,20 @@ HWND Win32Platform::CreateMenuForm() const {
 
 WindowHandle Win32Platform::MenuFormWindow() {
   // Another program may have closed it; then the old handle is stale, not ours to destroy.
-  if (menuWindow_ && !::IsWindow(menuWindow_.get())) menuWindow_.release();
-  if (!menuWindow_) menuWindow_.reset(CreateMenuForm());
-  return ToHandle(menuWindow_.get());
+  if (frmMenu_ && !::IsWindow(frmMenu_.get())) frmMenu_.release();
+  if (!frmMenu_) frmMenu_.reset(CreateMenuForm());
+  return ToHandle(frmMenu_.get());
 }
 
 void Win32Platform::DestroyMenuForm() {
-  if (menuWindow_ && !::IsWindow(menuWindow_.get())) menuWindow_.release();
-  menuWindow_.reset();
+  if (frmMenu_ && !::IsWindow(frmMenu_.get())) frmMenu_.release();
+  frmMenu_.reset();
 }
 
 std::string Win32Platform::TextBoxText() {
-  const int length = ::GetWindowTextLengthW(textBox_);
+  const int length = ::GetWindowTextLengthW(txtYokusi_);
   std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(textBox_, text.data(), length + 1);
+  const int copied = ::GetWindowTextW(txtYokusi_, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
   return Narrow(text);
 }
@@ -191,10 +191,10 @@ void Win32Platform::SetMarkerColor(Color color) {
   markerColor_ = color;
   // The top byte would select a palette entry; only the RGB part is a colour.
   markerBrush_.reset(::CreateSolidBrush(color & 0x00FFFFFFu));
-  ::InvalidateRect(markerWindow_.get(), nullptr, TRUE);
+  ::InvalidateRect(frmSevalune_.get(), nullptr, TRUE);
   // Paint now (WM_PAINT is sent, nothing else is dispatched), so the new colour shows
   // together with the move that usually follows.
-  ::UpdateWindow(markerWindow_.get());
+  ::UpdateWindow(frmSevalune_.get());
 }
 
 void Win32Platform::SetTimerPeriod(std::uint32_t milliseconds) {
@@ -213,9 +213,9 @@ void Win32Platform::ApplyTimer() {
   // A period of 0 stops the tick, as it does for the framework timer the program expects;
   // SetTimer itself would raise it to 10 ms.
   if (timerEnabled_ && timerPeriod_ > 0) {
-    ::SetTimer(markerWindow_.get(), kTickTimerId, timerPeriod_, nullptr);
+    ::SetTimer(frmSevalune_.get(), kTmrTimerId, timerPeriod_, nullptr);
   } else {
-    ::KillTimer(markerWindow_.get(), kTickTimerId);
+    ::KillTimer(frmSevalune_.get(), kTmrTimerId);
   }
 }
 

@@ -66,7 +66,7 @@ class Win32Platform final : public Platform {
   Rect MonitorRectOf(WindowHandle window) override;
 
   // --- shell32, kernel32, the process (Win32Services.cpp) ----------------------------
-  bool ShellNotifyIcon(TrayMessage message, const TrayIconData& data) override;
+  bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
   std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                              std::string_view parameters, std::string_view directory,
                              int showCommand) override;
@@ -124,9 +124,9 @@ class Win32Platform final : public Platform {
   std::uint32_t timerPeriod_ = 110;
   bool timerEnabled_ = false;
   ScopedWindow appWindow_;
-  ScopedWindow markerWindow_;  // owns the text box, its child
-  HWND textBox_ = nullptr;
-  ScopedWindow menuWindow_;
+  ScopedWindow frmSevalune_;  // owns the text box, its child
+  HWND txtYokusi_ = nullptr;
+  ScopedWindow frmMenu_;
   ScopedKernelHandle instanceMutex_;
   std::optional<bool> anotherInstanceRunning_;
   std::optional<GetGuiThreadInfoFunction> getGuiThreadInfo_;  // looked up on first use

@@ -34,7 +34,7 @@ HICON Win32Platform::IconFor(TrayPicture picture) const {
   return picture == TrayPicture::Enabled ? enabledIcon_.get() : disabledIcon_.get();
 }
 
-bool Win32Platform::ShellNotifyIcon(TrayMessage message, const TrayIconData& data) {
+bool Win32Platform::ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) {
   NOTIFYICONDATAW record{};
   record.cbSize = sizeof record;
   record.hWnd = ToHwnd(data.window);

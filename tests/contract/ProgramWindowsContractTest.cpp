@@ -26,8 +26,8 @@ class ProgramWindows : public ContractTest {
   void SetUp() override { platform.SetEventHandler(&handler); }
   void TearDown() override { platform.SetEventHandler(nullptr); }
 
-  TrayIconData Icon() {
-    TrayIconData icon;
+  NotifyIconData Icon() {
+    NotifyIconData icon;
     icon.window = platform.MarkerWindow();
     icon.id = 1;
     icon.flags = nif::Message | nif::Icon | nif::Tip;
@@ -123,7 +123,7 @@ TEST_F(ProgramWindows, AStoppedTimersDueTickIsDropped) {
 }
 
 TEST_F(ProgramWindows, TrayIconIsAddedOnceChangedAndDeletedOnce) {
-  TrayIconData icon = Icon();
+  NotifyIconData icon = Icon();
   EXPECT_FALSE(platform.ShellNotifyIcon(TrayMessage::Modify, icon)) << "modify before add";
   EXPECT_FALSE(platform.ShellNotifyIcon(TrayMessage::Delete, icon)) << "delete before add";
   ASSERT_TRUE(platform.ShellNotifyIcon(TrayMessage::Add, icon));
@@ -136,8 +136,8 @@ TEST_F(ProgramWindows, TrayIconIsAddedOnceChangedAndDeletedOnce) {
 }
 
 TEST_F(ProgramWindows, IconsAreToldApartByWindowAndId) {
-  TrayIconData first = Icon();
-  TrayIconData second = Icon();
+  NotifyIconData first = Icon();
+  NotifyIconData second = Icon();
   second.id = 2;
   ASSERT_TRUE(platform.ShellNotifyIcon(TrayMessage::Add, first));
   EXPECT_TRUE(platform.ShellNotifyIcon(TrayMessage::Add, second));

@@ -25,9 +25,9 @@ void CheckRunningProgram(const Application& app, const SimPlatform& platform) {
   const auto& settings = app.program().settings;
   Require(platform.TimerEnabled());
   Require(platform.TimerPeriod() >= 1 && platform.TimerPeriod() <= 65535);
-  Require(settings.blinkFactor >= 1 && settings.blinkFactor <= 32767);
-  Require(settings.markerSizes[0] == 0);
-  Require(app.program().state.isEnabled);
+  Require(settings.BlinkFactor >= 1 && settings.BlinkFactor <= 32767);
+  Require(settings.MarkerSizes[0] == 0);
+  Require(app.program().state.IsEnabled);
 }
 
 }  // namespace

@@ -127,7 +127,7 @@ Rect PlacementOracle::PartsRect(WindowHandle focus) const {
 Placement PlacementOracle::Expected(const TickConditions& tick) const {
   Located located = tick.oldMethod ? LocateByAttaching(tick.foreground)
                                    : LocateByThreadInfo(tick.foreground);
-  if (located.kind == kParts && profile_.debugMode) located.kind = kCaret;
+  if (located.kind == kParts && profile_.DebugMode) located.kind = kCaret;
   const bool ime = InputMethodOpen(tick.foreground);
   const MarkerColors& colors = profile_.colors;
   const MarkerSizeList& sizes = profile_.sizes;
@@ -160,7 +160,7 @@ bool PlacementOracle::DropDownListOpen() const {
 
 std::optional<std::string> PlacementOracle::ReasonNotToPlace(const TickConditions& tick,
                                                              std::string_view kind) const {
-  if (tick.menuIsOpen) return "the tray menu was open";
+  if (tick.MenuIsOpen) return "the tray menu was open";
   if (!tick.trackingOn) return "tracking was switched off";
   const sim::SimWindow* textBox = desktop_.Window(program_.TextBox());
   if (textBox != nullptr && textBox->title == "1") return "the suppression text was \"1\"";

@@ -23,7 +23,7 @@ struct Placement {
 // What held when a tick began.
 struct TickConditions {
   WindowHandle foreground = 0;
-  bool menuIsOpen = false;
+  bool MenuIsOpen = false;
   bool trackingOn = true;
   bool oldMethod = false;
 };

@@ -132,7 +132,7 @@ class ProgramOnDesktop {
 struct TargetCase {
   const char* what;
   PlatformKind platform;
-  bool debugMode;
+  bool DebugMode;
   Rect control;
   std::uint32_t flags;
   bool caret;
@@ -147,7 +147,7 @@ TEST_P(PlacementOracleTest, AgreesWithTheProgramOnTheTarget) {
   const TargetCase& c = GetParam();
   SoakProfile profile;
   profile.platform = c.platform;
-  profile.debugMode = c.debugMode;
+  profile.DebugMode = c.DebugMode;
   ProgramOnDesktop world(profile);
   const WindowHandle control = world.AddControl(c.control);
   GuiThreadInfo info;
@@ -213,7 +213,7 @@ TEST(PlacementOracleGates, NamesEveryGateThatHidesTheMarker) {
   EXPECT_EQ(oracle.ReasonNotToPlace(tick, "caret"), std::nullopt);
 
   TickConditions menuOpen = tick;
-  menuOpen.menuIsOpen = true;
+  menuOpen.MenuIsOpen = true;
   EXPECT_TRUE(oracle.ReasonNotToPlace(menuOpen, "caret"));
   TickConditions off = tick;
   off.trackingOn = false;
@@ -383,18 +383,18 @@ TEST(SoakProfileTest, TheProgramReadsExactlyTheProfilesSettings) {
     ProgramOnDesktop world(profile);
     world.Start();
     const Settings& read = world.App().program().settings;
-    EXPECT_EQ(read.blinkFactor, profile.blinkFactor) << profile.Description();
-    EXPECT_EQ(read.markerSizes, profile.sizes) << profile.Description();
-    EXPECT_EQ(read.debugMode, profile.debugMode) << profile.Description();
-    EXPECT_EQ(read.excludedClasses1, profile.neverList);
-    EXPECT_EQ(read.excludedClasses2, profile.menusOnlyList);
-    EXPECT_EQ(read.excludedClasses3, profile.parkingList);
-    EXPECT_EQ(read.oazukeSetting, profile.oazuke);
-    EXPECT_EQ(read.caretColor, profile.colors.caret);
-    EXPECT_EQ(read.caretImeColor, profile.colors.caretIme);
-    EXPECT_EQ(read.partsColor, profile.colors.parts);
-    EXPECT_EQ(read.partsImeColor, profile.colors.partsIme);
-    EXPECT_EQ(read.menuColor, profile.colors.menu);
+    EXPECT_EQ(read.BlinkFactor, profile.BlinkFactor) << profile.Description();
+    EXPECT_EQ(read.MarkerSizes, profile.sizes) << profile.Description();
+    EXPECT_EQ(read.DebugMode, profile.DebugMode) << profile.Description();
+    EXPECT_EQ(read.ExcludedClasses1, profile.neverList);
+    EXPECT_EQ(read.ExcludedClasses2, profile.menusOnlyList);
+    EXPECT_EQ(read.ExcludedClasses3, profile.parkingList);
+    EXPECT_EQ(read.OazukeSetting, profile.oazuke);
+    EXPECT_EQ(read.CaretColor, profile.colors.caret);
+    EXPECT_EQ(read.CaretImeColor, profile.colors.caretIme);
+    EXPECT_EQ(read.PartsColor, profile.colors.parts);
+    EXPECT_EQ(read.PartsImeColor, profile.colors.partsIme);
+    EXPECT_EQ(read.MenuColor, profile.colors.menu);
   }
 }
 

@@ -35,21 +35,21 @@ std::string SoakProfile::SettingsFileText() const {
   text += "Iro=" + ColorText(colors.caret) + "," + ColorText(colors.caretIme) + "," +
           ColorText(colors.parts) + "," + ColorText(colors.partsIme) + "," +
           ColorText(colors.menu) + "\r\n";
-  text += "TenmetuKeisuu=" + std::to_string(blinkFactor) + "\r\n";
+  text += "TenmetuKeisuu=" + std::to_string(BlinkFactor) + "\r\n";
   text += "Saizu=" + SizesText(sizes) + "\r\n";
   text += "KirainaKurasu1=" + neverList + "\r\n";
   text += "KirainaKurasu2=" + menusOnlyList + "\r\n";
   text += "KirainaKurasu3=" + parkingList + "\r\n";
   text += "Oazuke=" + oazuke + "\r\n";
-  if (debugMode) text += "Debug=1\r\n";
+  if (DebugMode) text += "Debug=1\r\n";
   return text;
 }
 
 std::string SoakProfile::Description() const {
   return std::string("platform ") + (platform == PlatformKind::Old ? "old" : "new") +
          ", displays " + (secondDisplayLeft ? "2" : "1") + ", blink " +
-         std::to_string(blinkFactor) + ", sizes " + SizesText(sizes) + ", debug " +
-         (debugMode ? "on" : "off") + ", hold \"" + oazuke + "\", lists \"" + neverList +
+         std::to_string(BlinkFactor) + ", sizes " + SizesText(sizes) + ", debug " +
+         (DebugMode ? "on" : "off") + ", hold \"" + oazuke + "\", lists \"" + neverList +
          "\" \"" + menusOnlyList + "\" \"" + parkingList + "\"";
 }
 
@@ -58,9 +58,9 @@ SoakProfile ChooseProfile(RandomSource& random, std::optional<PlatformKind> plat
   const bool old = random.OneIn(2);
   profile.platform = platform.value_or(old ? PlatformKind::Old : PlatformKind::New);
   profile.secondDisplayLeft = random.OneIn(3);
-  profile.blinkFactor = random.PickFrom(std::span<const std::int32_t>(kBlinkFactors));
+  profile.BlinkFactor = random.PickFrom(std::span<const std::int32_t>(kBlinkFactors));
   profile.sizes = random.OneIn(2) ? kDefaultSizes : kOtherSizes;
-  profile.debugMode = random.OneIn(4);
+  profile.DebugMode = random.OneIn(4);
   if (!random.OneIn(3)) {
     profile.neverList = std::string(kNeverMarkedClass);
     profile.menusOnlyList = "Dummy," + std::string(kMenusOnlyClass);

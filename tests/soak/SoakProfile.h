@@ -32,9 +32,9 @@ struct MarkerColors {
 struct SoakProfile {
   PlatformKind platform = PlatformKind::New;
   bool secondDisplayLeft = false;
-  std::int32_t blinkFactor = 8;
+  std::int32_t BlinkFactor = 8;
   MarkerSizeList sizes{0, 10, 9, 18, 8, 5, 3};
-  bool debugMode = false;
+  bool DebugMode = false;
   std::string neverList = "xxx";
   std::string menusOnlyList = "xxx";
   std::string parkingList = "xxx";

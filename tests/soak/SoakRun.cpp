@@ -108,7 +108,7 @@ SoakResult SoakRun::Run() {
   StartProgram();
   if (!violation_) {
     out_ << "location method in force: "
-         << (app_.program().state.platformMark == kOldMethodMark ? "old" : "new") << "\n";
+         << (app_.program().state.PlatformMark == kOldMethodMark ? "old" : "new") << "\n";
     RunTicks();
   }
   SoakResult result;
@@ -255,8 +255,8 @@ void SoakRun::OnTimer() {
   }
   if (!outermost) return;
   if (start.conditions.foreground == 0 &&
-      start.noForegroundTicks == kEmptyForegroundTicksBeforeRecovery &&
-      app_.program().tick.noForegroundTicks == 0) {
+      start.NoForegroundTicks == kEmptyForegroundTicksBeforeRecovery &&
+      app_.program().TickState.NoForegroundTicks == 0) {
     ++counts_.noForegroundRecoveries;
   }
   CheckPlacement(start);
@@ -264,7 +264,7 @@ void SoakRun::OnTimer() {
 
 void SoakRun::OnTrayCallback(std::uint32_t eventCode) {
   ++trayDispatches_;
-  const bool insideMenuStep = app_.program().state.menuIsOpen;
+  const bool insideMenuStep = app_.program().state.MenuIsOpen;
   app_.OnTrayCallback(eventCode);
   CheckInvariants("after a tray callback",
                   insideMenuStep ? MenuStep::Inside : MenuStep::Outside);
@@ -362,7 +362,7 @@ void SoakRun::QueueMenuAnswer() {
   static constexpr std::array<std::string_view, 9> kItems{
       "Help", "About", "WindowClass", "none", "Help", "About", "WindowClass", "none", "Enabled"};
   std::string_view item = random_.PickFrom(std::span<const std::string_view>(kItems));
-  if (!app_.program().state.isEnabled && !random_.OneIn(5)) item = "Enabled";
+  if (!app_.program().state.IsEnabled && !random_.OneIn(5)) item = "Enabled";
   Increment(counts_.menuAnswers, item);
   desktop_.QueueMenuAnswer(sim::MenuAnswer{std::string(item), random_.Between(0, kMostAfterTicks)});
 }
@@ -382,15 +382,15 @@ Rect SoakRun::MarkerRect() const {
 SoakRun::TickStart SoakRun::SnapshotTickStart() const {
   TickStart start;
   start.conditions.foreground = desktop_.Foreground();
-  start.conditions.menuIsOpen = app_.program().state.menuIsOpen;
-  start.conditions.trackingOn = app_.program().state.isEnabled;
-  start.conditions.oldMethod = app_.program().state.platformMark == kOldMethodMark;
+  start.conditions.MenuIsOpen = app_.program().state.MenuIsOpen;
+  start.conditions.trackingOn = app_.program().state.IsEnabled;
+  start.conditions.oldMethod = app_.program().state.PlatformMark == kOldMethodMark;
   start.marker = MarkerRect();
   start.color = process_.CurrentMarkerColor();
   start.changes = changes_;
   start.programForegroundChanges = counts_.foregroundByProgram;
   start.trayDispatches = trayDispatches_;
-  start.noForegroundTicks = app_.program().tick.noForegroundTicks;
+  start.NoForegroundTicks = app_.program().TickState.NoForegroundTicks;
   start.markerMoves = desktop_.CallCount("SetWindowPos");
   start.hidings = desktop_.CallCount("ShowWindow");
   return start;
@@ -437,11 +437,11 @@ void SoakRun::CheckInvariants(std::string_view where, MenuStep menuStep) {
     return Fail(*shape + " " + place);
   }
   if (marker->rect != kStartUpMarker) startUpShapeAllowed_ = false;
-  const bool menuIsOpen = app_.program().state.menuIsOpen;
-  if (menuIsOpen && menuStep == MenuStep::Outside) {
+  const bool MenuIsOpen = app_.program().state.MenuIsOpen;
+  if (MenuIsOpen && menuStep == MenuStep::Outside) {
     return Fail("MenuIsOpen is still true " + place);
   }
-  if (!menuIsOpen && (menuStep == MenuStep::Inside || process_.MenuOpen())) {
+  if (!MenuIsOpen && (menuStep == MenuStep::Inside || process_.MenuOpen())) {
     return Fail("MenuIsOpen is false inside the menu step " + place);
   }
   if (desktop_.Tray().Find(process_.Marker(), kTrayIconId) == nullptr &&

@@ -56,7 +56,7 @@ class SoakRun final : public PlatformEvents {
     std::uint64_t changes = 0;
     std::uint64_t programForegroundChanges = 0;
     std::uint64_t trayDispatches = 0;
-    std::int16_t noForegroundTicks = 0;
+    std::int16_t NoForegroundTicks = 0;
     std::uint64_t markerMoves = 0;  // SetWindowPos calls, all on the marker in such a tick
     std::uint64_t hidings = 0;      // ShowWindow calls, made only by the recovery
   };

@@ -27,11 +27,11 @@ TEST_F(CoreStartUpTest, ShowsTheTopmostMarkerKeepsTheForegroundAndAddsTheEnabled
   EXPECT_TRUE(process->TimerEnabled());
   EXPECT_EQ(process->TimerPeriod(), 110u);
   const AppState& state = app->program().state;
-  EXPECT_TRUE(state.isEnabled);
-  EXPECT_EQ(state.platformMark, "");
-  EXPECT_EQ(state.trayWindow, desktop.Taskbar());
-  EXPECT_EQ(state.lastActiveWindow, 0u) << "recorded by ticks only";
-  EXPECT_FALSE(state.menuIsOpen);
+  EXPECT_TRUE(state.IsEnabled);
+  EXPECT_EQ(state.PlatformMark, "");
+  EXPECT_EQ(state.TrayWindow, desktop.Taskbar());
+  EXPECT_EQ(state.LastActiveWindow, 0u) << "recorded by ticks only";
+  EXPECT_FALSE(state.MenuIsOpen);
 }
 
 TEST_F(CoreStartUpTest, SecondInstanceLeavesNoTrace) {
@@ -86,11 +86,11 @@ TEST_F(CoreStartUpTest, SettingsFailureEndsTheProcessBeforeTheIconAndTheTimer) {
 TEST_F(CoreStartUpTest, OldPlatformKeepsTheOldMethodForTheWholeRun) {
   desktop.SetPlatformNew(false);
   Start();
-  EXPECT_EQ(app->program().state.platformMark, "95");
+  EXPECT_EQ(app->program().state.PlatformMark, "95");
 
   desktop.SetPlatformNew(true);
   Tick();
-  EXPECT_EQ(app->program().state.platformMark, "95");
+  EXPECT_EQ(app->program().state.PlatformMark, "95");
   EXPECT_EQ(State(), Tracking({124, 184, 134, 193})) << "the caret's top, 14 pixels lower";
 }
 
@@ -99,7 +99,7 @@ TEST_F(CoreStartUpTest, WithoutTaskBarStartUpCompletesWithoutIcon) {
   Start();
 
   ASSERT_FALSE(exitCode);
-  EXPECT_EQ(app->program().state.trayWindow, 0u);
+  EXPECT_EQ(app->program().state.TrayWindow, 0u);
   EXPECT_TRUE(process->TimerEnabled());
   EXPECT_EQ(State(), (VisibleState{{0, 0, 15, 6}, true, true, 0, "editor", "none", false}));
   Tick();

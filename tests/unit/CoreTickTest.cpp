@@ -86,7 +86,7 @@ TEST_F(CoreTickTest, NoForegroundRecoveryLeavesTheMarkerAlone) {
   VisibleState recovered = Tracking();
   recovered.foreground = "progman";
   EXPECT_EQ(State(), recovered);
-  EXPECT_EQ(app->program().tick.noForegroundTicks, 0);
+  EXPECT_EQ(app->program().TickState.NoForegroundTicks, 0);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ TEST_F(CoreTrayMenuTest, ReleaseArrivingAsTheMenuOpensIsIgnored) {
 
   EXPECT_EQ(process->QueuedMessages(), 0u);
   EXPECT_EQ(CountEvents("menu items="), 1u);
-  EXPECT_FALSE(app->program().state.menuIsOpen);
+  EXPECT_FALSE(app->program().state.MenuIsOpen);
   // The next release opens the menu again.
   TrayEvent(kTrayLeftUp);
   EXPECT_EQ(CountEvents("menu items="), 2u);
@@ -113,8 +113,8 @@ TEST_F(CoreTrayMenuTest, TicksWhileTheMenuIsOpenOnlyKeepTheMarkerShrunk) {
     EXPECT_EQ(inside[i], (VisibleState{kShrunk, true, true, kMagenta, "none", "on", true}))
         << "tick " << i;
   }
-  EXPECT_EQ(app->program().state.lastActiveWindow, editor);
-  EXPECT_EQ(app->program().tick.noForegroundTicks, 0);
+  EXPECT_EQ(app->program().state.LastActiveWindow, editor);
+  EXPECT_EQ(app->program().TickState.NoForegroundTicks, 0);
   EXPECT_EQ(CountEvents("foreground progman"), 0u);
 }
 
@@ -125,15 +125,15 @@ TEST_F(CoreTrayMenuTest, OpeningTheMenuLooksUpTheTaskBarAgain) {
   desktop.SetTaskbarPresent();
   desktop.SetForeground(desktop.Taskbar());
   Tick();
-  EXPECT_EQ(app->program().state.lastActiveWindow, desktop.Taskbar());
+  EXPECT_EQ(app->program().state.LastActiveWindow, desktop.Taskbar());
 
   Guarded([this] { process->Deliver(SimMessage::TrayCallback(kTrayLeftUp)); });
-  EXPECT_EQ(app->program().state.trayWindow, desktop.Taskbar());
+  EXPECT_EQ(app->program().state.TrayWindow, desktop.Taskbar());
   desktop.SetForeground(editor);
   Tick();
   desktop.SetForeground(desktop.Taskbar());
   Tick();
-  EXPECT_EQ(app->program().state.lastActiveWindow, editor);
+  EXPECT_EQ(app->program().state.LastActiveWindow, editor);
 }
 
 TEST_F(CoreTrayMenuTest, SwitchingOffChangesOnlyThePicture) {
@@ -145,7 +145,7 @@ TEST_F(CoreTrayMenuTest, SwitchingOffChangesOnlyThePicture) {
   EXPECT_EQ(icon.picture, TrayPicture::Disabled);
   EXPECT_EQ(icon.tip, "sevalune");
   EXPECT_EQ(icon.callbackMessage, 0x200u);
-  EXPECT_FALSE(app->program().state.isEnabled);
+  EXPECT_FALSE(app->program().state.IsEnabled);
   Tick(9);
   VisibleState off = Tracking(kShrunk);
   off.icon = "off";

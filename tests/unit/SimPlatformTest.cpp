@@ -47,8 +47,8 @@ class SimPlatformTest : public ::testing::Test {
     return desktop.CreateWindow(request);
   }
 
-  TrayIconData Icon(TrayPicture picture = TrayPicture::Enabled) {
-    TrayIconData data;
+  NotifyIconData Icon(TrayPicture picture = TrayPicture::Enabled) {
+    NotifyIconData data;
     data.window = program.MarkerWindow();
     data.id = 1;
     data.flags = nif::Message | nif::Icon | nif::Tip;
@@ -224,7 +224,7 @@ TEST_F(SimPlatformTest, TrayIconRules) {
 
 TEST_F(SimPlatformTest, ModifyChangesOnlyWhatTheFlagsName) {
   ASSERT_TRUE(program.ShellNotifyIcon(TrayMessage::Add, Icon()));
-  TrayIconData tipOnly = Icon(TrayPicture::Disabled);
+  NotifyIconData tipOnly = Icon(TrayPicture::Disabled);
   tipOnly.flags = nif::Tip;
   tipOnly.tip = "other";
   ASSERT_TRUE(program.ShellNotifyIcon(TrayMessage::Modify, tipOnly));

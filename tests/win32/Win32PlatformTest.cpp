@@ -305,7 +305,7 @@ TEST_F(Win32PlatformTest, MonitorOfNoWindowIsThePrimaryDisplay) {
 }
 
 TEST_F(Win32PlatformTest, TrayIconIsAddedChangedAndDeleted) {
-  TrayIconData icon;
+  NotifyIconData icon;
   icon.window = platform.MarkerWindow();
   icon.id = 1;
   icon.flags = nif::Message | nif::Icon | nif::Tip;
