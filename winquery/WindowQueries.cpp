@@ -28,7 +28,11 @@ WindowHandle FindDefaultImeWindowAbove(Platform& platform, WindowHandle start,
 
 bool NeedsOldMethod(Platform& platform) {
   GuiThreadInfo info;
-  const ThreadId thread = platform.GetWindowThreadProcessId(platform.GetForegroundWindow()).thread;
+  // With no window in the foreground (a start at logon, say) the query has no foreground
+  // thread to answer for; the program's own GUI thread tells just as well whether it works.
+  WindowHandle probed = platform.GetForegroundWindow();
+  if (probed == 0) probed = platform.MarkerWindow();
+  const ThreadId thread = platform.GetWindowThreadProcessId(probed).thread;
   const std::optional<bool> answered = platform.GetGUIThreadInfo(thread, info);
   return !answered.value_or(false);
 }

@@ -18,7 +18,8 @@ inline constexpr std::size_t kWindowWalkLimit = 65536;
 inline constexpr std::uint32_t kImeProbeTimeoutMs = 50;
 
 // Whether the per-thread GUI query is missing or does not answer for the foreground
-// window's thread, so that the older location method must be used.
+// window's thread (the program's own thread when no window holds the foreground), so that
+// the older location method must be used.
 bool NeedsOldMethod(Platform& platform);
 
 // Non-zero when the input method of the foreground window's process is open: asks the
