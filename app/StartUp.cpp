@@ -44,8 +44,10 @@ void Form_Load(Program& program) {
   program.PrevForegroundWindow = platform.GetForegroundWindow();
 
   platform.ShowWindow(platform.MarkerWindow(), kShowHide);
+  // Never activating: the window the user works in keeps the keyboard throughout start-up
+  // (the foreground is still handed back below, in case anything else took it).
   platform.SetWindowPos(platform.MarkerWindow(), kInsertTopmost, 0, 0, kStartMarkerWidth,
-                        kStartMarkerHeight, 0);
+                        kStartMarkerHeight, swp::NoActivate);
   platform.SetWindowPos(platform.MarkerWindow(), kInsertTopmost, 0, 0, 0, 0,
                         swp::NoSize | swp::NoMove | swp::NoActivate | swp::ShowWindow);
   LoadSettings(program);
