@@ -97,7 +97,12 @@ void tmrTimer_Timer(Program& program) {
   platform.PumpMessages();
   if (IsSuppressed(program)) return HideMarker(platform);
 
-  if (ForegroundWindow == 0) return RecoverNoForeground(program);
+  if (ForegroundWindow == 0) {
+    // Nothing holds the keyboard: a marker left where it was would point at a caret that is
+    // gone, for as long as the foreground stays empty.
+    HideMarker(platform);
+    return RecoverNoForeground(program);
+  }
   if (ForegroundWindow == platform.MarkerWindow() || ForegroundWindow == program.AppWindow) {
     return RecoverOwnForeground(program);
   }

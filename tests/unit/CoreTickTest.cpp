@@ -72,18 +72,19 @@ TEST_F(CoreTickTest, OwnForegroundRecoveryHidesTheMarkerWhileItPumps) {
   EXPECT_EQ(ZOrder().front(), "marker");
 }
 
-TEST_F(CoreTickTest, NoForegroundRecoveryLeavesTheMarkerAlone) {
+TEST_F(CoreTickTest, NoForegroundShrinksTheMarkerAndRecoversOnTheEleventhTick) {
   Start();
   Tick(2);
   desktop.SetForeground(0);
+  VisibleState waiting = Tracking();
+  waiting.marker = Rect{};
+  waiting.foreground = "none";
   for (int empty = 1; empty <= 10; ++empty) {
     Tick();
-    VisibleState waiting = Tracking();
-    waiting.foreground = "none";
     EXPECT_EQ(State(), waiting) << "empty tick " << empty;
   }
   Tick();
-  VisibleState recovered = Tracking();
+  VisibleState recovered = waiting;
   recovered.foreground = "progman";
   EXPECT_EQ(State(), recovered);
   EXPECT_EQ(app->program().TickState.NoForegroundTicks, 0);

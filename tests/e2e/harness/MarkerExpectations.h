@@ -3,6 +3,7 @@
 
 #include <optional>
 
+#include "harness/Desktop.h"
 #include "harness/MarkerWatch.h"
 #include "harness/Waiting.h"
 #include "harness/Win32.h"
@@ -19,5 +20,20 @@ void ExpectMarkerShows(HWND marker, const std::optional<RECT>& expected, COLORRE
 
 // The marker loses its area within a few ticks and has none for the whole `duration`.
 void ExpectMarkerHiddenFor(HWND marker, Milliseconds duration);
+
+// The marker reaches the rectangle that place() names at that moment and shows `color`
+// there. For a caret that has yet to appear or may still move: the program's start-up and
+// its tray menu take the activation from the foreground program for a moment, and its
+// caret comes back a little later; keys may still be on their way to it.
+template <typename Place>
+void ExpectMarkerFollows(HWND marker, Place place, COLORREF color) {
+  WaitUntil(
+      [&] {
+        const std::optional<RECT> expected = place();
+        return expected && SameRect(WindowRectOf(marker), *expected);
+      },
+      kTickTimeout);
+  ExpectMarkerShows(marker, place(), color);
+}
 
 }  // namespace sevalune::e2e
