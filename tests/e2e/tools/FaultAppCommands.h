@@ -2,16 +2,7 @@
 // and the names by which a test finds its windows. Shared by the helper and the tests.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef UNICODE
-#define UNICODE
-#endif
-#include <windows.h>
+#include "harness/Win32.h"
 
 #include <string>
 

@@ -19,16 +19,7 @@
 // lies below, out of that walk. This program therefore makes its own hidden window
 // titled "Default IME", owned by its main window (so above it, as on Windows), on the same
 // thread: while that thread hangs, a tracker that asks it is asking a hung thread.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef UNICODE
-#define UNICODE
-#endif
-#include <windows.h>
+#include "harness/Win32.h"
 // Needs the declarations of <windows.h>.
 #include <shellapi.h>
 

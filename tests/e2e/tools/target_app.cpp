@@ -16,16 +16,7 @@
 // The window is placed at a fixed spot away from the screen's corner, so that positions
 // measured on it say something about the conversion to screen coordinates. It runs until
 // it is closed or its process is ended.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef UNICODE
-#define UNICODE
-#endif
-#include <windows.h>
+#include "harness/Win32.h"
 // Needs the declarations of <windows.h>.
 #include <shellapi.h>
 
