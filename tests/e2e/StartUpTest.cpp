@@ -11,6 +11,7 @@
 #include "harness/Desktop.h"
 #include "harness/DesktopTest.h"
 #include "harness/MarkerWatch.h"
+#include "harness/MenusAndBoxes.h"
 #include "harness/VersionInfo.h"
 #include "harness/Waiting.h"
 
@@ -117,25 +118,6 @@ std::optional<HWND> MessageTextOf(HWND box) {
   return std::nullopt;
 }
 
-std::vector<int> ButtonsOf(HWND box) {
-  std::vector<int> ids;
-  for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
-       child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassNameOf(child) == L"Button") ids.push_back(::GetDlgCtrlID(child));
-  }
-  return ids;
-}
-
-bool ShowsAnIcon(HWND box) {
-  for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;
-       child = ::GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassNameOf(child) == L"Static" && ::SendMessageW(child, STM_GETICON, 0, 0) != 0) {
-      return true;
-    }
-  }
-  return false;
-}
-
 TEST_P(SettingsFailure, ShowsTheKeyInAMessageBoxAndEndsWhenItIsClosed) {
   ChildProcess& process = LaunchSevalune(GetParam().fileBytes);
   const std::optional<HWND> box = WaitForValue(
@@ -154,7 +136,7 @@ TEST_P(SettingsFailure, ShowsTheKeyInAMessageBoxAndEndsWhenItIsClosed) {
   EXPECT_TRUE(process.IsRunning()) << "the process ended before the box was closed";
   // Style 16: an icon (the stop icon; Wine's icon handles are per process, so which icon
   // cannot be compared from here) and one OK button.
-  EXPECT_EQ(ButtonsOf(*box), std::vector<int>{IDOK});
+  EXPECT_EQ(ButtonIdsOf(*box), std::vector<int>{IDOK});
   EXPECT_TRUE(ShowsAnIcon(*box)) << "the box shows no icon";
 
   // The user presses OK.
