@@ -44,7 +44,8 @@ std::optional<Placement> PlacementFor(Program& program, const Target& target,
       if (!rect) return std::nullopt;
       return Placement{*rect, imeOpen ? state.PartsImeColor : state.PartsColor};
     }
-    case TargetKind::None: break;
+    case TargetKind::None:
+      break;
   }
   return std::nullopt;
 }
@@ -55,8 +56,8 @@ void UpdateMarker(Program& program, const Target& target, WindowHandle foregroun
                   std::int16_t imeOpen) {
   TickState& tick = program.TickState;
   const WindowHandle focus = target.ThreadGuiInfo.focus;
-  const bool targetChanged = target.TargetKind != tick.LastKind ||
-                             focus != tick.LastFocusWindow || imeOpen != tick.LastImeOpen;
+  const bool targetChanged = target.TargetKind != tick.LastKind || focus != tick.LastFocusWindow ||
+                             imeOpen != tick.LastImeOpen;
   const std::int32_t factor = program.settings.BlinkFactor;
   tick.BlinkPhase = NextBlinkPhase(targetChanged, tick.BlinkPhase, factor);
 

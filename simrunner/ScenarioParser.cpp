@@ -126,23 +126,37 @@ void Parser::ParseWindow(const Words& args) {
     const Word& w = args[i];
     if (!w.key) {
       const std::string& flag = w.text;
-      if (flag == "hidden") window.visible = false;
-      else if (flag == "disabled") window.enabled = false;
-      else if (flag == "topmost") window.topmost = true;
-      else if (flag == "tool") window.noActivate = true;
-      else if (flag == "noime") window.defaultImeWindow = false;
-      else throw ScenarioError("unknown flag: " + flag);
+      if (flag == "hidden")
+        window.visible = false;
+      else if (flag == "disabled")
+        window.enabled = false;
+      else if (flag == "topmost")
+        window.topmost = true;
+      else if (flag == "tool")
+        window.noActivate = true;
+      else if (flag == "noime")
+        window.defaultImeWindow = false;
+      else
+        throw ScenarioError("unknown flag: " + flag);
       continue;
     }
     const std::string& key = *w.key;
-    if (key == "class") window.className = w.value;
-    else if (key == "title") window.title = w.value;
-    else if (key == "process") window.process = static_cast<ProcessId>(ParseInt(w.value, key));
-    else if (key == "thread") window.thread = static_cast<ThreadId>(ParseInt(w.value, key));
-    else if (key == "rect") window.rect = ParseRect(w.value);
-    else if (key == "above") above = KnownName(w.value);
-    else if (key == "below") below = KnownName(w.value);
-    else throw ScenarioError("unknown key: " + key);
+    if (key == "class")
+      window.className = w.value;
+    else if (key == "title")
+      window.title = w.value;
+    else if (key == "process")
+      window.process = static_cast<ProcessId>(ParseInt(w.value, key));
+    else if (key == "thread")
+      window.thread = static_cast<ThreadId>(ParseInt(w.value, key));
+    else if (key == "rect")
+      window.rect = ParseRect(w.value);
+    else if (key == "above")
+      above = KnownName(w.value);
+    else if (key == "below")
+      below = KnownName(w.value);
+    else
+      throw ScenarioError("unknown key: " + key);
   }
   Add([window, above, below](ScenarioRunner& r) { r.AddWindow(window, above, below); });
 }
@@ -156,25 +170,34 @@ void Parser::ParseChild(const Words& args) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     const Word& w = args[i];
     if (!w.key) {
-      if (w.text == "hidden") child.visible = false;
-      else if (w.text == "disabled") child.enabled = false;
-      else throw ScenarioError("unknown flag: " + w.text);
+      if (w.text == "hidden")
+        child.visible = false;
+      else if (w.text == "disabled")
+        child.enabled = false;
+      else
+        throw ScenarioError("unknown flag: " + w.text);
       continue;
     }
     const std::string& key = *w.key;
-    if (key == "parent") parent = KnownName(w.value);
-    else if (key == "class") child.className = w.value;
-    else if (key == "title") child.title = w.value;
-    else if (key == "rect") child.rect = ParseRect(w.value);
-    else throw ScenarioError("unknown key: " + key);
+    if (key == "parent")
+      parent = KnownName(w.value);
+    else if (key == "class")
+      child.className = w.value;
+    else if (key == "title")
+      child.title = w.value;
+    else if (key == "rect")
+      child.rect = ParseRect(w.value);
+    else
+      throw ScenarioError("unknown key: " + key);
   }
   if (parent.empty()) throw ScenarioError("child needs parent=WINDOW");
   Add([child, parent](ScenarioRunner& r) { r.AddChild(child, parent); });
 }
 
 void Parser::ParseSet(const Words& args) {
-  const std::string usage = "set NAME title=T class=C rect=L,T,R,B [hidden|visible] "
-                            "[disabled|enabled] [topmost|notopmost]";
+  const std::string usage =
+      "set NAME title=T class=C rect=L,T,R,B [hidden|visible] "
+      "[disabled|enabled] [topmost|notopmost]";
   if (args.empty()) throw ScenarioError("usage: " + usage);
   const std::string name = KnownName(Bare(args[0], usage));
   WindowChange change;
@@ -182,17 +205,25 @@ void Parser::ParseSet(const Words& args) {
     const Word& w = args[i];
     if (!w.key) {
       const std::string& flag = w.text;
-      if (flag == "hidden" || flag == "visible") change.visible = flag == "visible";
-      else if (flag == "disabled" || flag == "enabled") change.enabled = flag == "enabled";
-      else if (flag == "topmost" || flag == "notopmost") change.topmost = flag == "topmost";
-      else throw ScenarioError("unknown flag: " + flag);
+      if (flag == "hidden" || flag == "visible")
+        change.visible = flag == "visible";
+      else if (flag == "disabled" || flag == "enabled")
+        change.enabled = flag == "enabled";
+      else if (flag == "topmost" || flag == "notopmost")
+        change.topmost = flag == "topmost";
+      else
+        throw ScenarioError("unknown flag: " + flag);
       continue;
     }
     const std::string& key = *w.key;
-    if (key == "title") change.title = w.value;
-    else if (key == "class") change.className = w.value;
-    else if (key == "rect") change.rect = ParseRect(w.value);
-    else throw ScenarioError("unknown key: " + key);
+    if (key == "title")
+      change.title = w.value;
+    else if (key == "class")
+      change.className = w.value;
+    else if (key == "rect")
+      change.rect = ParseRect(w.value);
+    else
+      throw ScenarioError("unknown key: " + key);
   }
   Add([name, change](ScenarioRunner& r) { r.ChangeWindow(name, change); });
 }
@@ -246,8 +277,9 @@ void Parser::ParseAnswer(const Words& args) {
 }
 
 void Parser::ParseExpect(const Words& args) {
-  const std::string usage = "expect marker=X,Y,WxH shown|hidden color=BBGGRR fg=W cursor=X,Y "
-                            "icon=on|off|none menu=open|closed | expect event|noevent \"TEXT\"";
+  const std::string usage =
+      "expect marker=X,Y,WxH shown|hidden color=BBGGRR fg=W cursor=X,Y "
+      "icon=on|off|none menu=open|closed | expect event|noevent \"TEXT\"";
   if (args.empty()) throw ScenarioError("usage: " + usage);
   const int line = line_;
   if (!args[0].key && (args[0].text == "event" || args[0].text == "noevent")) {
@@ -278,7 +310,8 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
   } else if (verb == "monitor") {
     RequireCount(args, 1, 2, "monitor L,T,R,B [primary]");
     const Rect rect = ParseRect(Bare(args[0], "monitor L,T,R,B [primary]"));
-    const bool primary = args.size() == 2 && Choice(args[1], {"primary"}, "monitor L,T,R,B [primary]") == "primary";
+    const bool primary =
+        args.size() == 2 && Choice(args[1], {"primary"}, "monitor L,T,R,B [primary]") == "primary";
     Add([rect, primary](ScenarioRunner& r) { r.AddMonitor(rect, primary); });
   } else if (verb == "exedir") {
     RequireCount(args, 1, 1, "exedir PATH");

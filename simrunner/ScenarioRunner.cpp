@@ -125,7 +125,9 @@ void ScenarioRunner::SetGuiState(ThreadId thread, const GuiStateByName& state) {
   desktop_.SetGuiState(thread, info);
 }
 
-void ScenarioRunner::SetImeOpen(ProcessId process, bool open) { desktop_.SetImeOpen(process, open); }
+void ScenarioRunner::SetImeOpen(ProcessId process, bool open) {
+  desktop_.SetImeOpen(process, open);
+}
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
 void ScenarioRunner::SetCursor(Point point) { desktop_.SetCursor(point); }
 

@@ -10,11 +10,16 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
 char Unescape(char c) {
   switch (c) {
-    case 'r': return '\r';
-    case 'n': return '\n';
-    case '"': return '"';
-    case '\\': return '\\';
-    default: throw ScenarioError(std::string("unknown escape \\") + c);
+    case 'r':
+      return '\r';
+    case 'n':
+      return '\n';
+    case '"':
+      return '"';
+    case '\\':
+      return '\\';
+    default:
+      throw ScenarioError(std::string("unknown escape \\") + c);
   }
 }
 

@@ -58,8 +58,7 @@ void RecoverNoForeground(Program& program) {
 void RecoverOwnForeground(Program& program) {
   Platform& platform = program.platform;
   const WindowHandle marker = platform.MarkerWindow();
-  const ExcludedWindows excluded{marker, program.AppWindow,
-                                 platform.FindWindow(std::nullopt, "び"),
+  const ExcludedWindows excluded{marker, program.AppWindow, platform.FindWindow(std::nullopt, "び"),
                                  platform.FindWindow(kTaskbarClass, std::nullopt)};
   if (const WindowHandle candidate = FindSuitableForeground(platform, excluded)) {
     platform.SetForegroundWindow(marker);
@@ -67,9 +66,9 @@ void RecoverOwnForeground(Program& program) {
   }
   platform.ShowWindow(marker, kShowHide);
   PumpMessagesRepeatedly(platform, kRecoveryPumpPasses);
-  platform.SetWindowPos(marker, kInsertTopmost, 0, 0, 0, 0,
-                        swp::NoSize | swp::NoMove | swp::NoZOrder | swp::NoActivate |
-                            swp::ShowWindow);
+  platform.SetWindowPos(
+      marker, kInsertTopmost, 0, 0, 0, 0,
+      swp::NoSize | swp::NoMove | swp::NoZOrder | swp::NoActivate | swp::ShowWindow);
 }
 
 }  // namespace sevalune

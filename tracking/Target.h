@@ -11,17 +11,21 @@ enum class TargetKind { None, Menu, Caret, Parts };
 
 constexpr std::string_view TargetKindName(TargetKind kind) {
   switch (kind) {
-    case TargetKind::Menu: return "menu";
-    case TargetKind::Caret: return "caret";
-    case TargetKind::Parts: return "parts";
-    case TargetKind::None: break;
+    case TargetKind::Menu:
+      return "menu";
+    case TargetKind::Caret:
+      return "caret";
+    case TargetKind::Parts:
+      return "parts";
+    case TargetKind::None:
+      break;
   }
   return "";
 }
 
 struct Target {
   sevalune::TargetKind TargetKind = sevalune::TargetKind::None;
-  Point CaretPoint;          // the caret's left edge and lower end, screen pixels
+  Point CaretPoint;             // the caret's left edge and lower end, screen pixels
   GuiThreadInfo ThreadGuiInfo;  // its focus window is the target's focus window
 };
 

@@ -39,7 +39,8 @@ std::int16_t HoldLengthTicks(const Settings& settings) {
 bool MouseMovedSinceLastTick(Program& program) {
   Point cursor{program.TickState.LastCursorX, program.TickState.LastCursorY};
   program.platform.GetCursorPos(cursor);
-  const bool moved = cursor.x != program.TickState.LastCursorX || cursor.y != program.TickState.LastCursorY;
+  const bool moved =
+      cursor.x != program.TickState.LastCursorX || cursor.y != program.TickState.LastCursorY;
   program.TickState.LastCursorX = cursor.x;
   program.TickState.LastCursorY = cursor.y;
   if (moved) program.TickState.HoldTicks = HoldLengthTicks(program.settings);
@@ -49,8 +50,7 @@ bool MouseMovedSinceLastTick(Program& program) {
 bool IsProgramOrTaskbarWindow(Program& program, WindowHandle window) {
   Platform& platform = program.platform;
   return window == platform.MarkerWindow() || window == program.AppWindow ||
-         window == platform.MenuFormWindow() || window == 0 ||
-         window == program.state.TrayWindow;
+         window == platform.MenuFormWindow() || window == 0 || window == program.state.TrayWindow;
 }
 
 bool IsSuppressed(Program& program) {
@@ -93,7 +93,8 @@ void tmrTimer_Timer(Program& program) {
   }
 
   const WindowHandle ForegroundWindow = platform.GetForegroundWindow();
-  if (!IsProgramOrTaskbarWindow(program, ForegroundWindow)) program.state.LastActiveWindow = ForegroundWindow;
+  if (!IsProgramOrTaskbarWindow(program, ForegroundWindow))
+    program.state.LastActiveWindow = ForegroundWindow;
   platform.PumpMessages();
   if (IsSuppressed(program)) return HideMarker(platform);
 

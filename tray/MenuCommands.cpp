@@ -59,12 +59,18 @@ std::string AboutText(const AppState& state) {
 
 void RunMenuCommand(Program& program, MenuCommand command) {
   switch (command) {
-    case MenuCommand::Help: return mnuHelp_Click(program);
-    case MenuCommand::About: return mnuAbout_Click(program);
-    case MenuCommand::WindowClass: return mnuWClass_Click(program);
-    case MenuCommand::Quit: return mnuQuit_Click(program);
-    case MenuCommand::OnOff: return mnuOnOff_Click(program);
-    case MenuCommand::None: break;
+    case MenuCommand::Help:
+      return mnuHelp_Click(program);
+    case MenuCommand::About:
+      return mnuAbout_Click(program);
+    case MenuCommand::WindowClass:
+      return mnuWClass_Click(program);
+    case MenuCommand::Quit:
+      return mnuQuit_Click(program);
+    case MenuCommand::OnOff:
+      return mnuOnOff_Click(program);
+    case MenuCommand::None:
+      break;
   }
 }
 

@@ -167,8 +167,8 @@ class Platform {
   virtual bool IsWindowVisible(WindowHandle window) = 0;
   virtual bool IsWindowEnabled(WindowHandle window) = 0;
   virtual bool GetWindowRect(WindowHandle window, Rect& rect) = 0;
-  virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y,
-                            int width, int height, std::uint32_t flags) = 0;
+  virtual bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
+                            int height, std::uint32_t flags) = 0;
   virtual bool ShowWindow(WindowHandle window, int command) = 0;
   virtual bool GetCursorPos(Point& point) = 0;
   virtual bool SetCursorPos(int x, int y) = 0;
@@ -193,8 +193,7 @@ class Platform {
   // --- kernel32 -------------------------------------------------------------------
   // Places at most bufferSize - 1 units; a missing file, section or key gives the
   // default.
-  virtual ProfileString GetPrivateProfileString(std::string_view section,
-                                                std::string_view key,
+  virtual ProfileString GetPrivateProfileString(std::string_view section, std::string_view key,
                                                 std::string_view defaultValue,
                                                 std::size_t bufferSize,
                                                 std::string_view fileName) = 0;
@@ -215,8 +214,7 @@ class Platform {
   virtual void EnableTimer(bool enabled) = 0;
   // One pass that dispatches every waiting message and returns without waiting.
   virtual void PumpMessages() = 0;
-  virtual int MessageBox(std::string_view text, std::string_view caption,
-                         std::uint32_t style) = 0;
+  virtual int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) = 0;
   // A modal one-line input box; nullopt when cancelled.
   virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                               std::string_view defaultText) = 0;

@@ -10,8 +10,7 @@ constexpr std::string_view kDefaultImeTitle = "Default IME";
 constexpr int kTitleBufferSize = 250;
 
 // The first window above `start` that is the default input-method window of `process`.
-WindowHandle FindDefaultImeWindowAbove(Platform& platform, WindowHandle start,
-                                       ProcessId process) {
+WindowHandle FindDefaultImeWindowAbove(Platform& platform, WindowHandle start, ProcessId process) {
   WindowHandle window = platform.GetWindow(start, WindowRelation::Previous);
   for (std::size_t visited = 0; window != 0; ++visited) {
     if (visited == kWindowWalkLimit) return 0;
