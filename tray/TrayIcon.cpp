@@ -22,6 +22,10 @@ void Form_MouseMove(Program& program, std::uint32_t eventCode) {
 }
 
 void RestoreTrayIcon(Program& program) {
+  // Until start-up has come to its icon (its settings box may still be up) there is
+  // nothing to bring back: an icon added then would outlive the process that ends after
+  // the box, and a click on it would open the menu in the middle of start-up.
+  if (program.TrayIconData.window == 0) return;
   program.state.TrayWindow = program.platform.FindWindow(kTaskbarClass, std::nullopt);
   NotifyTrayIcon(program, TrayMessage::Add);
 }

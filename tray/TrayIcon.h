@@ -18,7 +18,7 @@ void NotifyTrayIcon(Program& program, TrayMessage message);
 void Form_MouseMove(Program& program, std::uint32_t eventCode);
 
 // The task bar was created anew (the shell restarted): it has forgotten the icon, which
-// is added again with its current picture.
+// is added again with its current picture. Before start-up has added it, nothing happens.
 void RestoreTrayIcon(Program& program);
 
 // The main window's unload: the icon is removed.

@@ -74,13 +74,47 @@ TEST_F(CoreStartUpTest, SettingsFailureEndsTheProcessBeforeTheIconAndTheTimer) {
   Start();
 
   ASSERT_EQ(exitCode, 1);
-  EXPECT_EQ(events, std::vector<std::string>{
-                        "box title=\"Sevalune Version 1.01\" text=\"エラー（ＩＮＩファイル読み込み）"
-                        " : Saizu\\r5\\rinvalid argument\" style=16"});
+  EXPECT_EQ(events,
+            std::vector<std::string>{
+                "box title=\"Sevalune Version 1.01\" text=\"エラー（ＩＮＩファイル読み込み）"
+                " : Saizu\\r5\\rinvalid argument\" style=16"});
   EXPECT_TRUE(desktop.Tray().Icons().empty());
   EXPECT_FALSE(process->TimerEnabled());
   EXPECT_EQ(desktop.Window(process->Marker()), nullptr) << "the process and its windows are gone";
   EXPECT_EQ(desktop.NameOf(desktop.Foreground()), "editor");
+}
+
+TEST_F(CoreStartUpTest, TimeSpentInTheSettingsBoxRunsNoTick) {
+  PutSettings("[Sevalune]\r\nSaizu=1,2,3,4\r\n");
+  desktop.QueueBoxAnswer({true, 3});
+  Start();
+
+  ASSERT_EQ(exitCode, 1);
+  EXPECT_EQ(app->program().state.LastActiveWindow, 0u) << "the timer had not started";
+  EXPECT_EQ(app->program().TickState.BlinkPhase, 0);
+}
+
+TEST_F(CoreStartUpTest, WhileTheSettingsBoxIsUpNoTickRunsAndANewTaskBarGetsNoIcon) {
+  PutSettings("[Sevalune]\r\nSaizu=1,2,3,4\r\n");
+  desktop.QueueBoxAnswer({true, 2});
+  process = std::make_unique<SimPlatform>(desktop, kProgramProcess, kProgramThread);
+  app = std::make_unique<Application>(*process);
+  process->SetEventHandler(app.get());
+  int waits = 0;
+  process->SetNestedTickDriver([&] {
+    ++waits;
+    // Explorer restarts while the box waits; then a timer message would be due.
+    desktop.RestartTaskbar();
+    process->Deliver(SimMessage::Timer());
+  });
+  Guarded([this] { app->Start(); });
+
+  ASSERT_EQ(exitCode, 1);
+  EXPECT_EQ(waits, 2);
+  ASSERT_EQ(events.size(), 1u) << events.back();
+  EXPECT_TRUE(events.front().starts_with("box ")) << events.front();
+  EXPECT_TRUE(desktop.Tray().Icons().empty());
+  EXPECT_EQ(app->program().state.LastActiveWindow, 0u) << "no tick ran";
 }
 
 TEST_F(CoreStartUpTest, OldPlatformKeepsTheOldMethodForTheWholeRun) {
