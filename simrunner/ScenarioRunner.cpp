@@ -218,7 +218,9 @@ void ScenarioRunner::StartSecondInstance() {
 
 void ScenarioRunner::RunNestedTick() {
   ++ticks_;
-  if (app_) app_->OnTimer();
+  // Time passes inside the box; the program ticks only if its timer runs (not yet while
+  // start-up shows its settings box).
+  if (process_) process_->Deliver(SimMessage::Timer());
   PrintState("tick " + std::to_string(ticks_));
 }
 

@@ -123,7 +123,8 @@ class SimPlatform final : public Platform {
   std::uint32_t TimerPeriod() const { return timerPeriod_; }
   bool TimerEnabled() const { return timerEnabled_; }
   ThreadId AttachedThread() const { return attachedTo_; }
-  // What a modal loop runs for each tick it waits: by default the handler's OnTimer().
+  // What a modal loop runs for each tick it waits: by default a timer message, which is
+  // dropped while the timer is off.
   void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }
   // Queues a message for the next PumpMessages; a timer tick never piles up.
   void Post(SimMessage message);

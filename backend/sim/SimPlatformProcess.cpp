@@ -110,8 +110,8 @@ void SimPlatform::RunNestedTicks(int count) {
   for (int i = 0; i < count && !ended_; ++i) {
     if (nestedTickDriver_) {
       nestedTickDriver_();
-    } else if (handler_ != nullptr) {
-      handler_->OnTimer();
+    } else {
+      Deliver(SimMessage::Timer());
     }
   }
 }

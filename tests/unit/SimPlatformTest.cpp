@@ -269,6 +269,10 @@ TEST_F(SimPlatformTest, MessageBoxPrintsAndTakesItsScriptedAnswer) {
   EXPECT_EQ(program.MessageBox("line1\rline2 \"q\"", "Sevalune", kBoxStop), 1);
   desktop.QueueBoxAnswer({false, 2});
   EXPECT_EQ(program.MessageBox("t", "c", 1), 2);  // OK and Cancel buttons
+  EXPECT_EQ(handler.ticks, 0) << "the timer is off";
+  program.EnableTimer(true);
+  desktop.QueueBoxAnswer({false, 2});
+  EXPECT_EQ(program.MessageBox("t", "c", 1), 2);
   EXPECT_EQ(handler.ticks, 2) << "the box waited two ticks";
   desktop.QueueBoxAnswer({false, 0});
   EXPECT_EQ(program.MessageBox("t", "c", kBoxOk), 1) << "an OK-only box answers OK";
