@@ -182,7 +182,7 @@ void SimDesktop::SetMonitors(std::vector<MonitorInfo> monitors) {
 // --- task bar and notification area ---------------------------------------------------
 
 void SimDesktop::SetTaskbarPresent() {
-  if (Taskbar() == 0) CreateTaskbarWindow();
+  if (Taskbar() == 0) CreateAnnouncedTaskbar();
 }
 
 void SimDesktop::RemoveTaskbar() {
@@ -193,6 +193,10 @@ void SimDesktop::RemoveTaskbar() {
 
 void SimDesktop::RestartTaskbar() {
   RemoveTaskbar();
+  CreateAnnouncedTaskbar();
+}
+
+void SimDesktop::CreateAnnouncedTaskbar() {
   CreateTaskbarWindow();
   // Copied: a handler may start or end processes.
   const std::vector<SimPlatform*> running = processes_;

@@ -75,8 +75,8 @@ class SimDesktop {
   bool SetVisible(WindowHandle window, bool visible);
   bool SetEnabled(WindowHandle window, bool enabled);
   bool SetTopmost(WindowHandle window, bool topmost);  // to the top of the new band
-  bool Raise(WindowHandle window);  // top of its band
-  bool Lower(WindowHandle window);  // bottom of its band
+  bool Raise(WindowHandle window);                     // top of its band
+  bool Lower(WindowHandle window);                     // bottom of its band
   // Destroys the window; if it held the foreground, the system activates another.
   bool Close(WindowHandle window);
   // 0 for no foreground window.
@@ -127,6 +127,7 @@ class SimDesktop {
   const std::vector<MonitorInfo>& Monitors() const { return monitors_; }
 
   // --- task bar and notification area -----------------------------------------------
+  // A task bar where there was none; a shell that starts announces it as a restart does.
   void SetTaskbarPresent();
   // The task bar goes away, and with it every tray icon.
   void RemoveTaskbar();
@@ -185,8 +186,9 @@ class SimDesktop {
  private:
   void CreateShellWindows();
   void CreateTaskbarWindow();
-  void ActivateReplacement(const std::vector<WindowHandle>& zOrder, WindowHandle lost,
-                           Cause cause);
+  // Creates the task bar and announces "TaskbarCreated" to every running process.
+  void CreateAnnouncedTaskbar();
+  void ActivateReplacement(const std::vector<WindowHandle>& zOrder, WindowHandle lost, Cause cause);
   bool CanTakeActivation(WindowHandle window) const;
   WindowHandle FocusHeir(WindowHandle window) const;
   bool IsWithin(WindowHandle window, WindowHandle ancestor) const;

@@ -119,10 +119,12 @@ TEST_F(CoreTrayMenuTest, TicksWhileTheMenuIsOpenOnlyKeepTheMarkerShrunk) {
 }
 
 TEST_F(CoreTrayMenuTest, OpeningTheMenuLooksUpTheTaskBarAgain) {
-  // A task bar that came back without announcing itself is not yet known: in front, it
-  // is taken for the user's window.
+  // A task bar whose announcement never reached the program is not yet known: in front,
+  // it is taken for the user's window.
   desktop.RemoveTaskbar();
+  process->SetEventHandler(nullptr);
   desktop.SetTaskbarPresent();
+  process->SetEventHandler(app.get());
   desktop.SetForeground(desktop.Taskbar());
   Tick();
   EXPECT_EQ(app->program().state.LastActiveWindow, desktop.Taskbar());
