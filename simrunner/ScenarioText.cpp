@@ -8,18 +8,24 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-char Unescape(char c) {
+// The escapes of quoted text; any other backslash stands for itself, so that a Windows
+// path such as "C:\Program Files\Other" reads as written.
+void AppendUnescaped(std::string& text, char c) {
   switch (c) {
     case 'r':
-      return '\r';
+      text.push_back('\r');
+      return;
     case 'n':
-      return '\n';
+      text.push_back('\n');
+      return;
     case '"':
-      return '"';
     case '\\':
-      return '\\';
+      text.push_back(c);
+      return;
     default:
-      throw ScenarioError(std::string("unknown escape \\") + c);
+      text.push_back('\\');
+      text.push_back(c);
+      return;
   }
 }
 
@@ -68,7 +74,7 @@ std::vector<Word> SplitWords(std::string_view line) {
           }
           if (q == '\\') {
             if (pos >= line.size()) break;
-            current.push_back(Unescape(line[pos++]));
+            AppendUnescaped(current, line[pos++]);
           } else {
             current.push_back(q);
           }
