@@ -31,6 +31,9 @@ void Win32Platform::InjectSpaceKey() {
 }
 
 int Win32Platform::TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) {
+  // A menu needs an owner window to send its commands to.
+  HWND ownerWindow = ToHwnd(owner);
+  if (ownerWindow == nullptr) return 0;
   ScopedMenu menu(::CreatePopupMenu());
   if (!menu) return 0;
   UINT_PTR command = 1;  // the 1-based index is the item's command
@@ -38,7 +41,6 @@ int Win32Platform::TrackPopupMenu(WindowHandle owner, const std::vector<PopupMen
     const UINT flags = MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED);
     ::AppendMenuW(menu.get(), flags, command++, Widen(item.caption).c_str());
   }
-  HWND ownerWindow = ToHwnd(owner);
   // A notification-area menu closes on a click elsewhere only if its owner is the
   // foreground window while it shows, and the owner is given a message afterwards.
   ::SetForegroundWindow(ownerWindow);

@@ -40,12 +40,19 @@ WNDCLASSEXW WindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedu
   return windowClass;
 }
 
+HWND CreateAt(DWORD extendedStyle, const wchar_t* className, const std::wstring& title, DWORD style,
+              RECT place, HWND parent, HMENU idOrMenu, HINSTANCE instance, void* createParameter) {
+  return ::CreateWindowExW(extendedStyle, className, title.c_str(), style, place.left, place.top,
+                           place.right - place.left, place.bottom - place.top, parent, idOrMenu,
+                           instance, createParameter);
+}
+
+// For the windows the program cannot run without, created once at start-up.
 HWND CreateOrThrow(DWORD extendedStyle, const wchar_t* className, const std::wstring& title,
                    DWORD style, RECT place, HWND parent, HMENU idOrMenu, HINSTANCE instance,
                    void* createParameter) {
-  HWND window = ::CreateWindowExW(extendedStyle, className, title.c_str(), style, place.left,
-                                  place.top, place.right - place.left, place.bottom - place.top,
-                                  parent, idOrMenu, instance, createParameter);
+  HWND window = CreateAt(extendedStyle, className, title, style, place, parent, idOrMenu, instance,
+                         createParameter);
   if (window == nullptr) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(),
                             "CreateWindowExW");
@@ -74,13 +81,12 @@ Win32Platform::Win32Platform(Win32Options options)
   constexpr DWORD kMarkerExtendedStyle =
       WS_EX_TRANSPARENT | WS_EX_LAYERED | WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
   frmSevalune_.reset(CreateOrThrow(kMarkerExtendedStyle, kMarkerClassName, Widen(kMainWindowTitle),
-                                    WS_POPUP, RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, this));
+                                   WS_POPUP, RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, this));
   // A layered window shows nothing until its attributes are set: fully opaque.
   ::SetLayeredWindowAttributes(frmSevalune_.get(), 0, 255, LWA_ALPHA);
   // The shell's announcement of a new task bar must get through even when this process
   // runs with higher rights than the shell (user interface privilege isolation).
-  ::ChangeWindowMessageFilterEx(frmSevalune_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW,
-                                nullptr);
+  ::ChangeWindowMessageFilterEx(frmSevalune_.get(), taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
 
   // The text box other programs find with FindWindowEx(main, NULL, "Edit", NULL). Hidden,
   // so that a marker wide enough to reach it is still one colour from end to end.
@@ -160,8 +166,10 @@ void Win32Platform::FillBackground(HDC deviceContext, const RECT& area) const {
 WindowHandle Win32Platform::MarkerWindow() { return ToHandle(frmSevalune_.get()); }
 
 HWND Win32Platform::CreateMenuForm() const {
-  return CreateOrThrow(0, kMenuClassName, kMenuTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                       RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, nullptr);
+  // Created during ticks and menus, where a failure (no window handles left) must not end
+  // the program: the caller gets no window, and the next call tries again.
+  return CreateAt(0, kMenuClassName, kMenuTitle, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                  RECT{0, 0, 0, 0}, nullptr, nullptr, instance_, nullptr);
 }
 
 WindowHandle Win32Platform::MenuFormWindow() {
