@@ -1,15 +1,13 @@
 #include "app/Application.h"
 
-#include "app/ScopedFlag.h"
 #include "app/StartUp.h"
+#include "platform/ScopedFlag.h"
 #include "tracking/Tick.h"
-#include "tray/TrayIcon.h"
+#include "tray/Tray.h"
 
 namespace sevalune {
 
 Application::Application(Platform& platform) : program_(platform) {}
-
-Application::~Application() = default;
 
 void Application::Start() { Form_Load(program_); }
 
@@ -18,11 +16,13 @@ void Application::OnTimer() {
   // skipped rather than run inside the one still going.
   if (tickRunning_) return;
   ScopedFlag running(tickRunning_);
-  tmrTimer_Timer(program_);
+  tmrTimer_Timer(program_.tracker);
 }
 
-void Application::OnTrayCallback(std::uint32_t eventCode) { Form_MouseMove(program_, eventCode); }
+void Application::OnTrayCallback(std::uint32_t eventCode) {
+  Form_MouseMove(program_.tray, eventCode);
+}
 
-void Application::OnTaskbarCreated() { RestoreTrayIcon(program_); }
+void Application::OnTaskbarCreated() { RestoreTrayIcon(program_.tray); }
 
 }  // namespace sevalune

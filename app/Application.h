@@ -4,19 +4,18 @@
 #include <cstdint>
 
 #include "app/Program.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune {
 
 class Application final : public PlatformEvents {
  public:
   explicit Application(Platform& platform);
-  ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // The main window's load handler: the whole start-up. Ends the process on a second
-  // instance or a settings failure.
+  // The main window's load handler: the whole start-up. Asks the platform to quit on a
+  // second instance or a settings failure.
   void Start();
 
   void OnTimer() override;

@@ -1,24 +1,29 @@
-// The running program: the platform it talks to, the shared application state and the
-// members of the main window. One instance per process; every handler works on it.
+// The running program: the platform it talks to and every piece of the program's state,
+// each with this one owner. Every handler works on it.
 #pragma once
 
-#include "app/AppState.h"
+#include "marker/Marker.h"
+#include "platform/Platform.h"
 #include "settings/Settings.h"
-#include "tracking/TickState.h"
-#include "winquery/Platform.h"
+#include "tracking/AppState.h"
+#include "tracking/Tracker.h"
+#include "tray/Tray.h"
 
 namespace sevalune {
 
 struct Program {
-  explicit Program(Platform& p) : platform(p) {}
+  explicit Program(Platform& p)
+      : platform(p), marker(p, settings), tracker{p, settings, state, marker, {}},
+        tray(p, state, marker) {}
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
 
   Platform& platform;
-  AppState state;
-  Settings settings;
-  WindowHandle AppWindow = 0;
-  WindowHandle PrevForegroundWindow = 0;
-  NotifyIconData TrayIconData;
-  sevalune::TickState TickState;
+  Settings settings;  // read at start-up
+  AppState state;     // shared by the tick and the tray menu
+  Marker marker;      // the marker window and its blink cycle
+  Tracker tracker;    // the tick and its memory
+  Tray tray;          // the tray icon and its menu
 };
 
 }  // namespace sevalune

@@ -2,46 +2,38 @@
 
 #include <variant>
 
-#include "app/AppIdentity.h"
-#include "tray/TrayIcon.h"
-#include "winquery/WindowQueries.h"
+#include "platform/AppIdentity.h"
 
 namespace sevalune {
 namespace {
 
 constexpr int kStartMarkerWidth = 15;
 constexpr int kStartMarkerHeight = 6;
+constexpr int kSecondInstanceExitCode = 0;
 constexpr int kSettingsFailureExitCode = 1;
 
-void ApplySettings(Program& program, const Settings& settings) {
-  program.settings = settings;
-  program.state.CaretColor = settings.CaretColor;
-  program.state.CaretImeColor = settings.CaretImeColor;
-  program.state.PartsColor = settings.PartsColor;
-  program.state.PartsImeColor = settings.PartsImeColor;
-  program.state.MenuColor = settings.MenuColor;
-  program.platform.SetTimerPeriod(settings.TickPeriodMs);
-}
-
-// Reads the settings file; a value that cannot be taken is shown in a box, and the
-// process ends before the tray icon or the timer exist.
-void LoadSettings(Program& program) {
+// Reads the settings file; a value that cannot be taken is shown in a box. False then:
+// the program quits before the tray icon or the timer exist.
+bool LoadSettings(Program& program) {
   Platform& platform = program.platform;
-  const std::variant<Settings, SettingsFailure> result = ReadSettings(platform);
+  std::variant<Settings, SettingsFailure> result = ReadSettings(platform);
   if (const auto* failure = std::get_if<SettingsFailure>(&result)) {
     platform.MessageBox(SettingsFailureText(*failure), kAppTitle, kBoxStop);
-    platform.ExitProcess(kSettingsFailureExitCode);
+    platform.Quit(kSettingsFailureExitCode);
+    return false;
   }
-  ApplySettings(program, std::get<Settings>(result));
+  program.settings = std::move(std::get<Settings>(result));
+  platform.SetTimerPeriod(program.settings.tickPeriodMs);
+  return true;
 }
 
 }  // namespace
 
 void Form_Load(Program& program) {
   Platform& platform = program.platform;
-  if (platform.AnotherInstanceRunning()) platform.ExitProcess(0);
-  if (NeedsOldMethod(platform)) program.state.PlatformMark = std::string(kOldMethodMark);
-  program.PrevForegroundWindow = platform.GetForegroundWindow();
+  if (platform.AnotherInstanceRunning()) return platform.Quit(kSecondInstanceExitCode);
+  program.state.method = ProbeLocationMethod(platform);
+  const WindowHandle previousForeground = platform.GetForegroundWindow();
 
   platform.ShowWindow(platform.MarkerWindow(), kShowHide);
   // Never activating: the window the user works in keeps the keyboard throughout start-up
@@ -50,13 +42,13 @@ void Form_Load(Program& program) {
                         kStartMarkerHeight, swp::NoActivate);
   platform.SetWindowPos(platform.MarkerWindow(), kInsertTopmost, 0, 0, 0, 0,
                         swp::NoSize | swp::NoMove | swp::NoActivate | swp::ShowWindow);
-  LoadSettings(program);
+  if (!LoadSettings(program)) return;
 
-  platform.SetForegroundWindow(program.PrevForegroundWindow);
-  program.AppWindow = platform.FindWindow(std::nullopt, kAppTitle);
-  program.state.TrayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
-  program.state.IsEnabled = true;
-  NotifyTrayIcon(program, TrayMessage::Add);
+  platform.SetForegroundWindow(previousForeground);
+  program.state.appWindow = platform.FindWindow(std::nullopt, kAppTitle);
+  program.state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
+  program.state.isEnabled = true;
+  program.tray.icon.Add(program.state.isEnabled);
   platform.EnableTimer(true);
 }
 

@@ -4,8 +4,9 @@
 
 namespace sevalune {
 
-// The main window's load handler: the whole start-up, strictly in order. Ends the
-// process when another instance runs or the settings cannot be taken.
+// The main window's load handler: the whole start-up, strictly in order. Asks the
+// platform to quit (and returns) when another instance runs or the settings cannot be
+// taken.
 void Form_Load(Program& program);
 
 }  // namespace sevalune

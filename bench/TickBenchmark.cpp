@@ -7,9 +7,8 @@
 
 #include <string>
 
-#include "app/Application.h"
 #include "backend/sim/SimDesktop.h"
-#include "backend/sim/SimPlatform.h"
+#include "backend/sim/SimProgram.h"
 
 namespace sevalune {
 namespace {
@@ -17,7 +16,7 @@ namespace {
 using sim::NewChild;
 using sim::NewWindow;
 using sim::SimDesktop;
-using sim::SimPlatform;
+using sim::SimProgram;
 
 constexpr ProcessId kEditorProcess = 7;
 constexpr ThreadId kEditorThread = 8;
@@ -60,14 +59,12 @@ void BuildDesktop(SimDesktop& desktop, int windowCount, bool imeWindowAbove) {
 void TickBenchmark(benchmark::State& state) {
   SimDesktop desktop;
   BuildDesktop(desktop, static_cast<int>(state.range(0)), state.range(1) != 0);
-  SimPlatform platform(desktop, 4000, 4001);
-  Application app(platform);
-  platform.SetEventHandler(&app);
-  app.Start();
-  app.OnTimer();  // the first tick sets the blink cycle going
+  SimProgram program(desktop);
+  program.Start();
+  program.Tick();  // the first tick sets the blink cycle going
 
   desktop.ResetCallCounts();
-  for (auto _ : state) app.OnTimer();
+  for (auto _ : state) program.Tick();
 
   const auto ticks = static_cast<double>(state.iterations());
   state.counters["calls_per_tick"] = static_cast<double>(desktop.TotalCalls()) / ticks;
@@ -75,7 +72,6 @@ void TickBenchmark(benchmark::State& state) {
       static_cast<double>(desktop.CallCount("GetWindowText")) / ticks;
   state.counters["repositions_per_tick"] =
       static_cast<double>(desktop.CallCount("SetWindowPos")) / ticks;
-  platform.SetEventHandler(nullptr);
 }
 
 BENCHMARK(TickBenchmark)

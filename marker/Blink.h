@@ -10,22 +10,22 @@ enum class BlinkAction { Place, Hide, Nothing };
 
 // The phase after this tick: a new target restarts the cycle at 0.
 constexpr std::int16_t NextBlinkPhase(bool targetChanged, std::int16_t phase,
-                                      std::int32_t BlinkFactor) {
-  if (targetChanged || BlinkFactor < 1) return 0;
-  return static_cast<std::int16_t>((phase + 1) % BlinkFactor);
+                                      std::int32_t blinkFactor) {
+  if (targetChanged || blinkFactor < 1) return 0;
+  return static_cast<std::int16_t>((phase + 1) % blinkFactor);
 }
 
 // H = half the factor, fraction dropped; R = half the factor rounded to even.
-constexpr std::int32_t BlinkOnTicks(std::int32_t BlinkFactor) { return BlinkFactor / 2; }
-constexpr std::int32_t BlinkHidePhase(std::int32_t BlinkFactor) {
-  const std::int32_t half = BlinkFactor / 2;
-  const bool odd = BlinkFactor % 2 != 0;
+constexpr std::int32_t BlinkOnTicks(std::int32_t blinkFactor) { return blinkFactor / 2; }
+constexpr std::int32_t BlinkHidePhase(std::int32_t blinkFactor) {
+  const std::int32_t half = blinkFactor / 2;
+  const bool odd = blinkFactor % 2 != 0;
   return odd && half % 2 != 0 ? half + 1 : half;
 }
 
-constexpr BlinkAction BlinkActionAt(std::int16_t phase, std::int32_t BlinkFactor) {
-  if (phase >= 0 && phase <= BlinkOnTicks(BlinkFactor) - 1) return BlinkAction::Place;
-  if (phase == BlinkHidePhase(BlinkFactor)) return BlinkAction::Hide;
+constexpr BlinkAction BlinkActionAt(std::int16_t phase, std::int32_t blinkFactor) {
+  if (phase >= 0 && phase <= BlinkOnTicks(blinkFactor) - 1) return BlinkAction::Place;
+  if (phase == BlinkHidePhase(blinkFactor)) return BlinkAction::Hide;
   return BlinkAction::Nothing;
 }
 

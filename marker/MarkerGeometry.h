@@ -2,13 +2,13 @@
 // nullopt when a coordinate would not fit in 32 bits.
 #pragma once
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
 
-#include "winquery/Platform.h"
-#include "winquery/WindowQueries.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
 
 namespace sevalune {
 
@@ -19,9 +19,6 @@ struct MarkerRect {
   std::int32_t height = 0;
   friend bool operator==(const MarkerRect&, const MarkerRect&) = default;
 };
-
-// Entries 1 to 6 of the settings' size list.
-using MarkerSizeList = std::array<std::int16_t, 7>;
 
 inline constexpr std::int32_t kMenuMarkerInset = 3;
 inline constexpr std::int32_t kMenuMarkerSize = 18;
@@ -46,9 +43,9 @@ constexpr std::optional<MarkerRect> MenuMarker(const Rect& window) {
 }
 
 // A block hanging below the caret, its top-left corner at the caret's lower left end.
-constexpr MarkerRect CaretMarker(Point caret, bool imeOpen, const MarkerSizeList& sizes) {
-  return imeOpen ? MarkerRect{caret.x, caret.y, sizes[3], sizes[4]}
-                 : MarkerRect{caret.x, caret.y, sizes[1], sizes[2]};
+constexpr MarkerRect CaretMarker(Point caret, bool imeOpen, const MarkerSizes& sizes) {
+  return imeOpen ? MarkerRect{caret.x, caret.y, sizes.caretImeWidth, sizes.caretImeHeight}
+                 : MarkerRect{caret.x, caret.y, sizes.caretWidth, sizes.caretHeight};
 }
 
 constexpr bool IsTallControl(const Rect& control) {
@@ -57,15 +54,15 @@ constexpr bool IsTallControl(const Rect& control) {
 
 // A bar under a low control, covering its lowest pixel row; a bar along the left edge
 // of a tall one, kept at least one pixel inside the display that holds the control.
-constexpr std::optional<MarkerRect> PartsMarker(const Rect& control, const MarkerSizeList& sizes,
+constexpr std::optional<MarkerRect> PartsMarker(const Rect& control, const MarkerSizes& sizes,
                                                 std::int32_t monitorLeft) {
   const std::int64_t height = std::int64_t{control.bottom} - control.top;
   if (!IsTallControl(control)) {
     return MarkerRectFrom(control.left, std::int64_t{control.bottom} - 1,
-                          std::int64_t{control.right} - control.left, sizes[5]);
+                          std::int64_t{control.right} - control.left, sizes.lowBarHeight);
   }
-  const std::int64_t x = LargerOf(std::int64_t{monitorLeft} + 1, std::int64_t{control.left} - 1);
-  return MarkerRectFrom(x, control.top, sizes[6], height);
+  const std::int64_t x = std::max(std::int64_t{monitorLeft} + 1, std::int64_t{control.left} - 1);
+  return MarkerRectFrom(x, control.top, sizes.tallBarWidth, height);
 }
 
 }  // namespace sevalune

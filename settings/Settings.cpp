@@ -2,9 +2,9 @@
 
 #include <limits>
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "settings/NumberReader.h"
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 namespace sevalune {
 namespace {
@@ -84,11 +84,9 @@ void ReadColors(SettingsReader& reader, Settings& settings) {
   const std::u16string colors =
       Utf8ToUtf16(value.count == kColorsLength ? std::string_view(value.text) : kDefaultColors);
   if (colors.size() < kColorsLength) return;  // cannot happen for a count of 34
-  settings.CaretColor = ColorGroup(colors, 0);
-  settings.CaretImeColor = ColorGroup(colors, 1);
-  settings.PartsColor = ColorGroup(colors, 2);
-  settings.PartsImeColor = ColorGroup(colors, 3);
-  settings.MenuColor = ColorGroup(colors, 4);
+  settings.colors = MarkerColors{ColorGroup(colors, 0), ColorGroup(colors, 1),
+                                 ColorGroup(colors, 2), ColorGroup(colors, 3),
+                                 ColorGroup(colors, 4)};
 }
 
 void ReadTickPeriod(SettingsReader& reader, Settings& settings) {
@@ -96,33 +94,36 @@ void ReadTickPeriod(SettingsReader& reader, Settings& settings) {
   if (!(value > 0)) return;
   const std::int32_t period = IntegerOrOverflow(value, kInt32Min, kInt32Max);
   if (period > kLongestTickPeriodMs) throw ReadFailure{kInvalidPropertyValue};
-  settings.TickPeriodMs = period == 0 ? kShortestTickPeriodMs : static_cast<std::uint32_t>(period);
+  settings.tickPeriodMs = period == 0 ? kShortestTickPeriodMs : static_cast<std::uint32_t>(period);
 }
 
 void ReadBlinkFactor(SettingsReader& reader, Settings& settings) {
   const double value = NumberOrOverflow(reader.Read("TenmetuKeisuu", kShortBuffer).text);
   if (value > 1) {
     const std::int32_t factor = IntegerOrOverflow(value, kInt32Min, kInt32Max);
-    settings.BlinkFactor = factor > kMaxBlinkFactor ? kMaxBlinkFactor : factor;
+    settings.blinkFactor = factor > kMaxBlinkFactor ? kMaxBlinkFactor : factor;
   } else {
-    settings.BlinkFactor = kDefaultBlinkFactor;
+    settings.blinkFactor = kDefaultBlinkFactor;
   }
 }
 
 void ReadDebug(SettingsReader& reader, Settings& settings) {
-  settings.DebugMode = reader.Read("Debug", kShortBuffer).count != 0;
+  settings.debugMode = reader.Read("Debug", kShortBuffer).count != 0;
 }
 
 void ReadMarkerSizes(SettingsReader& reader, Settings& settings) {
   const ProfileString value = reader.Read("Saizu", kSizesBuffer);
   std::string rest = value.count != 0 ? value.text : std::string(kDefaultSizes);
+  // Every entry must end in a comma. The extra entries let a list of five sizes read its
+  // sixth as 0 (the lenient reading of "x"); a shorter list runs out of commas.
   rest += ",x,x";
-  for (std::size_t entry = 1; entry <= 6; ++entry) {
+  MarkerSizes& sizes = settings.sizes;
+  for (std::int16_t* size : {&sizes.caretWidth, &sizes.caretHeight, &sizes.caretImeWidth,
+                             &sizes.caretImeHeight, &sizes.lowBarHeight, &sizes.tallBarWidth}) {
     const std::size_t comma = rest.find(',');
     if (comma == std::string::npos) throw ReadFailure{kInvalidArgument};
-    const double size = NumberOrOverflow(std::string_view(rest).substr(0, comma));
-    settings.MarkerSizes[entry] =
-        static_cast<std::int16_t>(IntegerOrOverflow(size, kInt16Min, kInt16Max));
+    const double number = NumberOrOverflow(std::string_view(rest).substr(0, comma));
+    *size = static_cast<std::int16_t>(IntegerOrOverflow(number, kInt16Min, kInt16Max));
     rest.erase(0, comma + 1);
   }
 }
@@ -132,10 +133,11 @@ std::string TextOr(const ProfileString& value, std::string_view fallback) {
 }
 
 void ReadClassListsAndHold(SettingsReader& reader, Settings& settings) {
-  settings.ExcludedClasses1 = TextOr(reader.Read("KirainaKurasu1", kLongBuffer), kDefaultClassList);
-  settings.ExcludedClasses2 = TextOr(reader.Read("KirainaKurasu2", kLongBuffer), kDefaultClassList);
-  settings.ExcludedClasses3 = TextOr(reader.Read("KirainaKurasu3", kLongBuffer), kDefaultClassList);
-  settings.OazukeSetting = TextOr(reader.Read("Oazuke", kLongBuffer), kDefaultOazuke);
+  ClassLists& lists = settings.classLists;
+  lists.neverMark = TextOr(reader.Read("KirainaKurasu1", kLongBuffer), kDefaultClassList);
+  lists.menusOnly = TextOr(reader.Read("KirainaKurasu2", kLongBuffer), kDefaultClassList);
+  lists.parkCursor = TextOr(reader.Read("KirainaKurasu3", kLongBuffer), kDefaultClassList);
+  settings.hold = ParseHoldPolicy(TextOr(reader.Read("Oazuke", kLongBuffer), kDefaultOazuke));
 }
 
 }  // namespace

@@ -1,13 +1,13 @@
-// The settings file sevalune.ini: read once at start-up, never written.
+// The settings file sevalune.ini, read once at start-up into typed values and never
+// written.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <variant>
 
-#include "app/AppState.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
+#include "settings/HoldPolicy.h"
 
 namespace sevalune {
 
@@ -16,35 +16,57 @@ inline constexpr std::int32_t kDefaultBlinkFactor = 8;
 // The blink phase is a 16-bit counter; larger factors could never complete a cycle.
 inline constexpr std::int32_t kMaxBlinkFactor = 32767;
 
-// The settings members of the main window.
+// "Iro": the marker's colour for each kind of target and input-method state.
+struct MarkerColors {
+  Color caret = 0;     // caret, input method closed
+  Color caretIme = 0;  // caret, input method open
+  Color parts = 0;     // focused control, input method closed
+  Color partsIme = 0;  // focused control, input method open
+  Color menu = 0;      // open menu
+  friend bool operator==(const MarkerColors&, const MarkerColors&) = default;
+};
+
+// "Saizu": the six marker sizes, in pixels, in the file's order.
+struct MarkerSizes {
+  std::int16_t caretWidth = 0;
+  std::int16_t caretHeight = 0;
+  std::int16_t caretImeWidth = 0;
+  std::int16_t caretImeHeight = 0;
+  std::int16_t lowBarHeight = 0;   // the bar under a low control
+  std::int16_t tallBarWidth = 0;   // the bar beside a tall one
+  friend bool operator==(const MarkerSizes&, const MarkerSizes&) = default;
+};
+
+// "KirainaKurasu1" to "3": comma-separated window classes treated specially.
+struct ClassLists {
+  std::string neverMark;   // 1: the marker stays hidden
+  std::string menusOnly;   // 2: only open menus are marked
+  std::string parkCursor;  // 3: the mouse pointer is parked at the corner once
+};
+
 struct Settings {
-  Color CaretColor = 0;
-  Color CaretImeColor = 0;
-  Color PartsColor = 0;
-  Color PartsImeColor = 0;
-  Color MenuColor = 0;
-  std::uint32_t TickPeriodMs = kDefaultTickPeriodMs;
-  std::int32_t BlinkFactor = 0;
-  bool DebugMode = false;
-  // Entries 1 to 6 hold the sizes in pixels; entry 0 stays 0.
-  std::array<std::int16_t, 7> MarkerSizes{};
-  std::string ExcludedClasses1;
-  std::string ExcludedClasses2;
-  std::string ExcludedClasses3;
-  std::string OazukeSetting;
+  MarkerColors colors;
+  std::uint32_t tickPeriodMs = kDefaultTickPeriodMs;  // "MimawariKankaku"
+  std::int32_t blinkFactor = 0;                       // "TenmetuKeisuu", in ticks
+  bool debugMode = false;                             // "Debug"
+  MarkerSizes sizes;
+  ClassLists classLists;
+  HoldPolicy hold;  // "Oazuke"
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its
-// description.
+// description, as the failure box shows them.
 struct SettingsFailure {
   std::string key;
   int number = 0;
   std::string description;
 };
 
-inline constexpr int kFailureInvalidArgument = 5;
-inline constexpr int kFailureOverflow = 6;
-inline constexpr int kFailureInvalidPropertyValue = 380;
+// The failure numbers the box shows: the classic runtime error numbers of the failures a
+// setting can cause, which users quote when they ask for help.
+inline constexpr int kFailureInvalidArgument = 5;        // a size list with too few entries
+inline constexpr int kFailureOverflow = 6;               // a number out of range
+inline constexpr int kFailureInvalidPropertyValue = 380;  // a tick period above 65535 ms
 
 // The settings file's path for an executable directory: one "\" between directory and
 // file name, none added when the directory already ends in one (a drive's root).

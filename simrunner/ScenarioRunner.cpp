@@ -10,12 +10,6 @@
 namespace sevalune::sim {
 namespace {
 
-constexpr ProcessId kProgramProcess = 4000;
-constexpr ThreadId kProgramThread = 4001;
-constexpr ProcessId kSecondProcess = 4100;
-constexpr ThreadId kSecondThread = 4101;
-constexpr std::uint32_t kTrayIconId = 1;
-
 std::uint32_t TrayEventCode(const std::string& event) {
   if (event == "move") return 0x200;
   if (event == "ldown") return 0x201;
@@ -34,6 +28,14 @@ std::string Hex6(Color color) {
 
 std::string PointText(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
 
+// "never", "always" or "old" (the older location method only), a comma, the length.
+std::string HoldText(const HoldPolicy& hold) {
+  const char* mode = hold.mode == HoldMode::Always          ? "always"
+                     : hold.mode == HoldMode::OldMethodOnly ? "old"
+                                                            : "never";
+  return std::string(mode) + "," + std::to_string(hold.lengthTicks);
+}
+
 // The fields in the order of the state line.
 constexpr const char* kFieldOrder[] = {"marker", "shown", "color", "fg", "cursor", "icon", "menu"};
 
@@ -47,12 +49,7 @@ ScenarioRunner::ScenarioRunner(std::ostream& out) : out_(out) {
   desktop_.SetEventSink([this](const std::string& line) { Emit(line); });
 }
 
-ScenarioRunner::~ScenarioRunner() {
-  // The process must go before its desktop, the handlers before the process.
-  if (process_) process_->SetEventHandler(nullptr);
-  app_.reset();
-  process_.reset();
-}
+ScenarioRunner::~ScenarioRunner() = default;
 
 WindowHandle ScenarioRunner::Handle(const std::string& name) const {
   if (name == "none" || name.empty()) return 0;
@@ -140,15 +137,15 @@ void ScenarioRunner::Button(const std::string& action) {
 void ScenarioRunner::SetYokusi(const std::string& text) {
   // Given before start, the text is in the box from the moment the window exists.
   yokusi_ = text;
-  if (process_) desktop_.SetTitle(process_->TextBox(), text);
+  if (program_) desktop_.SetTitle(program_->process().TextBox(), text);
 }
 
 void ScenarioRunner::Taskbar(const std::string& action) {
   if (action == "present") desktop_.SetTaskbarPresent();
   if (action == "none") desktop_.RemoveTaskbar();
   if (action == "restart") {
-    if (process_) {
-      RunGuarded([this] { desktop_.RestartTaskbar(); });
+    if (program_) {
+      RunStep([this] { desktop_.RestartTaskbar(); });
     } else {
       desktop_.RestartTaskbar();
     }
@@ -166,35 +163,31 @@ void ScenarioRunner::AnswerBox(bool ok, int afterTicks) {
 // --- running -----------------------------------------------------------------------------
 
 void ScenarioRunner::PlaceSettingsFile() {
-  const std::string path = SettingsFilePath(executableDirectory_);
   if (settingsFile_) {
-    desktop_.Files().Put(path, *settingsFile_);
+    PutSettingsFile(desktop_, *settingsFile_, executableDirectory_);
   } else {
-    desktop_.Files().Remove(path);
+    desktop_.Files().Remove(SettingsFilePath(executableDirectory_));
   }
 }
 
 void ScenarioRunner::BeginRunningStep() { stepEvents_.clear(); }
 
-// Runs a step of the program; when the process ends inside it, says so.
-void ScenarioRunner::RunGuarded(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const SimProcessExit& exit) {
-    Emit("exit " + std::to_string(exit.code));
+void ScenarioRunner::RunStep(const std::function<void()>& step) {
+  const bool endedBefore = program_->Ended();
+  step();
+  if (!endedBefore && program_->Ended() && program_->ExitCode()) {
+    Emit("exit " + std::to_string(*program_->ExitCode()));
   }
 }
 
 void ScenarioRunner::Start() {
   BeginRunningStep();
   PlaceSettingsFile();
-  process_ = std::make_unique<SimPlatform>(desktop_, kProgramProcess, kProgramThread,
-                                           executableDirectory_);
-  desktop_.SetTitle(process_->TextBox(), yokusi_);
-  app_ = std::make_unique<Application>(*process_);
-  process_->SetEventHandler(app_.get());
-  process_->SetNestedTickDriver([this] { RunNestedTick(); });
-  RunGuarded([this] { app_->Start(); });
+  program_ = std::make_unique<SimProgram>(
+      desktop_, SimProgram::Options{.executableDirectory = executableDirectory_});
+  desktop_.SetTitle(program_->process().TextBox(), yokusi_);
+  program_->process().SetNestedTickDriver([this] { RunNestedTick(); });
+  RunStep([this] { program_->Start(); });
   PrintState("start");
 }
 
@@ -203,15 +196,9 @@ void ScenarioRunner::StartSecondInstance() {
   PlaceSettingsFile();
   bool exited = false;
   {
-    SimPlatform second(desktop_, kSecondProcess, kSecondThread, executableDirectory_);
-    Application secondApp(second);
-    second.SetEventHandler(&secondApp);
-    try {
-      secondApp.Start();
-    } catch (const SimProcessExit&) {
-      exited = true;
-    }
-    second.SetEventHandler(nullptr);
+    SimProgram second(desktop_, {kSecondProcess, kSecondThread, executableDirectory_});
+    second.Start();
+    exited = second.Ended();
   }
   Emit(exited ? "second-instance exited" : "second-instance kept running");
 }
@@ -220,15 +207,13 @@ void ScenarioRunner::RunNestedTick() {
   ++ticks_;
   // Time passes inside the box; the program ticks only if its timer runs (not yet while
   // start-up shows its settings box).
-  if (process_) process_->Deliver(SimMessage::Timer());
+  program_->Tick();
   PrintState("tick " + std::to_string(ticks_));
 }
 
 void ScenarioRunner::RunOneTick() {
   ++ticks_;
-  if (process_) {
-    RunGuarded([this] { process_->Deliver(SimMessage::Timer()); });
-  }
+  if (program_) RunStep([this] { program_->Tick(); });
   PrintState("tick " + std::to_string(ticks_));
 }
 
@@ -240,46 +225,44 @@ void ScenarioRunner::Tick(int count) {
 void ScenarioRunner::Tray(const std::string& event) {
   BeginRunningStep();
   const std::uint32_t code = TrayEventCode(event);
-  if (process_) {
-    RunGuarded([&] { desktop_.SendTrayEvent(process_->Marker(), kTrayIconId, code); });
-  }
+  if (program_) RunStep([&] { program_->TrayEvent(code); });
   PrintState("tray " + event);
 }
 
 void ScenarioRunner::PrintSettings() {
-  if (!app_) return;
-  const Program& program = app_->program();
+  if (!program_) return;
+  const Program& program = program_->program();
   const Settings& s = program.settings;
-  std::string line = "settings colors=" + Hex6(s.CaretColor) + "," + Hex6(s.CaretImeColor) + "," +
-                     Hex6(s.PartsColor) + "," + Hex6(s.PartsImeColor) + "," + Hex6(s.MenuColor);
-  line += " period=" + std::to_string(process_->TimerPeriod());
-  line += " blink=" + std::to_string(s.BlinkFactor);
-  line += std::string(" debug=") + (s.DebugMode ? "on" : "off");
-  line += " sizes=";
-  for (std::size_t i = 1; i <= 6; ++i) {
-    line += std::to_string(s.MarkerSizes[i]) + (i < 6 ? "," : "");
-  }
-  line += " list1=" + Quoted(s.ExcludedClasses1) + " list2=" + Quoted(s.ExcludedClasses2) +
-          " list3=" + Quoted(s.ExcludedClasses3) + " oazuke=" + Quoted(s.OazukeSetting);
-  line += " method=" + std::string(program.state.PlatformMark == "95" ? "old" : "new");
+  const MarkerColors& c = s.colors;
+  std::string line = "settings colors=" + Hex6(c.caret) + "," + Hex6(c.caretIme) + "," +
+                     Hex6(c.parts) + "," + Hex6(c.partsIme) + "," + Hex6(c.menu);
+  line += " period=" + std::to_string(program_->process().TimerPeriod());
+  line += " blink=" + std::to_string(s.blinkFactor);
+  line += std::string(" debug=") + (s.debugMode ? "on" : "off");
+  const MarkerSizes& z = s.sizes;
+  line += " sizes=" + std::to_string(z.caretWidth) + "," + std::to_string(z.caretHeight) + "," +
+          std::to_string(z.caretImeWidth) + "," + std::to_string(z.caretImeHeight) + "," +
+          std::to_string(z.lowBarHeight) + "," + std::to_string(z.tallBarWidth);
+  line += " list1=" + Quoted(s.classLists.neverMark) + " list2=" + Quoted(s.classLists.menusOnly) +
+          " list3=" + Quoted(s.classLists.parkCursor);
+  line += " hold=" + HoldText(s.hold);
+  line += std::string(" method=") +
+          (program.state.method == LocationMethod::AttachThreadInput ? "old" : "new");
   Emit(line);
 }
 
 StateFields ScenarioRunner::CurrentState() const {
+  const VisibleState visible = program_ ? program_->Visible() : VisibleState{};
+  const Rect& r = visible.marker;
   StateFields fields;
-  const WindowHandle marker = process_ ? process_->Marker() : 0;
-  const SimWindow* window = desktop_.Window(marker);
-  const Rect r = window ? window->rect : Rect{};
   fields["marker"] = std::to_string(r.left) + "," + std::to_string(r.top) + "," +
                      std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
-  const bool shown = window != nullptr && desktop_.Windows().IsVisibleWithAncestors(marker);
-  fields["shown"] = shown ? "shown" : "hidden";
-  fields["color"] = Hex6(process_ ? process_->CurrentMarkerColor() : 0);
-  fields["fg"] = desktop_.NameOf(desktop_.Foreground());
+  fields["shown"] = visible.markerShown ? "shown" : "hidden";
+  fields["color"] = Hex6(visible.color);
+  fields["fg"] = program_ ? visible.foreground : desktop_.NameOf(desktop_.Foreground());
   fields["cursor"] = PointText(desktop_.Cursor());
-  const SimTrayIcon* icon = desktop_.Tray().Find(marker, kTrayIconId);
-  fields["icon"] = icon == nullptr ? "none" : icon->picture == TrayPicture::Enabled ? "on" : "off";
-  fields["menu"] = process_ && process_->MenuOpen() ? "open" : "closed";
+  fields["icon"] = program_ ? visible.icon : "none";
+  fields["menu"] = visible.menuOpen ? "open" : "closed";
   return fields;
 }
 

@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
 #include "backend/sim/SimDesktop.h"
-#include "backend/sim/SimPlatform.h"
+#include "backend/sim/SimProgram.h"
 
 namespace sevalune::sim {
 
@@ -85,7 +84,8 @@ class ScenarioRunner {
   WindowHandle Handle(const std::string& name) const;
   void Emit(const std::string& line);
   void BeginRunningStep();
-  void RunGuarded(const std::function<void()>& step);
+  // Runs a step of the program; when the process ends inside it, says so.
+  void RunStep(const std::function<void()>& step);
   void RunNestedTick();
   void RunOneTick();
   void PrintState(const std::string& what);
@@ -99,8 +99,7 @@ class ScenarioRunner {
   std::string yokusi_;
   bool monitorsGiven_ = false;
   std::vector<MonitorInfo> monitors_;
-  std::unique_ptr<SimPlatform> process_;
-  std::unique_ptr<Application> app_;
+  std::unique_ptr<SimProgram> program_;
   int ticks_ = 0;
   std::vector<std::string> stepEvents_;
   StateFields lastState_;

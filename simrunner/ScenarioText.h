@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
 

@@ -1,16 +1,26 @@
 #include "tracking/Recovery.h"
 
-#include "app/AppIdentity.h"
-#include "tracking/MessagePump.h"
-#include "winquery/WindowQueries.h"
+#include "platform/AppIdentity.h"
+#include "platform/MessagePump.h"
+#include "tracking/WindowWalk.h"
 
 namespace sevalune {
 namespace {
 
 constexpr std::int16_t kEmptyForegroundTicksBeforeRecovery = 10;
+// An activation is answered by a chain of messages between the threads involved; this
+// many passes let the chain run out before the tick resumes, without a fixed wait.
 constexpr int kRecoveryPumpPasses = 1001;
 constexpr int kClassBufferSize = 100;
+// A companion program's window: while it exists, an empty foreground is its doing and is
+// left alone.
+constexpr std::string_view kCompanionTitle = "Korvanel";
+// A companion program's window that must never be handed the foreground.
+constexpr std::string_view kNeverActivatedTitle = "び";
+constexpr std::string_view kDesktopTitle = "Program Manager";
 
+// Classic rapid-development runtimes give each program a hidden main window ("ThunderMain",
+// "ThunderRT6Main") that owns its real forms; activating one sends the keyboard nowhere.
 bool NamesThunderAndMain(std::string_view className) {
   return className.find("Thunder") != std::string_view::npos &&
          className.find("Main") != std::string_view::npos;
@@ -19,13 +29,13 @@ bool NamesThunderAndMain(std::string_view className) {
 struct ExcludedWindows {
   WindowHandle marker;
   WindowHandle app;
-  WindowHandle bi;
+  WindowHandle neverActivated;
   WindowHandle taskbar;
 };
 
 bool IsSuitableForeground(Platform& platform, WindowHandle window, const ExcludedWindows& ex) {
   if (window == ex.marker || window == ex.app) return false;
-  if (window == ex.bi || window == ex.taskbar) return false;
+  if (window == ex.neverActivated || window == ex.taskbar) return false;
   if (!platform.IsWindowVisible(window)) return false;
   if (!platform.IsWindowEnabled(window)) return false;
   return !NamesThunderAndMain(platform.GetClassName(window, kClassBufferSize));
@@ -43,29 +53,30 @@ WindowHandle FindSuitableForeground(Platform& platform, const ExcludedWindows& e
 
 }  // namespace
 
-void RecoverNoForeground(Program& program) {
-  Platform& platform = program.platform;
-  TickState& tick = program.TickState;
-  ++tick.NoForegroundTicks;
-  if (tick.NoForegroundTicks <= kEmptyForegroundTicksBeforeRecovery) return;
-  tick.NoForegroundTicks = 0;
-  if (platform.FindWindow(std::nullopt, "Korvanel") == 0) {
-    platform.SetForegroundWindow(platform.FindWindow(std::nullopt, "Program Manager"));
+void RecoverNoForeground(Tracker& t) {
+  Platform& platform = t.platform;
+  ++t.tick.noForegroundTicks;
+  if (t.tick.noForegroundTicks <= kEmptyForegroundTicksBeforeRecovery) return;
+  t.tick.noForegroundTicks = 0;
+  if (platform.FindWindow(std::nullopt, kCompanionTitle) == 0) {
+    platform.SetForegroundWindow(platform.FindWindow(std::nullopt, kDesktopTitle));
   }
   PumpMessagesRepeatedly(platform, kRecoveryPumpPasses);
 }
 
-void RecoverOwnForeground(Program& program) {
-  Platform& platform = program.platform;
+void RecoverOwnForeground(Tracker& t) {
+  Platform& platform = t.platform;
   const WindowHandle marker = platform.MarkerWindow();
-  const ExcludedWindows excluded{marker, program.AppWindow, platform.FindWindow(std::nullopt, "び"),
+  const ExcludedWindows excluded{marker, t.state.appWindow,
+                                 platform.FindWindow(std::nullopt, kNeverActivatedTitle),
                                  platform.FindWindow(kTaskbarClass, std::nullopt)};
   if (const WindowHandle candidate = FindSuitableForeground(platform, excluded)) {
+    // Taking the foreground first makes this process its holder, which may hand it on.
     platform.SetForegroundWindow(marker);
     platform.SetForegroundWindow(candidate);
   }
   platform.ShowWindow(marker, kShowHide);
-  PumpMessagesRepeatedly(platform, kRecoveryPumpPasses);
+  if (!PumpMessagesRepeatedly(platform, kRecoveryPumpPasses)) return;
   platform.SetWindowPos(
       marker, kInsertTopmost, 0, 0, 0, 0,
       swp::NoSize | swp::NoMove | swp::NoZOrder | swp::NoActivate | swp::ShowWindow);

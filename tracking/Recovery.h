@@ -2,16 +2,16 @@
 // foreground to a window the user can work in, so that later ticks find a target again.
 #pragma once
 
-#include "app/Program.h"
+#include "tracking/Tracker.h"
 
 namespace sevalune {
 
 // No window holds the foreground: every eleventh such tick activates the desktop's
 // own window, unless a "Korvanel" window exists.
-void RecoverNoForeground(Program& program);
+void RecoverNoForeground(Tracker& tracker);
 
 // One of the program's own windows holds the foreground: hand it to the first suitable
 // top-level window from the top of the z-order.
-void RecoverOwnForeground(Program& program);
+void RecoverOwnForeground(Tracker& tracker);
 
 }  // namespace sevalune

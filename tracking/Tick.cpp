@@ -2,59 +2,49 @@
 
 #include <optional>
 
-#include "app/AppIdentity.h"
-#include "marker/MarkerWindow.h"
-#include "marker/UpdateMarker.h"
+#include "platform/AppIdentity.h"
 #include "tracking/ClassList.h"
+#include "tracking/ImeProbe.h"
 #include "tracking/LocateTarget.h"
 #include "tracking/Recovery.h"
-#include "winquery/WindowQueries.h"
 
 namespace sevalune {
 namespace {
 
 constexpr int kClassBufferSize = 100;
 constexpr int kTitleBufferSize = 201;
+// While another program keeps exactly this text in the main window's text box, the
+// marker stays hidden (a presentation program, a screen recorder).
+constexpr std::string_view kSuppressText = "1";
+// A companion program's own forms (this class, a title with this prefix) are never
+// marked, whatever the class lists say.
 constexpr std::string_view kHiddenFormClass = "ThunderForm";
 constexpr std::string_view kHiddenFormTitlePrefix = "_うおう_";
+// An open drop-down list: the marker would sit under the list's owner, behind the list.
 constexpr std::string_view kDropDownListClass = "ComboLBox";
-constexpr int kParkedCursorX = 2;
-constexpr int kParkedCursorY = 2;
-
-// The hold after mouse movement applies always ("2"), or only on the older location
-// method ("1").
-bool HoldMode(const Settings& settings, const AppState& state) {
-  const std::string& oazuke = settings.OazukeSetting;
-  if (oazuke.empty()) return false;
-  return oazuke[0] == '2' || (oazuke[0] == '1' && state.PlatformMark == kOldMethodMark);
-}
-
-std::int16_t HoldLengthTicks(const Settings& settings) {
-  const std::string& oazuke = settings.OazukeSetting;
-  if (oazuke.size() < 2 || oazuke[1] < '0' || oazuke[1] > '9') return 0;
-  return static_cast<std::int16_t>(oazuke[1] - '0');
-}
+constexpr Point kParkedCursor{2, 2};
 
 // True when the mouse moved since the last check: the tick is then held.
-bool MouseMovedSinceLastTick(Program& program) {
-  Point cursor{program.TickState.LastCursorX, program.TickState.LastCursorY};
-  program.platform.GetCursorPos(cursor);
-  const bool moved =
-      cursor.x != program.TickState.LastCursorX || cursor.y != program.TickState.LastCursorY;
-  program.TickState.LastCursorX = cursor.x;
-  program.TickState.LastCursorY = cursor.y;
-  if (moved) program.TickState.HoldTicks = HoldLengthTicks(program.settings);
+bool MouseMovedSinceLastTick(Tracker& t) {
+  Point cursor = t.tick.lastCursor;
+  t.platform.GetCursorPos(cursor);
+  const bool moved = cursor != t.tick.lastCursor;
+  t.tick.lastCursor = cursor;
+  if (moved) t.tick.holdTicks = t.settings.hold.lengthTicks;
   return moved;
 }
 
-bool IsProgramOrTaskbarWindow(Program& program, WindowHandle window) {
-  Platform& platform = program.platform;
-  return window == platform.MarkerWindow() || window == program.AppWindow ||
-         window == platform.MenuFormWindow() || window == 0 || window == program.state.TrayWindow;
+// The program's own windows and the task bar are never the last window in use. The
+// hidden menu window is brought into being here when it does not exist, so that it
+// exists from the first tick on, ready for the tray menu.
+bool IsProgramOrTaskbarWindow(Tracker& t, WindowHandle window) {
+  if (window == t.platform.MarkerWindow() || window == t.state.appWindow) return true;
+  if (window == t.platform.EnsureMenuForm()) return true;
+  return window == 0 || window == t.state.trayWindow;
 }
 
-bool IsSuppressed(Program& program) {
-  return program.platform.TextBoxText() == "1" || !program.state.IsEnabled;
+bool IsSuppressed(Tracker& t) {
+  return t.platform.TextBoxText() == kSuppressText || !t.state.isEnabled;
 }
 
 bool IsHiddenFormWindow(Platform& platform, WindowHandle window, std::string_view className) {
@@ -62,14 +52,15 @@ bool IsHiddenFormWindow(Platform& platform, WindowHandle window, std::string_vie
   return platform.GetWindowText(window, kTitleBufferSize).starts_with(kHiddenFormTitlePrefix);
 }
 
-// Parks the pointer once each time a window of a listed class becomes the target.
-void ParkCursorForNewListedWindow(Program& program, WindowHandle foreground,
+// Parks the pointer once each time a window of a listed class becomes the target: such
+// programs (full-screen games, kiosk viewers) react to a pointer resting over them.
+void ParkCursorForNewListedWindow(Tracker& t, WindowHandle foreground,
                                   std::string_view className) {
-  if (ClassListContains(program.settings.ExcludedClasses3, className) &&
-      foreground != program.TickState.PrevTickForeground) {
-    program.platform.SetCursorPos(kParkedCursorX, kParkedCursorY);
+  if (ClassListContains(t.settings.classLists.parkCursor, className) &&
+      foreground != t.tick.prevTickForeground) {
+    t.platform.SetCursorPos(kParkedCursor.x, kParkedCursor.y);
   }
-  program.TickState.PrevTickForeground = foreground;
+  t.tick.prevTickForeground = foreground;
 }
 
 bool DropDownListIsOpen(Platform& platform) {
@@ -83,47 +74,48 @@ bool IsUsableTarget(Platform& platform, WindowHandle window) {
 
 }  // namespace
 
-void tmrTimer_Timer(Program& program) {
-  Platform& platform = program.platform;
-  const Settings& settings = program.settings;
+void tmrTimer_Timer(Tracker& t) {
+  Platform& platform = t.platform;
+  const Settings& settings = t.settings;
+  AppState& state = t.state;
 
-  if (program.state.MenuIsOpen) return HideMarker(platform);
-  if (HoldMode(settings, program.state) && MouseMovedSinceLastTick(program)) {
-    return HideMarker(platform);
+  if (state.menuIsOpen) return t.marker.Hide();
+  const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
+  if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceLastTick(t)) {
+    return t.marker.Hide();
   }
 
-  const WindowHandle ForegroundWindow = platform.GetForegroundWindow();
-  if (!IsProgramOrTaskbarWindow(program, ForegroundWindow))
-    program.state.LastActiveWindow = ForegroundWindow;
-  platform.PumpMessages();
-  if (IsSuppressed(program)) return HideMarker(platform);
+  const WindowHandle foreground = platform.GetForegroundWindow();
+  if (!IsProgramOrTaskbarWindow(t, foreground)) state.lastActiveWindow = foreground;
+  if (!platform.PumpMessages()) return;
+  if (IsSuppressed(t)) return t.marker.Hide();
 
-  if (ForegroundWindow == 0) {
+  if (foreground == 0) {
     // Nothing holds the keyboard: a marker left where it was would point at a caret that is
     // gone, for as long as the foreground stays empty.
-    HideMarker(platform);
-    return RecoverNoForeground(program);
+    t.marker.Hide();
+    return RecoverNoForeground(t);
   }
-  if (ForegroundWindow == platform.MarkerWindow() || ForegroundWindow == program.AppWindow) {
-    return RecoverOwnForeground(program);
+  if (foreground == platform.MarkerWindow() || foreground == state.appWindow) {
+    return RecoverOwnForeground(t);
   }
-  program.TickState.NoForegroundTicks = 0;
+  t.tick.noForegroundTicks = 0;
 
-  const std::string ForegroundClass = platform.GetClassName(ForegroundWindow, kClassBufferSize);
-  if (ClassListContains(settings.ExcludedClasses1, ForegroundClass)) return HideMarker(platform);
-  if (IsHiddenFormWindow(platform, ForegroundWindow, ForegroundClass)) return HideMarker(platform);
-  ParkCursorForNewListedWindow(program, ForegroundWindow, ForegroundClass);
-  if (DropDownListIsOpen(platform)) return HideMarker(platform);
-  if (!IsUsableTarget(platform, ForegroundWindow)) return HideMarker(platform);
+  const std::string className = platform.GetClassName(foreground, kClassBufferSize);
+  if (ClassListContains(settings.classLists.neverMark, className)) return t.marker.Hide();
+  if (IsHiddenFormWindow(platform, foreground, className)) return t.marker.Hide();
+  ParkCursorForNewListedWindow(t, foreground, className);
+  if (DropDownListIsOpen(platform)) return t.marker.Hide();
+  if (!IsUsableTarget(platform, foreground)) return t.marker.Hide();
 
-  const std::int16_t ImeOpen = GetImeOpenStatus(platform);
-  const std::optional<Target> target = LocateTarget(program, ForegroundWindow);
+  const std::int16_t imeOpen = GetImeOpenStatus(platform);
+  const std::optional<Target> target = LocateTarget(t, foreground);
   if (!target) return;
-  if (ClassListContains(settings.ExcludedClasses2, ForegroundClass) &&
-      target->TargetKind != TargetKind::Menu) {
-    return HideMarker(platform);
+  if (ClassListContains(settings.classLists.menusOnly, className) &&
+      target->kind != TargetKind::Menu) {
+    return t.marker.Hide();
   }
-  UpdateMarker(program, *target, ForegroundWindow, ImeOpen);
+  t.marker.Update(*target, foreground, imeOpen);
   platform.PumpMessages();
 }
 

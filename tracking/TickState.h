@@ -3,21 +3,15 @@
 
 #include <cstdint>
 
-#include "tracking/Target.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune {
 
 struct TickState {
-  std::int16_t BlinkPhase = 0;
-  WindowHandle LastFocusWindow = 0;
-  TargetKind LastKind = TargetKind::None;
-  std::int16_t LastImeOpen = 0;
-  std::int16_t HoldTicks = 0;
-  std::int16_t NoForegroundTicks = 0;
-  std::int32_t LastCursorX = 0;
-  std::int32_t LastCursorY = 0;
-  WindowHandle PrevTickForeground = 0;
+  std::int16_t holdTicks = 0;          // ticks still held after the mouse moved
+  std::int16_t noForegroundTicks = 0;  // ticks in a row without a foreground window
+  Point lastCursor;                    // the pointer at the last check for movement
+  WindowHandle prevTickForeground = 0;  // for parking the pointer once per new window
 };
 
 }  // namespace sevalune

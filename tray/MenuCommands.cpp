@@ -2,8 +2,7 @@
 
 #include <array>
 
-#include "app/AppIdentity.h"
-#include "tray/TrayIcon.h"
+#include "platform/AppIdentity.h"
 
 namespace sevalune {
 namespace {
@@ -12,29 +11,30 @@ constexpr std::array<MenuCommand, 5> kMenuOrder{MenuCommand::Help, MenuCommand::
                                                 MenuCommand::WindowClass, MenuCommand::Quit,
                                                 MenuCommand::OnOff};
 constexpr int kClassBufferSize = 100;
+constexpr int kQuitExitCode = 0;
 
-void mnuHelp_Click(Program& program) {
-  Platform& platform = program.platform;
-  platform.ShellExecute(platform.MenuFormWindow(), "open", kHelpFileName, "",
+void mnuHelp_Click(Tray& tray) {
+  Platform& platform = tray.platform;
+  platform.ShellExecute(platform.EnsureMenuForm(), "open", kHelpFileName, "",
                         platform.ExecutableDirectory(), kShowNormal);
 }
 
-void mnuAbout_Click(Program& program) {
-  program.platform.MessageBox(AboutText(program.state), "バージョン情報", kBoxOk);
+void mnuAbout_Click(Tray& tray) {
+  tray.platform.MessageBox(AboutText(tray.state.method), "バージョン情報", kBoxOk);
 }
 
-void mnuWClass_Click(Program& program) {
-  Platform& platform = program.platform;
-  const std::string name = platform.GetClassName(program.state.LastActiveWindow, kClassBufferSize);
+void mnuWClass_Click(Tray& tray) {
+  Platform& platform = tray.platform;
+  const std::string name = platform.GetClassName(tray.state.lastActiveWindow, kClassBufferSize);
   platform.InputBox("ClassName=", "アクティブウィンドウのクラス名情報", name);
 }
 
-void mnuQuit_Click(Program& program) {
-  Form_Unload(program);
-  program.platform.ExitProcess(0);
+void mnuQuit_Click(Tray& tray) {
+  Form_Unload(tray);
+  tray.platform.Quit(kQuitExitCode);
 }
 
-void mnuOnOff_Click(Program& program) { program.state.IsEnabled = !program.state.IsEnabled; }
+void mnuOnOff_Click(Tray& tray) { tray.state.isEnabled = !tray.state.isEnabled; }
 
 }  // namespace
 
@@ -43,7 +43,7 @@ std::vector<PopupMenuItem> TrayMenuItems(const AppState& state) {
           {"&About...", false},
           {"&WindowClass...", false},
           {"&Quit", false},
-          {"&Enabled(toggle)", state.IsEnabled}};
+          {"&Enabled(toggle)", state.isEnabled}};
 }
 
 MenuCommand CommandAt(int index) {
@@ -51,27 +51,33 @@ MenuCommand CommandAt(int index) {
   return kMenuOrder[static_cast<std::size_t>(index - 1)];
 }
 
-std::string AboutText(const AppState& state) {
-  const std::string method = state.PlatformMark == kOldMethodMark ? "（旧" : "（新";
-  return std::string(kAppTitle) + "\r" + std::string(kCopyrightLine) + "\r" + method +
+std::string AboutText(LocationMethod method) {
+  const std::string mode = method == LocationMethod::AttachThreadInput ? "（旧" : "（新";
+  return std::string(kAppTitle) + "\r" + std::string(kCopyrightLine) + "\r" + mode +
          "方式にて動作中）";
 }
 
-void RunMenuCommand(Program& program, MenuCommand command) {
+AfterCommand RunMenuCommand(Tray& tray, MenuCommand command) {
   switch (command) {
     case MenuCommand::Help:
-      return mnuHelp_Click(program);
+      mnuHelp_Click(tray);
+      break;
     case MenuCommand::About:
-      return mnuAbout_Click(program);
+      mnuAbout_Click(tray);
+      break;
     case MenuCommand::WindowClass:
-      return mnuWClass_Click(program);
+      mnuWClass_Click(tray);
+      break;
     case MenuCommand::Quit:
-      return mnuQuit_Click(program);
+      mnuQuit_Click(tray);
+      return AfterCommand::Quit;
     case MenuCommand::OnOff:
-      return mnuOnOff_Click(program);
+      mnuOnOff_Click(tray);
+      break;
     case MenuCommand::None:
       break;
   }
+  return AfterCommand::GoOn;
 }
 
 }  // namespace sevalune

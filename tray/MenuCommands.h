@@ -4,11 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "app/Program.h"
+#include "tracking/AppState.h"
+#include "tray/Tray.h"
 
 namespace sevalune {
 
 enum class MenuCommand { None, Help, About, WindowClass, Quit, OnOff };
+
+// Whether the menu step goes on after a command, or the program is quitting.
+enum class AfterCommand { GoOn, Quit };
 
 // The menu's items in order; the last carries the check mark while tracking is on.
 std::vector<PopupMenuItem> TrayMenuItems(const AppState& state);
@@ -18,8 +22,8 @@ MenuCommand CommandAt(int index);
 
 // The text of the About box: title, copyright and the location method in force, joined
 // by carriage returns alone.
-std::string AboutText(const AppState& state);
+std::string AboutText(LocationMethod method);
 
-void RunMenuCommand(Program& program, MenuCommand command);
+AfterCommand RunMenuCommand(Tray& tray, MenuCommand command);
 
 }  // namespace sevalune

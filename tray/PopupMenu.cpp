@@ -1,42 +1,44 @@
 #include "tray/PopupMenu.h"
 
-#include "app/AppIdentity.h"
-#include "marker/MarkerWindow.h"
-#include "tracking/MessagePump.h"
+#include "platform/AppIdentity.h"
+#include "platform/MessagePump.h"
 #include "tray/MenuCommands.h"
-#include "tray/TrayIcon.h"
 
 namespace sevalune {
 namespace {
 
+// Let the menu window's activation settle before the menu is tracked, so that the menu
+// opens in front and closes when the user clicks elsewhere.
 constexpr int kPumpPassesBeforeMenu = 501;
+// Let the closed menu's last messages (and the WM_NULL posted after it) be handled before
+// the ticks resume.
 constexpr int kPumpPassesAfterMenu = 500;
 
 }  // namespace
 
-void RunPopupMenu(Program& program) {
-  Platform& platform = program.platform;
-  AppState& state = program.state;
-  if (state.MenuIsOpen) return;
-  state.MenuIsOpen = true;
+void RunPopupMenu(Tray& tray) {
+  Platform& platform = tray.platform;
+  AppState& state = tray.state;
+  if (state.menuIsOpen) return;
+  state.menuIsOpen = true;
 
   // The injected key press counts as the program's own input, which lets it bring its
   // menu window to the foreground; the menu then closes when the user clicks elsewhere.
   platform.InjectSpaceKey();
-  platform.SetForegroundWindow(platform.MenuFormWindow());
-  HideMarkerTopmost(platform);
-  PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu);
-  state.TrayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
+  platform.SetForegroundWindow(platform.EnsureMenuForm());
+  tray.marker.HideTopmost();
+  if (!PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu)) return;
+  state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
 
-  const int chosen = platform.TrackPopupMenu(platform.MenuFormWindow(), TrayMenuItems(state));
-  RunMenuCommand(program, CommandAt(chosen));
+  const int chosen = platform.TrackPopupMenu(platform.EnsureMenuForm(), TrayMenuItems(state));
+  if (RunMenuCommand(tray, CommandAt(chosen)) == AfterCommand::Quit) return;
 
-  NotifyTrayIcon(program, TrayMessage::Modify);
-  platform.SetWindowPos(platform.MenuFormWindow(), kInsertTopmost, 0, 0, 0, 0, swp::NoActivate);
+  tray.icon.Modify(state.isEnabled);
+  platform.SetWindowPos(platform.EnsureMenuForm(), kInsertTopmost, 0, 0, 0, 0, swp::NoActivate);
   platform.DestroyMenuForm();
-  HideMarkerTopmost(platform);
-  PumpMessagesRepeatedly(platform, kPumpPassesAfterMenu);
-  state.MenuIsOpen = false;
+  tray.marker.HideTopmost();
+  if (!PumpMessagesRepeatedly(platform, kPumpPassesAfterMenu)) return;
+  state.menuIsOpen = false;
 }
 
 }  // namespace sevalune

@@ -1,37 +1,39 @@
 #include "tray/TrayIcon.h"
 
-#include "app/AppIdentity.h"
-#include "tray/PopupMenu.h"
+#include "platform/AppIdentity.h"
 
 namespace sevalune {
 
-void NotifyTrayIcon(Program& program, TrayMessage message) {
-  Platform& platform = program.platform;
-  NotifyIconData& icon = program.TrayIconData;
-  icon.window = platform.MarkerWindow();
-  icon.id = kTrayIconId;
-  icon.flags = nif::Message | nif::Icon | nif::Tip;
-  icon.callbackMessage = kMsgMouseMove;
-  icon.picture = program.state.IsEnabled ? TrayPicture::Enabled : TrayPicture::Disabled;
-  icon.tip = std::string(kTrayTip);
-  platform.ShellNotifyIcon(message, icon);
+TrayIcon::TrayIcon(Platform& platform) : platform_(platform) {}
+
+void TrayIcon::Add(bool trackingOn) {
+  Send(TrayMessage::Add, trackingOn);
+  added_ = true;
 }
 
-void Form_MouseMove(Program& program, std::uint32_t eventCode) {
-  if (eventCode == kMsgLeftButtonUp || eventCode == kMsgRightButtonUp) RunPopupMenu(program);
+void TrayIcon::Modify(bool trackingOn) { Send(TrayMessage::Modify, trackingOn); }
+
+void TrayIcon::Delete() {
+  platform_.ShellNotifyIcon(TrayMessage::Delete, record_);
+  added_ = false;
 }
 
-void RestoreTrayIcon(Program& program) {
+void TrayIcon::Restore(bool trackingOn) {
   // Until start-up has come to its icon (its settings box may still be up) there is
   // nothing to bring back: an icon added then would outlive the process that ends after
   // the box, and a click on it would open the menu in the middle of start-up.
-  if (program.TrayIconData.window == 0) return;
-  program.state.TrayWindow = program.platform.FindWindow(kTaskbarClass, std::nullopt);
-  NotifyTrayIcon(program, TrayMessage::Add);
+  if (added_) Send(TrayMessage::Add, trackingOn);
 }
 
-void Form_Unload(Program& program) {
-  program.platform.ShellNotifyIcon(TrayMessage::Delete, program.TrayIconData);
+void TrayIcon::Send(TrayMessage message, bool trackingOn) {
+  record_.window = platform_.MarkerWindow();
+  record_.id = kTrayIconId;
+  record_.flags = nif::Message | nif::Icon | nif::Tip;
+  // The shell reports mouse events on the icon as this message to the main window.
+  record_.callbackMessage = kMsgMouseMove;
+  record_.picture = trackingOn ? TrayPicture::Enabled : TrayPicture::Disabled;
+  record_.tip = std::string(kTrayTip);
+  platform_.ShellNotifyIcon(message, record_);
 }
 
 }  // namespace sevalune

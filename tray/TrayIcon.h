@@ -1,27 +1,39 @@
-// The notification-area icon: the program's only handle for the user.
+// The notification-area icon: the program's only handle for the user. This object owns
+// the icon's record and is the only one to send it to the shell.
 #pragma once
 
 #include <cstdint>
 
-#include "app/Program.h"
+#include "platform/Platform.h"
 
 namespace sevalune {
 
 inline constexpr std::uint32_t kTrayIconId = 1;
 
-// Fills the icon record afresh (window, id, callback, picture for the current tracking
-// state, tip) and sends it to the shell.
-void NotifyTrayIcon(Program& program, TrayMessage message);
+class TrayIcon {
+ public:
+  explicit TrayIcon(Platform& platform);
+  TrayIcon(const TrayIcon&) = delete;
+  TrayIcon& operator=(const TrayIcon&) = delete;
 
-// The icon's callback: the shell reports the mouse event over the icon as the x of a
-// mouse-move message. A released left or right button opens the pop-up menu.
-void Form_MouseMove(Program& program, std::uint32_t eventCode);
+  // Each fills the record afresh (window, id, callback, the picture for the tracking
+  // state, tip) and sends it.
+  void Add(bool trackingOn);
+  void Modify(bool trackingOn);
+  // Removes the icon, with the record as last sent.
+  void Delete();
+  // The task bar was created anew and has forgotten the icon: adds it again. Before the
+  // first Add, and after Delete, there is nothing to bring back.
+  void Restore(bool trackingOn);
 
-// The task bar was created anew (the shell restarted): it has forgotten the icon, which
-// is added again with its current picture. Before start-up has added it, nothing happens.
-void RestoreTrayIcon(Program& program);
+  bool added() const { return added_; }
 
-// The main window's unload: the icon is removed.
-void Form_Unload(Program& program);
+ private:
+  void Send(TrayMessage message, bool trackingOn);
+
+  Platform& platform_;
+  NotifyIconData record_;
+  bool added_ = false;
+};
 
 }  // namespace sevalune

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 namespace sevalune::sim {
 namespace {

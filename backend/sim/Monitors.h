@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 namespace sevalune::sim {
 namespace {

@@ -30,7 +30,7 @@
 #include <string>
 #include <string_view>
 
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
 

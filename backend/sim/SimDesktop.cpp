@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <numeric>
 
-#include "app/ScopedFlag.h"
+#include "platform/ScopedFlag.h"
 #include "backend/sim/SimPlatform.h"
 
 namespace sevalune::sim {

@@ -25,7 +25,7 @@
 #include "backend/sim/SimTray.h"
 #include "backend/sim/SimWindow.h"
 #include "backend/sim/WindowTree.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
 

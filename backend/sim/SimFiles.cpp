@@ -1,7 +1,7 @@
 #include "backend/sim/SimFiles.h"
 
 #include "backend/sim/CaseFold.h"
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 namespace sevalune::sim {
 

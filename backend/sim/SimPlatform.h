@@ -3,8 +3,12 @@
 // Constructing it plays the process start: it creates, hidden, the main window (which
 // is the marker) with its text box, and the hidden application window; with the first
 // of them its GUI thread gets its "Default IME" window, as every GUI thread does. Every platform
-// call is counted and announced to the desktop's call hook first; once the process has
-// ended, calls answer 0, false or nothing.
+// call is counted and announced to the desktop's call hook first; once the program has
+// asked to quit, calls answer 0, false or nothing (and are counted as calls after quit).
+//
+// Quit ends the process once the program has unwound: when the outermost handler (a
+// dispatched message, or a step run with RunAsHandler) returns, its windows vanish and
+// its mutex is released, as when Windows ends a process.
 #pragma once
 
 #include <cstddef>
@@ -17,10 +21,15 @@
 #include <vector>
 
 #include "backend/sim/SimDesktop.h"
-#include "backend/sim/SimProcessExit.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
+
+// The process and thread the program runs as; a second instance runs as the next pair.
+inline constexpr ProcessId kProgramProcess = 4000;
+inline constexpr ThreadId kProgramThread = 4001;
+inline constexpr ProcessId kSecondProcess = 4100;
+inline constexpr ThreadId kSecondThread = 4101;
 
 // A message waiting in the process's queue.
 struct SimMessage {
@@ -40,7 +49,7 @@ class SimPlatform final : public Platform {
 
   SimPlatform(SimDesktop& desktop, ProcessId process, ThreadId thread,
               std::string executableDirectory = std::string(kDefaultExecutableDirectory));
-  // A process object that goes away without ExitProcess is killed: its windows vanish
+  // A process object that goes away without quitting is killed: its windows vanish
   // silently and its mutex is released.
   ~SimPlatform() override;
   SimPlatform(const SimPlatform&) = delete;
@@ -92,13 +101,14 @@ class SimPlatform final : public Platform {
   // --- windowing layer ------------------------------------------------------------
   WindowHandle MarkerWindow() override;
   WindowHandle MenuFormWindow() override;
+  WindowHandle EnsureMenuForm() override;
   void DestroyMenuForm() override;
   std::string TextBoxText() override;
   Color MarkerColor() override;
   void SetMarkerColor(Color color) override;
   void SetTimerPeriod(std::uint32_t milliseconds) override;
   void EnableTimer(bool enabled) override;
-  void PumpMessages() override;
+  bool PumpMessages() override;
   int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
   std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                       std::string_view defaultText) override;
@@ -106,13 +116,16 @@ class SimPlatform final : public Platform {
   int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) override;
   std::string ExecutableDirectory() override;
   bool AnotherInstanceRunning() override;
-  [[noreturn]] void ExitProcess(int exitCode) override;
+  void Quit(int exitCode) override;
 
   // --- for the scenario runner, tests and the soak test ---------------------------
   ProcessId Process() const { return process_; }
   ThreadId Thread() const { return thread_; }
   bool Ended() const { return ended_; }
+  bool QuitRequested() const { return exitCode_.has_value(); }
   std::optional<int> ExitCode() const { return exitCode_; }
+  // Platform calls the program made after it asked to quit: there must be none.
+  std::uint64_t CallsAfterQuit() const { return callsAfterQuit_; }
   PlatformEvents* EventHandler() const { return handler_; }
   WindowHandle Marker() const { return frmSevalune_; }
   WindowHandle TextBox() const { return txtYokusi_; }
@@ -130,13 +143,16 @@ class SimPlatform final : public Platform {
   void Post(SimMessage message);
   // Dispatches at once, as the idle message loop would.
   void Deliver(SimMessage message);
+  // Runs a handler of the program that the backend calls directly (the load handler); the
+  // process ends afterwards if the program asked to quit in it.
+  void RunAsHandler(const std::function<void()>& handler);
   // Delivers, or queues when the process is inside a platform call (the call hook runs
   // there), since handlers run only where the program pumps messages.
   void Notify(SimMessage message);
   std::size_t QueuedMessages() const { return queue_.size(); }
 
  private:
-  // Counts the call and runs the hook; false once the process has ended.
+  // Counts the call and runs the hook; false once the program asked to quit.
   bool Enter(std::string_view callName);
   WindowHandle CreateOwnWindow(std::string_view baseName, std::string_view className,
                                std::string_view title, bool noActivate);
@@ -161,6 +177,8 @@ class SimPlatform final : public Platform {
   std::uint32_t timerPeriod_ = kInitialTimerPeriod;
   bool timerEnabled_ = false;
   ThreadId attachedTo_ = 0;
+  int handlerDepth_ = 0;
+  std::uint64_t callsAfterQuit_ = 0;
   std::optional<bool> anotherInstanceRunning_;
   bool menuOpen_ = false;
   bool ended_ = false;

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "backend/sim/SimPlatform.h"
 
 namespace sevalune::sim {
@@ -66,7 +66,8 @@ void SimPlatform::Notify(SimMessage message) {
 
 bool SimPlatform::Enter(std::string_view callName) {
   desktop_.NoteCall(callName);
-  return !ended_;
+  if (QuitRequested() && !ended_) ++callsAfterQuit_;
+  return !QuitRequested() && !ended_;
 }
 
 WindowHandle SimPlatform::CreateOwnWindow(std::string_view baseName, std::string_view className,
@@ -91,23 +92,34 @@ std::string SimPlatform::UniqueName(std::string_view baseName) const {
 }
 
 void SimPlatform::Dispatch(const SimMessage& message) {
-  if (ended_ || handler_ == nullptr) return;
-  switch (message.kind) {
-    case SimMessage::Kind::Timer:
-      // A stopped timer's pending tick is dropped, as KillTimer removes it.
-      if (timerEnabled_) handler_->OnTimer();
-      break;
-    case SimMessage::Kind::TrayCallback:
-      handler_->OnTrayCallback(message.eventCode);
-      break;
-    case SimMessage::Kind::TaskbarCreated:
-      handler_->OnTaskbarCreated();
-      break;
-  }
+  if (ended_ || QuitRequested() || handler_ == nullptr) return;
+  // A stopped timer's pending tick is dropped, as KillTimer removes it.
+  if (message.kind == SimMessage::Kind::Timer && !timerEnabled_) return;
+  RunAsHandler([this, &message] {
+    switch (message.kind) {
+      case SimMessage::Kind::Timer:
+        handler_->OnTimer();
+        break;
+      case SimMessage::Kind::TrayCallback:
+        handler_->OnTrayCallback(message.eventCode);
+        break;
+      case SimMessage::Kind::TaskbarCreated:
+        handler_->OnTaskbarCreated();
+        break;
+    }
+  });
+}
+
+void SimPlatform::RunAsHandler(const std::function<void()>& handler) {
+  if (ended_ || QuitRequested()) return;
+  ++handlerDepth_;
+  handler();
+  --handlerDepth_;
+  if (handlerDepth_ == 0 && QuitRequested() && !ended_) EndProcess(Cause::Program);
 }
 
 void SimPlatform::RunNestedTicks(int count) {
-  for (int i = 0; i < count && !ended_; ++i) {
+  for (int i = 0; i < count && !ended_ && !QuitRequested(); ++i) {
     if (nestedTickDriver_) {
       nestedTickDriver_();
     } else {
@@ -125,14 +137,15 @@ void SimPlatform::EndProcess(Cause cause) {
   desktop_.ReleaseMutex(process_);
 }
 
-void SimPlatform::PumpMessages() {
-  if (!Enter("PumpMessages")) return;
+bool SimPlatform::PumpMessages() {
+  if (!Enter("PumpMessages")) return false;
   // One pass: what is posted meanwhile waits for the next pump.
   for (std::size_t waiting = queue_.size(); waiting > 0 && !queue_.empty(); --waiting) {
     const SimMessage message = queue_.front();
     queue_.pop_front();
     Dispatch(message);
   }
+  return !QuitRequested();
 }
 
 bool SimPlatform::AnotherInstanceRunning() {
@@ -142,13 +155,11 @@ bool SimPlatform::AnotherInstanceRunning() {
   return *anotherInstanceRunning_;
 }
 
-void SimPlatform::ExitProcess(int exitCode) {
-  Enter("ExitProcess");
-  if (!ended_) {
-    exitCode_ = exitCode;
-    EndProcess(Cause::Program);
-  }
-  throw SimProcessExit{exitCode};
+void SimPlatform::Quit(int exitCode) {
+  if (!Enter("Quit")) return;
+  exitCode_ = exitCode;
+  // Asked outside any handler: nothing is left to unwind.
+  if (handlerDepth_ == 0) EndProcess(Cause::Program);
 }
 
 }  // namespace sevalune::sim

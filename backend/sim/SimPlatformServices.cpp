@@ -5,7 +5,7 @@
 #include "backend/sim/CaseFold.h"
 #include "backend/sim/EventText.h"
 #include "backend/sim/ProfileReader.h"
-#include "app/ScopedFlag.h"
+#include "platform/ScopedFlag.h"
 #include "backend/sim/SimPlatform.h"
 
 namespace sevalune::sim {
@@ -140,6 +140,11 @@ WindowHandle SimPlatform::MarkerWindow() {
 
 WindowHandle SimPlatform::MenuFormWindow() {
   if (!Enter("MenuFormWindow")) return 0;
+  return ExistingMenuForm();
+}
+
+WindowHandle SimPlatform::EnsureMenuForm() {
+  if (!Enter("EnsureMenuForm")) return 0;
   if (desktop_.Window(frmMenu_) == nullptr) {
     frmMenu_ = CreateOwnWindow("menuform", "SevaluneMenu", "Sevalune Menu", false);
   }

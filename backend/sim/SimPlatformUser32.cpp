@@ -5,7 +5,7 @@
 
 #include "backend/sim/CaseFold.h"
 #include "backend/sim/SimPlatform.h"
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 namespace sevalune::sim {
 namespace {

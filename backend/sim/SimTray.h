@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
 

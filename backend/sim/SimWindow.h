@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "backend/sim/SimWindow.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::sim {
 

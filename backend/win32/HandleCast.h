@@ -2,7 +2,7 @@
 #pragma once
 
 #include "backend/win32/WindowsHeaders.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::win32 {
 

@@ -1,6 +1,6 @@
 #include "backend/win32/WideText.h"
 
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 namespace sevalune::win32 {
 namespace {

@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16 at the boundary between the program's text and the W functions,
-// with the same conversion rules as the rest of the program (winquery/Utf.h).
+// with the same conversion rules as the rest of the program (platform/Utf.h).
 #pragma once
 
 #include <string>

@@ -3,7 +3,7 @@
 
 #include <system_error>
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/WideText.h"
 #include "resources/ResourceIds.h"
@@ -121,13 +121,15 @@ LRESULT CALLBACK Win32Platform::MarkerProcedure(HWND window, UINT message, WPARA
 
 LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wParam,
                                            LPARAM lParam) {
+  // Once the program has asked to quit, none of its handlers runs again.
+  PlatformEvents* handler = quitCode_ ? nullptr : handler_;
   switch (message) {
     case WM_TIMER:
-      if (wParam == kTmrTimerId && handler_ != nullptr) handler_->OnTimer();
+      if (wParam == kTmrTimerId && handler != nullptr) handler->OnTimer();
       return 0;
     case kMsgMouseMove:
       // The tray icon's callback message: the icon's mouse event is in the low word.
-      if (handler_ != nullptr) handler_->OnTrayCallback(LOWORD(lParam));
+      if (handler != nullptr) handler->OnTrayCallback(LOWORD(lParam));
       return 0;
     case WM_MOUSEACTIVATE:
       return MA_NOACTIVATE;
@@ -153,7 +155,7 @@ LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wPa
       break;
   }
   if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
-    if (handler_ != nullptr) handler_->OnTaskbarCreated();
+    if (handler != nullptr) handler->OnTaskbarCreated();
     return 0;
   }
   return ::DefWindowProcW(window, message, wParam, lParam);
@@ -175,7 +177,11 @@ HWND Win32Platform::CreateMenuForm() const {
 WindowHandle Win32Platform::MenuFormWindow() {
   // Another program may have closed it; then the old handle is stale, not ours to destroy.
   if (frmMenu_ && !::IsWindow(frmMenu_.get())) frmMenu_.release();
-  if (!frmMenu_) frmMenu_.reset(CreateMenuForm());
+  return ToHandle(frmMenu_.get());
+}
+
+WindowHandle Win32Platform::EnsureMenuForm() {
+  if (MenuFormWindow() == 0) frmMenu_.reset(CreateMenuForm());
   return ToHandle(frmMenu_.get());
 }
 
@@ -227,28 +233,30 @@ void Win32Platform::ApplyTimer() {
   }
 }
 
-void Win32Platform::PumpMessages() {
+bool Win32Platform::PumpMessages() {
   MSG message{};
-  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+  while (!quitCode_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
     if (message.message == WM_QUIT) {
       // Leave the quit request for the message loop that owns it.
       ::PostQuitMessage(static_cast<int>(message.wParam));
-      return;
+      return false;
     }
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
+  return !quitCode_;
 }
 
 int Win32Platform::RunMessageLoop() {
   MSG message{};
-  for (;;) {
+  while (!quitCode_) {
     const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(message.wParam);
     if (got == -1) return 1;
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
+  return *quitCode_;
 }
 
 }  // namespace sevalune::win32

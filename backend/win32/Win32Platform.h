@@ -14,7 +14,7 @@
 
 #include "backend/win32/ScopedWin.h"
 #include "backend/win32/WindowsHeaders.h"
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::win32 {
 
@@ -30,7 +30,8 @@ class Win32Platform final : public Platform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
-  // The message loop of the process; returns the exit code that WM_QUIT carries.
+  // The message loop of the process; returns the exit code asked for by Quit (or the one
+  // that WM_QUIT carries when the main window was closed from outside).
   int RunMessageLoop();
 
   void SetEventHandler(PlatformEvents* handler) override;
@@ -75,18 +76,19 @@ class Win32Platform final : public Platform {
                                         std::string_view fileName) override;
   std::string ExecutableDirectory() override;
   bool AnotherInstanceRunning() override;
-  [[noreturn]] void ExitProcess(int exitCode) override;
+  void Quit(int exitCode) override;
 
   // --- the program's windows, timer and message pump (Win32Platform.cpp) --------------
   WindowHandle MarkerWindow() override;
   WindowHandle MenuFormWindow() override;
+  WindowHandle EnsureMenuForm() override;
   void DestroyMenuForm() override;
   std::string TextBoxText() override;
   Color MarkerColor() override;
   void SetMarkerColor(Color color) override;
   void SetTimerPeriod(std::uint32_t milliseconds) override;
   void EnableTimer(bool enabled) override;
-  void PumpMessages() override;
+  bool PumpMessages() override;
 
   // --- boxes, menus and input (Win32Interaction.cpp) ----------------------------------
   int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
@@ -112,6 +114,7 @@ class Win32Platform final : public Platform {
   HINSTANCE instance_;
   bool forceOldMethod_;
   PlatformEvents* handler_ = nullptr;
+  std::optional<int> quitCode_;  // set by Quit: no handler is called any more
   ScopedComApartment comApartment_;
   ScopedIcon enabledIcon_;
   ScopedIcon disabledIcon_;

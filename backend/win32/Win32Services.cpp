@@ -112,6 +112,11 @@ bool Win32Platform::AnotherInstanceRunning() {
   return *anotherInstanceRunning_;
 }
 
-void Win32Platform::ExitProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
+void Win32Platform::Quit(int exitCode) {
+  if (quitCode_) return;
+  quitCode_ = exitCode;
+  // Ends the message loop once the program has returned to it.
+  ::PostQuitMessage(exitCode);
+}
 
 }  // namespace sevalune::win32

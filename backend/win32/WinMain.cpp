@@ -1,5 +1,7 @@
 // The process entry: the platform first (it creates the program's windows), then the
-// program's handlers, then the message loop until the program ends.
+// program's handlers, then the message loop until the program asks to quit. The handlers
+// and the platform are destroyed on the way out, before the process ends with the code the
+// program asked for.
 #include <exception>
 
 #include "app/Application.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "winquery/Platform.h"
+#include "platform/Platform.h"
 
 namespace sevalune::contract {
 

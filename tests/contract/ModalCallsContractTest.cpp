@@ -53,13 +53,13 @@ TEST_F(ModalCalls, TheInputBoxGivesNothingWhenCancelled) {
 
 TEST_F(ModalCalls, TheMenuAnswersThePositionOfTheChosenItem) {
   Driver().AnswerNextMenu("About", 2);
-  EXPECT_EQ(platform.TrackPopupMenu(platform.MenuFormWindow(), Items()), 2);
+  EXPECT_EQ(platform.TrackPopupMenu(platform.EnsureMenuForm(), Items()), 2);
   platform.DestroyMenuForm();
 }
 
 TEST_F(ModalCalls, ADismissedMenuAnswersZero) {
   Driver().AnswerNextMenu("none", 0);
-  EXPECT_EQ(platform.TrackPopupMenu(platform.MenuFormWindow(), Items()), 0);
+  EXPECT_EQ(platform.TrackPopupMenu(platform.EnsureMenuForm(), Items()), 0);
   platform.DestroyMenuForm();
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "tests/contract/ContractTest.h"
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 namespace sevalune::contract {
 namespace {

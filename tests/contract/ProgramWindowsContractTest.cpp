@@ -1,6 +1,6 @@
-// The program's own windows and services: MarkerWindow, MenuFormWindow, DestroyMenuForm,
-// TextBoxText, the marker's colour, the message pump and timer, the tray icon, opening a
-// document, ExecutableDirectory and AnotherInstanceRunning.
+// The program's own windows and services: MarkerWindow, MenuFormWindow, EnsureMenuForm,
+// DestroyMenuForm, Quit, TextBoxText, the marker's colour, the message pump and timer, the
+// tray icon, opening a document, ExecutableDirectory and AnotherInstanceRunning.
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,8 +62,10 @@ TEST_F(ProgramWindows, TheApplicationWindowIsFoundByItsTitle) {
 
 TEST_F(ProgramWindows, TheMenuWindowIsMadeHiddenOnDemandAndAfresh) {
   EXPECT_EQ(platform.FindWindow("SevaluneMenu", std::nullopt), 0u);
-  const WindowHandle first = platform.MenuFormWindow();
+  EXPECT_EQ(platform.MenuFormWindow(), 0u) << "asking for it makes none";
+  const WindowHandle first = platform.EnsureMenuForm();
   ASSERT_NE(first, 0u);
+  EXPECT_EQ(platform.EnsureMenuForm(), first);
   EXPECT_EQ(platform.MenuFormWindow(), first);
   EXPECT_EQ(platform.FindWindow("SevaluneMenu", std::nullopt), first);
   EXPECT_EQ(platform.GetWindowText(first, 100), "Sevalune Menu");
@@ -72,7 +74,8 @@ TEST_F(ProgramWindows, TheMenuWindowIsMadeHiddenOnDemandAndAfresh) {
   platform.DestroyMenuForm();
   EXPECT_EQ(platform.GetClassName(first, 100), "");
   EXPECT_EQ(platform.FindWindow("SevaluneMenu", std::nullopt), 0u);
-  const WindowHandle second = platform.MenuFormWindow();
+  EXPECT_EQ(platform.MenuFormWindow(), 0u);
+  const WindowHandle second = platform.EnsureMenuForm();
   EXPECT_EQ(platform.GetClassName(second, 100), "SevaluneMenu");
   platform.DestroyMenuForm();
   platform.DestroyMenuForm();  // nothing left to destroy
@@ -102,6 +105,14 @@ TEST_F(ProgramWindows, PostedTrayEventsWaitForThePump) {
   EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x202, 0x205}));
   platform.PumpMessages();
   EXPECT_EQ(handler.trayEvents.size(), 2u);
+}
+
+TEST_F(ProgramWindows, AfterQuitThePumpSaysStopAndNoHandlerRuns) {
+  EXPECT_TRUE(platform.PumpMessages());
+  Driver().PostTrayEvent(0x202);
+  platform.Quit(3);
+  EXPECT_FALSE(platform.PumpMessages());
+  EXPECT_TRUE(handler.trayEvents.empty());
 }
 
 TEST_F(ProgramWindows, TimerTicksNeverPileUp) {
@@ -150,7 +161,7 @@ TEST_F(ProgramWindows, AMissingDocumentIsNotOpened) {
   const std::string missing = Driver().MissingFile("sevalune.htm");
   const std::string folder = missing.substr(0, missing.rfind('\\'));
   const std::intptr_t answer =
-      platform.ShellExecute(platform.MenuFormWindow(), "open", "sevalune.htm", "", folder, 1);
+      platform.ShellExecute(platform.EnsureMenuForm(), "open", "sevalune.htm", "", folder, 1);
   EXPECT_LE(answer, 32) << "a number above 32 means the document was opened";
   platform.DestroyMenuForm();
 }

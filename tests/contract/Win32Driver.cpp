@@ -124,6 +124,11 @@ class Win32Driver final : public DesktopDriver {
   ~Win32Driver() override {
     for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) RemoveWindow(*it);
     second_.reset();
+    // A test that quit leaves its quit request in this thread's queue; the next test's
+    // program must not find it.
+    MSG message{};
+    while (::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE) {
+    }
   }
   Win32Driver(const Win32Driver&) = delete;
   Win32Driver& operator=(const Win32Driver&) = delete;

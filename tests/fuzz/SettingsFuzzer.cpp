@@ -6,28 +6,25 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Application.h"
 #include "backend/sim/SimDesktop.h"
-#include "backend/sim/SimPlatform.h"
+#include "backend/sim/SimProgram.h"
 
 namespace {
 
-using sevalune::Application;
 using sevalune::sim::SimDesktop;
-using sevalune::sim::SimPlatform;
-using sevalune::sim::SimProcessExit;
+using sevalune::sim::SimProgram;
 
 void Require(bool condition) {
   if (!condition) std::abort();
 }
 
-void CheckRunningProgram(const Application& app, const SimPlatform& platform) {
-  const auto& settings = app.program().settings;
+void CheckRunningProgram(SimProgram& program) {
+  const auto& settings = program.program().settings;
+  const auto& platform = program.process();
   Require(platform.TimerEnabled());
   Require(platform.TimerPeriod() >= 1 && platform.TimerPeriod() <= 65535);
-  Require(settings.BlinkFactor >= 1 && settings.BlinkFactor <= 32767);
-  Require(settings.MarkerSizes[0] == 0);
-  Require(app.program().state.IsEnabled);
+  Require(settings.blinkFactor >= 1 && settings.blinkFactor <= 32767);
+  Require(program.program().state.isEnabled);
 }
 
 }  // namespace
@@ -38,20 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   desktop.SetEventSink([&boxes](const std::string& line) {
     if (line.rfind("box ", 0) == 0) boxes += line;
   });
-  desktop.Files().Put("C:\\Program Files\\Sevalune\\sevalune.ini",
-                      std::string(reinterpret_cast<const char*>(data), size));
-  SimPlatform platform(desktop, 4000, 4001);
-  Application app(platform);
-  platform.SetEventHandler(&app);
-  try {
-    app.Start();
-    CheckRunningProgram(app, platform);
-    platform.Deliver(sevalune::sim::SimMessage::Timer());
-  } catch (const SimProcessExit& exit) {
+  sevalune::sim::PutSettingsFile(desktop,
+                                 std::string(reinterpret_cast<const char*>(data), size));
+  SimProgram program(desktop);
+  program.Start();
+  if (program.Ended()) {
     // Only a settings failure ends a first instance, and only after its box.
-    Require(exit.code == 1);
+    Require(program.ExitCode() == 1);
     Require(boxes.find("エラー（ＩＮＩファイル読み込み） : ") != std::string::npos);
+    return 0;
   }
-  platform.SetEventHandler(nullptr);
+  CheckRunningProgram(program);
+  program.Tick();
+  Require(!program.Ended());
   return 0;
 }

@@ -98,7 +98,7 @@ std::optional<std::string> ForegroundAudit::CheckRecoveryTarget(const RunningTic
 std::optional<std::string> ForegroundAudit::Check(std::string_view eventLine) const {
   if (!eventLine.starts_with(kForegroundEvent)) return std::nullopt;
   const WindowHandle now = desktop_.Foreground();
-  const bool menuStep = app_.program().state.MenuIsOpen;
+  const bool menuStep = state_.menuIsOpen;
   const bool menuWindowActivated = currentCall_ == "SetForegroundWindow" && menuStep &&
                                    now != 0 && now == program_.ExistingMenuForm();
   const bool menuWindowDestroyed = currentCall_ == "DestroyMenuForm";

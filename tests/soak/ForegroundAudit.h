@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Application.h"
+#include "tracking/AppState.h"
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
 
@@ -25,8 +25,8 @@ namespace sevalune::soak {
 class ForegroundAudit {
  public:
   ForegroundAudit(const sim::SimDesktop& desktop, const sim::SimPlatform& program,
-                  const Application& app)
-      : desktop_(desktop), program_(program), app_(app) {}
+                  const AppState& state)
+      : desktop_(desktop), program_(program), state_(state) {}
 
   // From the call hook, once the desktop's changes for this call are made. `callName`
   // must outlive the call (the platform passes string literals).
@@ -56,7 +56,7 @@ class ForegroundAudit {
 
   const sim::SimDesktop& desktop_;
   const sim::SimPlatform& program_;
-  const Application& app_;
+  const AppState& state_;
   std::string_view currentCall_;
   WindowHandle foregroundAtCallStart_ = 0;
   // One entry per running tick, outermost first (a skipped re-entrant tick counts).

@@ -17,16 +17,16 @@ std::string RectText(const Rect& rect) {
          std::to_string(rect.left) + "," + std::to_string(rect.top) + ")";
 }
 
-std::optional<std::string> UndocumentedMarkerShape(const Rect& marker, const MarkerSizeList& sizes,
+std::optional<std::string> UndocumentedMarkerShape(const Rect& marker, const MarkerSizes& sizes,
                                                    bool startUpShapeAllowed) {
   const std::int64_t width = std::int64_t{marker.right} - marker.left;
   const std::int64_t height = std::int64_t{marker.bottom} - marker.top;
   const bool hiddenAtOrigin = marker == Rect{};
   const bool startUp = startUpShapeAllowed && marker == kStartUpMarker;
-  const bool caretBlock = (width == sizes[1] && height == sizes[2]) ||
-                          (width == sizes[3] && height == sizes[4]);
-  const bool barUnder = height == sizes[5];
-  const bool barBeside = width == sizes[6] && height >= kTallControl;
+  const bool caretBlock = (width == sizes.caretWidth && height == sizes.caretHeight) ||
+                          (width == sizes.caretImeWidth && height == sizes.caretImeHeight);
+  const bool barUnder = height == sizes.lowBarHeight;
+  const bool barBeside = width == sizes.tallBarWidth && height >= kTallControl;
   const bool menuSquare = width == kMenuSquare && height == kMenuSquare;
   if (hiddenAtOrigin || startUp || caretBlock || barUnder || barBeside || menuSquare) {
     return std::nullopt;

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "marker/MarkerGeometry.h"
-#include "winquery/Platform.h"
+#include "settings/Settings.h"
+#include "platform/Platform.h"
 
 namespace sevalune::soak {
 
@@ -14,7 +14,7 @@ inline constexpr Rect kStartUpMarker{0, 0, 15, 6};
 // nullopt when `marker` (the window's rectangle) is hidden at the origin, the start-up
 // rectangle (while `startUpShapeAllowed`), a caret block, the bar under a low control,
 // the bar beside a tall one or the menu square; otherwise what is wrong with it.
-std::optional<std::string> UndocumentedMarkerShape(const Rect& marker, const MarkerSizeList& sizes,
+std::optional<std::string> UndocumentedMarkerShape(const Rect& marker, const MarkerSizes& sizes,
                                                    bool startUpShapeAllowed);
 
 std::string RectText(const Rect& rect);

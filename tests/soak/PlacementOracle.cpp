@@ -115,22 +115,22 @@ Rect PlacementOracle::PartsRect(WindowHandle focus) const {
   const std::int64_t height = std::int64_t{control.bottom} - control.top;
   if (height < kTallControl) {
     return MarkerWindowRect(control.left, std::int64_t{control.bottom} - 1,
-                            std::int64_t{control.right} - control.left, profile_.sizes[5]);
+                            std::int64_t{control.right} - control.left, profile_.sizes.lowBarHeight);
   }
   const sim::SimWindow* window = desktop_.Window(focus);
   const Rect display = sim::MonitorRectFor(
       desktop_.Monitors(), window != nullptr ? std::optional<Rect>(control) : std::nullopt);
   const std::int64_t x = std::max(std::int64_t{display.left} + 1, std::int64_t{control.left} - 1);
-  return MarkerWindowRect(x, control.top, profile_.sizes[6], height);
+  return MarkerWindowRect(x, control.top, profile_.sizes.tallBarWidth, height);
 }
 
 Placement PlacementOracle::Expected(const TickConditions& tick) const {
   Located located = tick.oldMethod ? LocateByAttaching(tick.foreground)
                                    : LocateByThreadInfo(tick.foreground);
-  if (located.kind == kParts && profile_.DebugMode) located.kind = kCaret;
+  if (located.kind == kParts && profile_.debugMode) located.kind = kCaret;
   const bool ime = InputMethodOpen(tick.foreground);
   const MarkerColors& colors = profile_.colors;
-  const MarkerSizeList& sizes = profile_.sizes;
+  const MarkerSizes& sizes = profile_.sizes;
 
   if (located.kind == kMenu) {
     const Rect window = RectOf(tick.foreground);
@@ -142,8 +142,8 @@ Placement PlacementOracle::Expected(const TickConditions& tick) const {
   }
   if (located.kind == kCaret) {
     return Placement{kCaret,
-                     MarkerWindowRect(located.caret.x, located.caret.y, ime ? sizes[3] : sizes[1],
-                                      ime ? sizes[4] : sizes[2]),
+                     MarkerWindowRect(located.caret.x, located.caret.y, ime ? sizes.caretImeWidth : sizes.caretWidth,
+                                      ime ? sizes.caretImeHeight : sizes.caretHeight),
                      ime ? colors.caretIme : colors.caret};
   }
   return Placement{kParts, PartsRect(located.focus), ime ? colors.partsIme : colors.parts};

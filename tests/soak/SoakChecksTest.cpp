@@ -12,6 +12,7 @@
 #include "app/Application.h"
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
+#include "backend/sim/SimProgram.h"
 #include "settings/Settings.h"
 #include "tests/soak/DesktopChurn.h"
 #include "tests/soak/ForegroundAudit.h"
@@ -28,7 +29,7 @@ using sim::NewWindow;
 using sim::SimDesktop;
 using sim::SimPlatform;
 
-constexpr MarkerSizeList kSizes{0, 10, 9, 18, 8, 5, 3};
+constexpr MarkerSizes kSizes{10, 9, 18, 8, 5, 3};
 
 // --- marker shapes ------------------------------------------------------------------------
 
@@ -70,8 +71,7 @@ class ProgramOnDesktop {
  public:
   explicit ProgramOnDesktop(const SoakProfile& profile) : profile_(profile) {
     desktop_.SetPlatformNew(profile.platform == PlatformKind::New);
-    desktop_.Files().Put(SettingsFilePath(SimPlatform::kDefaultExecutableDirectory),
-                         profile.SettingsFileText());
+    sim::PutSettingsFile(desktop_, profile.SettingsFileText());
     NewWindow editor;
     editor.className = "Notepad";
     editor.title = "memo - Notepad";
@@ -82,7 +82,6 @@ class ProgramOnDesktop {
     desktop_.SetForeground(editor_);
   }
 
-  ~ProgramOnDesktop() { process_.SetEventHandler(nullptr); }
 
   WindowHandle AddControl(const Rect& rect) {
     NewChild control;
@@ -94,19 +93,15 @@ class ProgramOnDesktop {
 
   void SetThread(const GuiThreadInfo& info) { desktop_.SetGuiState(kEditorThread, info); }
 
-  void Start() {
-    app_.emplace(process_);
-    process_.SetEventHandler(&*app_);
-    app_->Start();
-  }
+  void Start() { program_.Start(); }
 
   // The first tick after the start places the marker at once.
   void StartAndTick() {
     Start();
-    app_->OnTimer();
+    program_.Tick();
   }
 
-  const Application& App() const { return *app_; }
+  const Program& Core() const { return program_.program(); }
 
   Rect Marker() const { return desktop_.Window(process_.Marker())->rect; }
   Color MarkerColor() const { return process_.CurrentMarkerColor(); }
@@ -122,9 +117,9 @@ class ProgramOnDesktop {
  private:
   const SoakProfile& profile_;
   SimDesktop desktop_;
-  SimPlatform process_{desktop_, 4000, 4001};
-  std::optional<Application> app_;
   WindowHandle editor_ = 0;
+  sim::SimProgram program_{desktop_};
+  SimPlatform& process_ = program_.process();
 };
 
 // --- the placement oracle against the program --------------------------------------------
@@ -132,7 +127,7 @@ class ProgramOnDesktop {
 struct TargetCase {
   const char* what;
   PlatformKind platform;
-  bool DebugMode;
+  bool debugMode;
   Rect control;
   std::uint32_t flags;
   bool caret;
@@ -147,7 +142,7 @@ TEST_P(PlacementOracleTest, AgreesWithTheProgramOnTheTarget) {
   const TargetCase& c = GetParam();
   SoakProfile profile;
   profile.platform = c.platform;
-  profile.DebugMode = c.DebugMode;
+  profile.debugMode = c.debugMode;
   ProgramOnDesktop world(profile);
   const WindowHandle control = world.AddControl(c.control);
   GuiThreadInfo info;
@@ -281,7 +276,7 @@ class ForegroundAuditTest : public ::testing::Test {
 
   void SetUp() override {
     world.Start();
-    audit.emplace(world.Desktop(), world.Process(), world.App());
+    audit.emplace(world.Desktop(), world.Process(), world.Core().state);
     world.Desktop().SetCallHook([this](std::string_view call) { audit->CallStarting(call); });
     world.Desktop().SetEventSink([this](const std::string& line) {
       if (const auto fault = audit->Check(line)) faults.push_back(*fault);
@@ -382,25 +377,21 @@ TEST(SoakProfileTest, TheProgramReadsExactlyTheProfilesSettings) {
     const SoakProfile profile = ChooseProfile(random, std::nullopt);
     ProgramOnDesktop world(profile);
     world.Start();
-    const Settings& read = world.App().program().settings;
-    EXPECT_EQ(read.BlinkFactor, profile.BlinkFactor) << profile.Description();
-    EXPECT_EQ(read.MarkerSizes, profile.sizes) << profile.Description();
-    EXPECT_EQ(read.DebugMode, profile.DebugMode) << profile.Description();
-    EXPECT_EQ(read.ExcludedClasses1, profile.neverList);
-    EXPECT_EQ(read.ExcludedClasses2, profile.menusOnlyList);
-    EXPECT_EQ(read.ExcludedClasses3, profile.parkingList);
-    EXPECT_EQ(read.OazukeSetting, profile.oazuke);
-    EXPECT_EQ(read.CaretColor, profile.colors.caret);
-    EXPECT_EQ(read.CaretImeColor, profile.colors.caretIme);
-    EXPECT_EQ(read.PartsColor, profile.colors.parts);
-    EXPECT_EQ(read.PartsImeColor, profile.colors.partsIme);
-    EXPECT_EQ(read.MenuColor, profile.colors.menu);
+    const Settings& read = world.Core().settings;
+    EXPECT_EQ(read.blinkFactor, profile.blinkFactor) << profile.Description();
+    EXPECT_EQ(read.sizes, profile.sizes) << profile.Description();
+    EXPECT_EQ(read.debugMode, profile.debugMode) << profile.Description();
+    EXPECT_EQ(read.classLists.neverMark, profile.neverList);
+    EXPECT_EQ(read.classLists.menusOnly, profile.menusOnlyList);
+    EXPECT_EQ(read.classLists.parkCursor, profile.parkingList);
+    EXPECT_EQ(read.hold, ParseHoldPolicy(profile.oazuke));
+    EXPECT_EQ(read.colors, profile.colors);
   }
 }
 
 TEST(DesktopChurnTest, TouchesTheProgramsWindowsOnlyByGivingThemTheForeground) {
   SimDesktop desktop;
-  SimPlatform program(desktop, 4000, 4001);
+  SimPlatform program(desktop, sim::kProgramProcess, sim::kProgramThread);
   const WindowHandle own[] = {program.Marker(), program.ApplicationWindow(), program.TextBox()};
   std::vector<sim::SimWindow> before;
   for (const WindowHandle window : own) before.push_back(*desktop.Window(window));

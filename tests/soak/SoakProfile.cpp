@@ -7,8 +7,8 @@ namespace sevalune::soak {
 namespace {
 
 // Sizes whose shapes cannot be mistaken for one another, nor for the 18 x 18 menu square.
-constexpr MarkerSizeList kDefaultSizes{0, 10, 9, 18, 8, 5, 3};
-constexpr MarkerSizeList kOtherSizes{0, 7, 12, 14, 16, 4, 6};
+constexpr MarkerSizes kDefaultSizes{10, 9, 18, 8, 5, 3};
+constexpr MarkerSizes kOtherSizes{7, 12, 14, 16, 4, 6};
 
 constexpr std::array<std::int32_t, 8> kBlinkFactors{2, 3, 4, 5, 7, 8, 8, 9};
 constexpr std::array<std::string_view, 7> kHoldSettings{"12", "12", "10", "20", "23", "2x", "19"};
@@ -19,11 +19,12 @@ std::string ColorText(Color color) {
   return text;
 }
 
-std::string SizesText(const MarkerSizeList& sizes) {
+std::string SizesText(const MarkerSizes& sizes) {
   std::string text;
-  for (std::size_t entry = 1; entry <= 6; ++entry) {
-    if (entry > 1) text += ',';
-    text += std::to_string(sizes[entry]);
+  for (std::int16_t size : {sizes.caretWidth, sizes.caretHeight, sizes.caretImeWidth,
+                            sizes.caretImeHeight, sizes.lowBarHeight, sizes.tallBarWidth}) {
+    if (!text.empty()) text += ',';
+    text += std::to_string(size);
   }
   return text;
 }
@@ -35,21 +36,21 @@ std::string SoakProfile::SettingsFileText() const {
   text += "Iro=" + ColorText(colors.caret) + "," + ColorText(colors.caretIme) + "," +
           ColorText(colors.parts) + "," + ColorText(colors.partsIme) + "," +
           ColorText(colors.menu) + "\r\n";
-  text += "TenmetuKeisuu=" + std::to_string(BlinkFactor) + "\r\n";
+  text += "TenmetuKeisuu=" + std::to_string(blinkFactor) + "\r\n";
   text += "Saizu=" + SizesText(sizes) + "\r\n";
   text += "KirainaKurasu1=" + neverList + "\r\n";
   text += "KirainaKurasu2=" + menusOnlyList + "\r\n";
   text += "KirainaKurasu3=" + parkingList + "\r\n";
   text += "Oazuke=" + oazuke + "\r\n";
-  if (DebugMode) text += "Debug=1\r\n";
+  if (debugMode) text += "Debug=1\r\n";
   return text;
 }
 
 std::string SoakProfile::Description() const {
   return std::string("platform ") + (platform == PlatformKind::Old ? "old" : "new") +
          ", displays " + (secondDisplayLeft ? "2" : "1") + ", blink " +
-         std::to_string(BlinkFactor) + ", sizes " + SizesText(sizes) + ", debug " +
-         (DebugMode ? "on" : "off") + ", hold \"" + oazuke + "\", lists \"" + neverList +
+         std::to_string(blinkFactor) + ", sizes " + SizesText(sizes) + ", debug " +
+         (debugMode ? "on" : "off") + ", hold \"" + oazuke + "\", lists \"" + neverList +
          "\" \"" + menusOnlyList + "\" \"" + parkingList + "\"";
 }
 
@@ -58,9 +59,9 @@ SoakProfile ChooseProfile(RandomSource& random, std::optional<PlatformKind> plat
   const bool old = random.OneIn(2);
   profile.platform = platform.value_or(old ? PlatformKind::Old : PlatformKind::New);
   profile.secondDisplayLeft = random.OneIn(3);
-  profile.BlinkFactor = random.PickFrom(std::span<const std::int32_t>(kBlinkFactors));
+  profile.blinkFactor = random.PickFrom(std::span<const std::int32_t>(kBlinkFactors));
   profile.sizes = random.OneIn(2) ? kDefaultSizes : kOtherSizes;
-  profile.DebugMode = random.OneIn(4);
+  profile.debugMode = random.OneIn(4);
   if (!random.OneIn(3)) {
     profile.neverList = std::string(kNeverMarkedClass);
     profile.menusOnlyList = "Dummy," + std::string(kMenusOnlyClass);

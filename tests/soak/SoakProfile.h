@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "marker/MarkerGeometry.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
 #include "tests/soak/RandomSource.h"
-#include "winquery/Platform.h"
 
 namespace sevalune::soak {
 
@@ -21,25 +21,17 @@ inline constexpr std::string_view kParkingClass = "SoakPark";
 
 enum class PlatformKind { New, Old };
 
-struct MarkerColors {
-  Color caret = 0xFF00FF;
-  Color caretIme = 0x0000FF;
-  Color parts = 0x00FF00;
-  Color partsIme = 0xFF0000;
-  Color menu = 0x00FFFF;
-};
-
 struct SoakProfile {
   PlatformKind platform = PlatformKind::New;
   bool secondDisplayLeft = false;
-  std::int32_t BlinkFactor = 8;
-  MarkerSizeList sizes{0, 10, 9, 18, 8, 5, 3};
-  bool DebugMode = false;
+  std::int32_t blinkFactor = 8;
+  MarkerSizes sizes{10, 9, 18, 8, 5, 3};
+  bool debugMode = false;
   std::string neverList = "xxx";
   std::string menusOnlyList = "xxx";
   std::string parkingList = "xxx";
   std::string oazuke = "12";
-  MarkerColors colors;
+  MarkerColors colors{0xFF00FF, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF};
 
   // The settings file that yields exactly these values.
   std::string SettingsFileText() const;

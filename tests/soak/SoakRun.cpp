@@ -5,16 +5,14 @@
 #include <exception>
 #include <span>
 
-#include "app/AppIdentity.h"
+#include "platform/AppIdentity.h"
 #include "settings/Settings.h"
 #include "tests/soak/MarkerShapes.h"
+#include "tray/TrayIcon.h"
 
 namespace sevalune::soak {
 namespace {
 
-constexpr ProcessId kProgramProcess = 4000;
-constexpr ThreadId kProgramThread = 4001;
-constexpr std::uint32_t kTrayIconId = 1;
 constexpr std::int16_t kEmptyForegroundTicksBeforeRecovery = 10;
 
 // How often things happen: between two ticks up to this many desktop changes; one call
@@ -88,10 +86,11 @@ SoakRun::SoakRun(const SoakOptions& options, std::uint64_t randomValue, std::ost
       out_(out),
       random_(randomValue),
       profile_(ChooseProfile(random_, options.platform)),
-      process_(desktop_, kProgramProcess, kProgramThread),
-      app_(process_),
+      program_(desktop_),
+      process_(program_.process()),
+      app_(program_.app()),
       churn_(desktop_, process_, random_),
-      audit_(desktop_, process_, app_),
+      audit_(desktop_, process_, app_.program().state),
       oracle_(desktop_, process_, profile_) {}
 
 SoakRun::~SoakRun() {
@@ -108,7 +107,8 @@ SoakResult SoakRun::Run() {
   StartProgram();
   if (!violation_) {
     out_ << "location method in force: "
-         << (app_.program().state.PlatformMark == kOldMethodMark ? "old" : "new") << "\n";
+         << (app_.program().state.method == LocationMethod::AttachThreadInput ? "old" : "new")
+         << "\n";
     RunTicks();
   }
   SoakResult result;
@@ -131,23 +131,22 @@ void SoakRun::SetUpDesktop() {
     desktop_.SetMonitors({sim::MonitorInfo{Rect{-1920, 0, 0, 1080}, false},
                           sim::MonitorInfo{Rect{0, 0, 1920, 1080}, true}});
   }
-  desktop_.Files().Put(SettingsFilePath(sim::SimPlatform::kDefaultExecutableDirectory),
-                       profile_.SettingsFileText());
+  sim::PutSettingsFile(desktop_, profile_.SettingsFileText());
   churn_.Populate();
   // The desktop answers for a thread without a recorded state by searching every window
   // it ever had, which grows through a long run; an empty state gives the same answer.
   for (const ThreadId thread :
-       {kProgramThread, sim::SimDesktop::kTaskbarThread, sim::SimDesktop::kProgmanThread}) {
+       {sim::kProgramThread, sim::SimDesktop::kTaskbarThread, sim::SimDesktop::kProgmanThread}) {
     desktop_.SetGuiState(thread, GuiThreadInfo{});
   }
   desktop_.SetEventSink([this](const std::string& line) { OnEvent(line); });
   desktop_.SetCallHook([this](std::string_view callName) { OnPlatformCall(callName); });
-  process_.SetEventHandler(this);
+  program_.InterposeEvents(*this);
   process_.SetNestedTickDriver([this] { NestedTick(); });
 }
 
 void SoakRun::StartProgram() {
-  RunGuarded("during start-up", [this] { app_.Start(); });
+  RunGuarded("during start-up", [this] { program_.Start(); });
   started_ = true;
   changing_ = true;
   auditing_ = true;
@@ -227,15 +226,16 @@ void SoakRun::FinalQuit() {
     return Fail("there is no tray icon to choose Quit from");
   }
   desktop_.QueueMenuAnswer(sim::MenuAnswer{"Quit", 0});
-  std::optional<int> exitCode;
   try {
-    desktop_.SendTrayEvent(marker, kTrayIconId, kMsgRightButtonUp);
-  } catch (const sim::SimProcessExit& exit) {
-    exitCode = exit.code;
+    program_.TrayEvent(kMsgRightButtonUp);
   } catch (const std::exception& error) {
     return Fail(std::string("an exception escaped the final Quit: ") + error.what());
   }
+  const std::optional<int> exitCode = process_.ExitCode();
   if (!exitCode || !process_.Ended()) return Fail("choosing Quit did not end the process");
+  if (process_.CallsAfterQuit() != 0) {
+    return Fail(std::to_string(process_.CallsAfterQuit()) + " platform calls after Quit");
+  }
   if (*exitCode != 0) return Fail("Quit ended the process with code " + std::to_string(*exitCode));
   if (desktop_.Tray().Find(marker, kTrayIconId) != nullptr) {
     return Fail("the tray icon is still there after Quit");
@@ -256,7 +256,7 @@ void SoakRun::OnTimer() {
   if (!outermost) return;
   if (start.conditions.foreground == 0 &&
       start.NoForegroundTicks == kEmptyForegroundTicksBeforeRecovery &&
-      app_.program().TickState.NoForegroundTicks == 0) {
+      app_.program().tracker.tick.noForegroundTicks == 0) {
     ++counts_.noForegroundRecoveries;
   }
   CheckPlacement(start);
@@ -264,8 +264,10 @@ void SoakRun::OnTimer() {
 
 void SoakRun::OnTrayCallback(std::uint32_t eventCode) {
   ++trayDispatches_;
-  const bool insideMenuStep = app_.program().state.MenuIsOpen;
+  const bool insideMenuStep = app_.program().state.menuIsOpen;
   app_.OnTrayCallback(eventCode);
+  // Quit was chosen: the program unwinds, and the final check judges what it leaves.
+  if (process_.QuitRequested()) return;
   CheckInvariants("after a tray callback",
                   insideMenuStep ? MenuStep::Inside : MenuStep::Outside);
 }
@@ -362,7 +364,7 @@ void SoakRun::QueueMenuAnswer() {
   static constexpr std::array<std::string_view, 9> kItems{
       "Help", "About", "WindowClass", "none", "Help", "About", "WindowClass", "none", "Enabled"};
   std::string_view item = random_.PickFrom(std::span<const std::string_view>(kItems));
-  if (!app_.program().state.IsEnabled && !random_.OneIn(5)) item = "Enabled";
+  if (!app_.program().state.isEnabled && !random_.OneIn(5)) item = "Enabled";
   Increment(counts_.menuAnswers, item);
   desktop_.QueueMenuAnswer(sim::MenuAnswer{std::string(item), random_.Between(0, kMostAfterTicks)});
 }
@@ -382,15 +384,16 @@ Rect SoakRun::MarkerRect() const {
 SoakRun::TickStart SoakRun::SnapshotTickStart() const {
   TickStart start;
   start.conditions.foreground = desktop_.Foreground();
-  start.conditions.MenuIsOpen = app_.program().state.MenuIsOpen;
-  start.conditions.trackingOn = app_.program().state.IsEnabled;
-  start.conditions.oldMethod = app_.program().state.PlatformMark == kOldMethodMark;
+  const AppState& state = app_.program().state;
+  start.conditions.MenuIsOpen = state.menuIsOpen;
+  start.conditions.trackingOn = state.isEnabled;
+  start.conditions.oldMethod = state.method == LocationMethod::AttachThreadInput;
   start.marker = MarkerRect();
   start.color = process_.CurrentMarkerColor();
   start.changes = changes_;
   start.programForegroundChanges = counts_.foregroundByProgram;
   start.trayDispatches = trayDispatches_;
-  start.NoForegroundTicks = app_.program().TickState.NoForegroundTicks;
+  start.NoForegroundTicks = app_.program().tracker.tick.noForegroundTicks;
   start.markerMoves = desktop_.CallCount("SetWindowPos");
   start.hidings = desktop_.CallCount("ShowWindow");
   return start;
@@ -437,11 +440,11 @@ void SoakRun::CheckInvariants(std::string_view where, MenuStep menuStep) {
     return Fail(*shape + " " + place);
   }
   if (marker->rect != kStartUpMarker) startUpShapeAllowed_ = false;
-  const bool MenuIsOpen = app_.program().state.MenuIsOpen;
-  if (MenuIsOpen && menuStep == MenuStep::Outside) {
+  const bool menuIsOpen = app_.program().state.menuIsOpen;
+  if (menuIsOpen && menuStep == MenuStep::Outside) {
     return Fail("MenuIsOpen is still true " + place);
   }
-  if (!MenuIsOpen && (menuStep == MenuStep::Inside || process_.MenuOpen())) {
+  if (!menuIsOpen && (menuStep == MenuStep::Inside || process_.MenuOpen())) {
     return Fail("MenuIsOpen is false inside the menu step " + place);
   }
   if (desktop_.Tray().Find(process_.Marker(), kTrayIconId) == nullptr &&
@@ -453,8 +456,7 @@ void SoakRun::CheckInvariants(std::string_view where, MenuStep menuStep) {
 void SoakRun::RunGuarded(std::string_view where, const std::function<void()>& step) {
   try {
     step();
-  } catch (const sim::SimProcessExit& exit) {
-    Fail("the process ended with code " + std::to_string(exit.code) + " " + std::string(where));
+    if (process_.Ended()) Fail("the process ended " + std::string(where));
   } catch (const std::exception& error) {
     Fail("an exception escaped " + std::string(where) + ": " + error.what());
   } catch (...) {

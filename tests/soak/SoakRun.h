@@ -17,6 +17,7 @@
 #include "app/Application.h"
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
+#include "backend/sim/SimProgram.h"
 #include "tests/soak/DesktopChurn.h"
 #include "tests/soak/ForegroundAudit.h"
 #include "tests/soak/PlacementOracle.h"
@@ -98,8 +99,9 @@ class SoakRun final : public PlatformEvents {
   RandomSource random_;
   SoakProfile profile_;
   sim::SimDesktop desktop_;
-  sim::SimPlatform process_;
-  Application app_;
+  sim::SimProgram program_;
+  sim::SimPlatform& process_;
+  Application& app_;
   DesktopChurn churn_;
   ForegroundAudit audit_;
   PlacementOracle oracle_;

@@ -1,6 +1,6 @@
-// A simulated desktop with an editor in front, the program's process on it, and the
-// whole visible state of the program read in one go, so that a test can check every
-// part of it at once.
+// A simulated desktop with an editor in front and the program on it, and the whole
+// visible state of the program read in one go, so that a test can check every part of
+// it at once.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,36 +11,18 @@
 #include <string>
 #include <vector>
 
-#include "app/Application.h"
 #include "backend/sim/SimDesktop.h"
-#include "backend/sim/SimPlatform.h"
-#include "backend/sim/SimProcessExit.h"
-#include "settings/Settings.h"
+#include "backend/sim/SimProgram.h"
 
 namespace sevalune::sim {
 
-inline constexpr ProcessId kProgramProcess = 4000;
-inline constexpr ThreadId kProgramThread = 4001;
 inline constexpr ProcessId kEditorProcess = 7;
 inline constexpr ThreadId kEditorThread = 8;
-inline constexpr std::uint32_t kTrayIconId = 1;
 
 // Mouse events of the tray icon as the shell reports them.
 inline constexpr std::uint32_t kTrayLeftDown = 0x201;
 inline constexpr std::uint32_t kTrayLeftUp = 0x202;
 inline constexpr std::uint32_t kTrayLeftDouble = 0x203;
-
-// What a person watching the screen sees of the program.
-struct VisibleState {
-  Rect marker;
-  bool markerShown = false;
-  bool markerTopmost = false;
-  Color color = 0;
-  std::string foreground;
-  std::string icon;  // "on", "off" or "none"
-  bool menuOpen = false;
-  friend bool operator==(const VisibleState&, const VisibleState&) = default;
-};
 
 inline std::ostream& operator<<(std::ostream& out, const VisibleState& s) {
   return out << "marker=" << s.marker.left << "," << s.marker.top << "," << s.marker.right << ","
@@ -58,10 +40,8 @@ class CoreDesktopTest : public ::testing::Test {
   static constexpr Color kMagenta = 0xFF00FF;
 
   SimDesktop desktop;
-  std::unique_ptr<SimPlatform> process;
-  std::unique_ptr<Application> app;
+  std::unique_ptr<SimProgram> program;
   std::vector<std::string> events;
-  std::optional<int> exitCode;
   WindowHandle editor = 0;
   WindowHandle text = 0;
 
@@ -83,12 +63,6 @@ class CoreDesktopTest : public ::testing::Test {
     desktop.SetForeground(editor);
   }
 
-  void TearDown() override {
-    if (process) process->SetEventHandler(nullptr);
-    app.reset();
-    process.reset();
-  }
-
   WindowHandle AddWindow(const std::string& name, const std::string& className, ProcessId pid,
                          ThreadId tid, Rect rect, bool topmost = false) {
     NewWindow window;
@@ -102,52 +76,30 @@ class CoreDesktopTest : public ::testing::Test {
     return desktop.CreateWindow(window);
   }
 
-  void PutSettings(const std::string& iniText) {
-    desktop.Files().Put(SettingsFilePath(SimPlatform::kDefaultExecutableDirectory), iniText);
-  }
+  void PutSettings(const std::string& iniText) { PutSettingsFile(desktop, iniText); }
 
-  // Runs a piece of the program; the process may end inside it.
-  template <typename Step>
-  void Guarded(Step step) {
-    try {
-      step();
-    } catch (const SimProcessExit& exit) {
-      exitCode = exit.code;
-    }
+  // The process starts: its windows exist; nothing of the program has run yet.
+  SimPlatform& Launch() {
+    program = std::make_unique<SimProgram>(desktop);
+    return process();
   }
 
   void Start() {
-    process = std::make_unique<SimPlatform>(desktop, kProgramProcess, kProgramThread);
-    app = std::make_unique<Application>(*process);
-    process->SetEventHandler(app.get());
-    Guarded([this] { app->Start(); });
+    if (!program) Launch();
+    program->Start();
   }
 
   void Tick(int count = 1) {
-    for (int i = 0; i < count; ++i) {
-      Guarded([this] { process->Deliver(SimMessage::Timer()); });
-    }
+    for (int i = 0; i < count; ++i) program->Tick();
   }
 
-  void TrayEvent(std::uint32_t code) {
-    Guarded([&] { desktop.SendTrayEvent(process->Marker(), kTrayIconId, code); });
-  }
+  void TrayEvent(std::uint32_t code) { program->TrayEvent(code); }
 
-  VisibleState State() const {
-    VisibleState state;
-    const SimWindow* marker = desktop.Window(process->Marker());
-    if (marker != nullptr) {
-      state.marker = marker->rect;
-      state.markerShown = desktop.Windows().IsVisibleWithAncestors(marker->handle);
-      state.markerTopmost = marker->topmost;
-    }
-    state.color = process->CurrentMarkerColor();
-    state.foreground = desktop.NameOf(desktop.Foreground());
-    const SimTrayIcon* icon = desktop.Tray().Find(process->Marker(), kTrayIconId);
-    state.icon = icon == nullptr ? "none" : icon->picture == TrayPicture::Enabled ? "on" : "off";
-    state.menuOpen = process->MenuOpen();
-    return state;
-  }
+  SimPlatform& process() { return program->process(); }
+  const Program& core() const { return program->program(); }
+  std::optional<int> exitCode() const { return program->ExitCode(); }
+
+  VisibleState State() const { return program->Visible(); }
 
   // The state while tracking the editor's caret with the default settings.
   static VisibleState Tracking(Rect marker = kCaretMarker) {

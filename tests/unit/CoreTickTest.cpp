@@ -20,7 +20,7 @@ TEST_F(CoreTickTest, TimerMessageArrivingInsideATickIsSkipped) {
   // blink cycle would advance several phases per tick and hide the marker early.
   Start();
   desktop.SetCallHook([this](std::string_view call) {
-    if (call == "PumpMessages") process->Post(SimMessage::Timer());
+    if (call == "PumpMessages") process().Post(SimMessage::Timer());
   });
   for (int placed = 1; placed <= 4; ++placed) {
     Tick();
@@ -38,10 +38,10 @@ TEST_F(CoreTickTest, PlacingAndGatesKeepTheMarkersPlaceAmongTopmostWindows) {
 
   // Placed in phases 0 to 3, and hidden by a gate: the z-order is left alone.
   Tick(2);
-  desktop.SetTitle(process->TextBox(), "1");
+  desktop.SetTitle(process().TextBox(), "1");
   Tick();
   EXPECT_EQ(State(), Tracking(kShrunk));
-  desktop.SetTitle(process->TextBox(), "");
+  desktop.SetTitle(process().TextBox(), "");
   Tick(2);
   EXPECT_EQ(State(), Tracking());
   EXPECT_LT(PlaceOf(ZOrder(), "palette"), PlaceOf(ZOrder(), "marker"));
@@ -55,12 +55,12 @@ TEST_F(CoreTickTest, PlacingAndGatesKeepTheMarkersPlaceAmongTopmostWindows) {
 TEST_F(CoreTickTest, OwnForegroundRecoveryHidesTheMarkerWhileItPumps) {
   Start();
   Tick();
-  desktop.SetForeground(process->Marker());
+  desktop.SetForeground(process().Marker());
   int pumpsHidden = 0;
   int pumpsShown = 0;
   desktop.SetCallHook([&](std::string_view call) {
     if (call != "PumpMessages") return;
-    const bool shown = desktop.Windows().IsVisibleWithAncestors(process->Marker());
+    const bool shown = desktop.Windows().IsVisibleWithAncestors(process().Marker());
     ++(shown ? pumpsShown : pumpsHidden);
   });
   Tick();
@@ -87,7 +87,7 @@ TEST_F(CoreTickTest, NoForegroundShrinksTheMarkerAndRecoversOnTheEleventhTick) {
   VisibleState recovered = waiting;
   recovered.foreground = "progman";
   EXPECT_EQ(State(), recovered);
-  EXPECT_EQ(app->program().TickState.NoForegroundTicks, 0);
+  EXPECT_EQ(core().tracker.tick.noForegroundTicks, 0);
 }
 
 }  // namespace

@@ -27,9 +27,9 @@ TEST_F(CoreTrayMenuTest, DoubleClickOpensOneMenu) {
   // The shell's sequence: press, release, double click, release. The last two arrive
   // while the menu that the first release opened is still showing.
   desktop.QueueMenuAnswer({"none", 1});
-  process->SetNestedTickDriver([this] {
-    process->Deliver(SimMessage::TrayCallback(kTrayLeftDouble));
-    process->Deliver(SimMessage::TrayCallback(kTrayLeftUp));
+  process().SetNestedTickDriver([this] {
+    process().Deliver(SimMessage::TrayCallback(kTrayLeftDouble));
+    process().Deliver(SimMessage::TrayCallback(kTrayLeftUp));
   });
   TrayEvent(kTrayLeftDown);
   TrayEvent(kTrayLeftUp);
@@ -43,14 +43,14 @@ TEST_F(CoreTrayMenuTest, DoubleClickOpensOneMenu) {
 TEST_F(CoreTrayMenuTest, ReleaseArrivingAsTheMenuOpensIsIgnored) {
   // Posted while the menu is being shown, dispatched by the pumps that follow it.
   desktop.SetCallHook([this](std::string_view call) {
-    if (call == "TrackPopupMenu") desktop.SendTrayEvent(process->Marker(), 1, kTrayLeftUp);
+    if (call == "TrackPopupMenu") desktop.SendTrayEvent(process().Marker(), 1, kTrayLeftUp);
   });
   TrayEvent(kTrayLeftUp);
   desktop.SetCallHook(nullptr);
 
-  EXPECT_EQ(process->QueuedMessages(), 0u);
+  EXPECT_EQ(process().QueuedMessages(), 0u);
   EXPECT_EQ(CountEvents("menu items="), 1u);
-  EXPECT_FALSE(app->program().state.MenuIsOpen);
+  EXPECT_FALSE(core().state.menuIsOpen);
   // The next release opens the menu again.
   TrayEvent(kTrayLeftUp);
   EXPECT_EQ(CountEvents("menu items="), 2u);
@@ -69,10 +69,10 @@ class CoreTrayBoxTest : public CoreTrayMenuTest,
 TEST_P(CoreTrayBoxTest, ClickWhileTheBoxIsOpenDoesNothing) {
   desktop.QueueMenuAnswer({GetParam().item, 0});
   desktop.QueueBoxAnswer({true, 2});
-  process->SetNestedTickDriver([this] {
-    process->Deliver(SimMessage::TrayCallback(kTrayLeftUp));
-    process->Deliver(SimMessage::TrayCallback(kMsgRightButtonUp));
-    app->OnTimer();
+  process().SetNestedTickDriver([this] {
+    process().Deliver(SimMessage::TrayCallback(kTrayLeftUp));
+    process().Deliver(SimMessage::TrayCallback(kMsgRightButtonUp));
+    program->app().OnTimer();
   });
   TrayEvent(kTrayLeftUp);
 
@@ -95,14 +95,14 @@ TEST_F(CoreTrayMenuTest, TicksWhileTheMenuIsOpenOnlyKeepTheMarkerShrunk) {
   std::vector<VisibleState> inside;
   int tick = 0;
   desktop.QueueMenuAnswer({"none", 12});
-  process->SetNestedTickDriver([&] {
+  process().SetNestedTickDriver([&] {
     if (tick++ == 0) {
       desktop.Raise(other);
       desktop.SetForeground(other);
     } else if (tick == 2) {
       desktop.SetForeground(0);
     }
-    app->OnTimer();
+    program->app().OnTimer();
     inside.push_back(State());
   });
   TrayEvent(kMsgRightButtonUp);
@@ -113,8 +113,8 @@ TEST_F(CoreTrayMenuTest, TicksWhileTheMenuIsOpenOnlyKeepTheMarkerShrunk) {
     EXPECT_EQ(inside[i], (VisibleState{kShrunk, true, true, kMagenta, "none", "on", true}))
         << "tick " << i;
   }
-  EXPECT_EQ(app->program().state.LastActiveWindow, editor);
-  EXPECT_EQ(app->program().TickState.NoForegroundTicks, 0);
+  EXPECT_EQ(core().state.lastActiveWindow, editor);
+  EXPECT_EQ(core().tracker.tick.noForegroundTicks, 0);
   EXPECT_EQ(CountEvents("foreground progman"), 0u);
 }
 
@@ -122,20 +122,20 @@ TEST_F(CoreTrayMenuTest, OpeningTheMenuLooksUpTheTaskBarAgain) {
   // A task bar whose announcement never reached the program is not yet known: in front,
   // it is taken for the user's window.
   desktop.RemoveTaskbar();
-  process->SetEventHandler(nullptr);
+  process().SetEventHandler(nullptr);
   desktop.SetTaskbarPresent();
-  process->SetEventHandler(app.get());
+  process().SetEventHandler(&program->app());
   desktop.SetForeground(desktop.Taskbar());
   Tick();
-  EXPECT_EQ(app->program().state.LastActiveWindow, desktop.Taskbar());
+  EXPECT_EQ(core().state.lastActiveWindow, desktop.Taskbar());
 
-  Guarded([this] { process->Deliver(SimMessage::TrayCallback(kTrayLeftUp)); });
-  EXPECT_EQ(app->program().state.TrayWindow, desktop.Taskbar());
+  process().Deliver(SimMessage::TrayCallback(kTrayLeftUp));
+  EXPECT_EQ(core().state.trayWindow, desktop.Taskbar());
   desktop.SetForeground(editor);
   Tick();
   desktop.SetForeground(desktop.Taskbar());
   Tick();
-  EXPECT_EQ(app->program().state.LastActiveWindow, editor);
+  EXPECT_EQ(core().state.lastActiveWindow, editor);
 }
 
 TEST_F(CoreTrayMenuTest, SwitchingOffChangesOnlyThePicture) {
@@ -147,7 +147,7 @@ TEST_F(CoreTrayMenuTest, SwitchingOffChangesOnlyThePicture) {
   EXPECT_EQ(icon.picture, TrayPicture::Disabled);
   EXPECT_EQ(icon.tip, "sevalune");
   EXPECT_EQ(icon.callbackMessage, 0x200u);
-  EXPECT_FALSE(app->program().state.IsEnabled);
+  EXPECT_FALSE(core().state.isEnabled);
   Tick(9);
   VisibleState off = Tracking(kShrunk);
   off.icon = "off";

@@ -47,7 +47,7 @@ TEST(BlinkCycleTest, WrapsAroundAndRestartsOnANewTarget) {
   EXPECT_EQ(BlinkActionAt(16384, 32767), BlinkAction::Hide);
 }
 
-constexpr MarkerSizeList kDefaultSizes{0, 10, 9, 18, 8, 5, 3};
+constexpr MarkerSizes kDefaultSizes{10, 9, 18, 8, 5, 3};
 
 TEST(MarkerGeometryTest, CaretBlockHangsBelowTheCaret) {
   EXPECT_EQ(CaretMarker({124, 185}, false, kDefaultSizes), (MarkerRect{124, 185, 10, 9}));

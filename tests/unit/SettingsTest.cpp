@@ -7,6 +7,7 @@
 
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
+#include "backend/sim/SimProgram.h"
 #include "settings/Settings.h"
 
 namespace sevalune {
@@ -41,23 +42,19 @@ class SettingsFileTest : public ::testing::Test {
   }
 
   SimDesktop desktop_;
-  SimPlatform platform_{desktop_, 4000, 4001};
+  SimPlatform platform_{desktop_, sim::kProgramProcess, sim::kProgramThread};
 };
 
 void ExpectDefaults(const Settings& s) {
-  EXPECT_EQ(s.CaretColor, 0xFF00FFu);
-  EXPECT_EQ(s.CaretImeColor, 0x0000FFu);
-  EXPECT_EQ(s.PartsColor, 0xFF00FFu);
-  EXPECT_EQ(s.PartsImeColor, 0x0000FFu);
-  EXPECT_EQ(s.MenuColor, 0x00FFFFu);
-  EXPECT_EQ(s.TickPeriodMs, 110u);
-  EXPECT_EQ(s.BlinkFactor, 8);
-  EXPECT_FALSE(s.DebugMode);
-  EXPECT_EQ(s.MarkerSizes, (std::array<std::int16_t, 7>{0, 10, 9, 18, 8, 5, 3}));
-  EXPECT_EQ(s.ExcludedClasses1, "xxx");
-  EXPECT_EQ(s.ExcludedClasses2, "xxx");
-  EXPECT_EQ(s.ExcludedClasses3, "xxx");
-  EXPECT_EQ(s.OazukeSetting, "12");
+  EXPECT_EQ(s.colors, (MarkerColors{0xFF00FF, 0x0000FF, 0xFF00FF, 0x0000FF, 0x00FFFF}));
+  EXPECT_EQ(s.tickPeriodMs, 110u);
+  EXPECT_EQ(s.blinkFactor, 8);
+  EXPECT_FALSE(s.debugMode);
+  EXPECT_EQ(s.sizes, (MarkerSizes{10, 9, 18, 8, 5, 3}));
+  EXPECT_EQ(s.classLists.neverMark, "xxx");
+  EXPECT_EQ(s.classLists.menusOnly, "xxx");
+  EXPECT_EQ(s.classLists.parkCursor, "xxx");
+  EXPECT_EQ(s.hold, (HoldPolicy{HoldMode::OldMethodOnly, 2}));
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesEveryFallback) {
@@ -85,26 +82,26 @@ TEST_F(SettingsFileTest, EmptyValuesGiveTheFallbacks) {
 
 TEST_F(SettingsFileTest, KeysAndSectionMatchWithoutRegardToCase) {
   desktop_.Files().Put(kIniPath, "[SEVALUNE]\r\ntenmetukeisuu=3\r\n");
-  EXPECT_EQ(std::get<Settings>(ReadSettings(platform_)).BlinkFactor, 3);
+  EXPECT_EQ(std::get<Settings>(ReadSettings(platform_)).blinkFactor, 3);
 }
 
 TEST_F(SettingsFileTest, ColoursNeedExactly34Characters) {
   const Settings green = SettingsWith("Iro=00FF00,00FF00,00FF00,00FF00,00FF00\r\n");
-  EXPECT_EQ(green.CaretColor, 0x00FF00u);
-  EXPECT_EQ(green.MenuColor, 0x00FF00u);
-  EXPECT_EQ(SettingsWith("Iro=00FF00;00FF00;00FF00;00FF00;00FF00\r\n").PartsColor, 0x00FF00u);
-  EXPECT_EQ(SettingsWith("Iro=00FF00 00FF00 00FF00 00FF00 00FF00\r\n").PartsImeColor, 0x00FF00u);
-  EXPECT_EQ(SettingsWith("Iro=00FF00,00FF00,00FF00,00FF00,00FF00,\r\n").CaretColor, 0xFF00FFu);
-  EXPECT_EQ(SettingsWith("Iro=00FF00,00FF00,00FF00,00FF00,00FF0\r\n").CaretColor, 0xFF00FFu);
+  EXPECT_EQ(green.colors.caret, 0x00FF00u);
+  EXPECT_EQ(green.colors.menu, 0x00FF00u);
+  EXPECT_EQ(SettingsWith("Iro=00FF00;00FF00;00FF00;00FF00;00FF00\r\n").colors.parts, 0x00FF00u);
+  EXPECT_EQ(SettingsWith("Iro=00FF00 00FF00 00FF00 00FF00 00FF00\r\n").colors.partsIme, 0x00FF00u);
+  EXPECT_EQ(SettingsWith("Iro=00FF00,00FF00,00FF00,00FF00,00FF00,\r\n").colors.caret, 0xFF00FFu);
+  EXPECT_EQ(SettingsWith("Iro=00FF00,00FF00,00FF00,00FF00,00FF0\r\n").colors.caret, 0xFF00FFu);
   const Settings mixed = SettingsWith("Iro=123456,abcdef,zz0000,0000FF,FFFFFF\r\n");
-  EXPECT_EQ(mixed.CaretColor, 0x123456u);
-  EXPECT_EQ(mixed.CaretImeColor, 0xABCDEFu);
-  EXPECT_EQ(mixed.PartsColor, 0u);  // a group that does not begin with a hex digit
-  EXPECT_EQ(mixed.PartsImeColor, 0x0000FFu);
-  EXPECT_EQ(mixed.MenuColor, 0xFFFFFFu);
+  EXPECT_EQ(mixed.colors.caret, 0x123456u);
+  EXPECT_EQ(mixed.colors.caretIme, 0xABCDEFu);
+  EXPECT_EQ(mixed.colors.parts, 0u);  // a group that does not begin with a hex digit
+  EXPECT_EQ(mixed.colors.partsIme, 0x0000FFu);
+  EXPECT_EQ(mixed.colors.menu, 0xFFFFFFu);
   // Japanese separators count as one character each.
-  EXPECT_EQ(SettingsWith("Iro=00FF00、00FF00、00FF00、00FF00、00FF00\r\n").MenuColor, 0x00FF00u);
-  EXPECT_EQ(SettingsWith("Iro=\"00FF00,00FF00,00FF00,00FF00,00FF00\"\r\n").CaretColor, 0x00FF00u);
+  EXPECT_EQ(SettingsWith("Iro=00FF00、00FF00、00FF00、00FF00、00FF00\r\n").colors.menu, 0x00FF00u);
+  EXPECT_EQ(SettingsWith("Iro=\"00FF00,00FF00,00FF00,00FF00,00FF00\"\r\n").colors.caret, 0x00FF00u);
 }
 
 struct PeriodCase {
@@ -115,7 +112,7 @@ struct PeriodCase {
 class TickPeriodTest : public SettingsFileTest, public ::testing::WithParamInterface<PeriodCase> {};
 
 TEST_P(TickPeriodTest, ReadsLeniently) {
-  EXPECT_EQ(SettingsWith(std::string("MimawariKankaku=") + GetParam().value + "\r\n").TickPeriodMs,
+  EXPECT_EQ(SettingsWith(std::string("MimawariKankaku=") + GetParam().value + "\r\n").tickPeriodMs,
             GetParam().period);
 }
 
@@ -142,35 +139,35 @@ TEST_F(SettingsFileTest, TickPeriodsTheTimerRefusesStopStartUp) {
 }
 
 TEST_F(SettingsFileTest, BlinkFactorIsTestedBeforeItIsRounded) {
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=1\r\n").BlinkFactor, 8);
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=0\r\n").BlinkFactor, 8);
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=-3\r\n").BlinkFactor, 8);
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=1.2\r\n").BlinkFactor, 1);
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=1.5\r\n").BlinkFactor, 2);
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=2\r\n").BlinkFactor, 2);
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=32767\r\n").BlinkFactor, 32767);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=1\r\n").blinkFactor, 8);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=0\r\n").blinkFactor, 8);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=-3\r\n").blinkFactor, 8);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=1.2\r\n").blinkFactor, 1);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=1.5\r\n").blinkFactor, 2);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=2\r\n").blinkFactor, 2);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=32767\r\n").blinkFactor, 32767);
   // The 16-bit blink phase cannot count further.
-  EXPECT_EQ(SettingsWith("TenmetuKeisuu=40000\r\n").BlinkFactor, 32767);
+  EXPECT_EQ(SettingsWith("TenmetuKeisuu=40000\r\n").blinkFactor, 32767);
   EXPECT_EQ(FailureWith("TenmetuKeisuu=2147483648\r\n").key, "TenmetuKeisuu");
 }
 
 TEST_F(SettingsFileTest, DebugCountsWhateverItSays) {
-  EXPECT_TRUE(SettingsWith("Debug=0\r\n").DebugMode);
-  EXPECT_TRUE(SettingsWith("Debug=off\r\n").DebugMode);
-  EXPECT_FALSE(SettingsWith("Debug=\r\n").DebugMode);
-  EXPECT_FALSE(SettingsWith("Debug=\"\"\r\n").DebugMode);
+  EXPECT_TRUE(SettingsWith("Debug=0\r\n").debugMode);
+  EXPECT_TRUE(SettingsWith("Debug=off\r\n").debugMode);
+  EXPECT_FALSE(SettingsWith("Debug=\r\n").debugMode);
+  EXPECT_FALSE(SettingsWith("Debug=\"\"\r\n").debugMode);
 }
 
 TEST_F(SettingsFileTest, SizesTakeTheFirstSixOfAtLeastFiveItems) {
-  using Sizes = std::array<std::int16_t, 7>;
-  EXPECT_EQ(SettingsWith("Saizu=1,2,3,4,5\r\n").MarkerSizes, (Sizes{0, 1, 2, 3, 4, 5, 0}));
-  EXPECT_EQ(SettingsWith("Saizu=1,2,3,4,5,6,7\r\n").MarkerSizes, (Sizes{0, 1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(SettingsWith("Saizu=10,,18,8,5,3\r\n").MarkerSizes, (Sizes{0, 10, 0, 18, 8, 5, 3}));
-  EXPECT_EQ(SettingsWith("Saizu=a,2.5,3.5,-4,32767,-32768\r\n").MarkerSizes,
-            (Sizes{0, 0, 2, 4, -4, 32767, -32768}));
+  using Sizes = MarkerSizes;
+  EXPECT_EQ(SettingsWith("Saizu=1,2,3,4,5\r\n").sizes, (Sizes{1, 2, 3, 4, 5, 0}));
+  EXPECT_EQ(SettingsWith("Saizu=1,2,3,4,5,6,7\r\n").sizes, (Sizes{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(SettingsWith("Saizu=10,,18,8,5,3\r\n").sizes, (Sizes{10, 0, 18, 8, 5, 3}));
+  EXPECT_EQ(SettingsWith("Saizu=a,2.5,3.5,-4,32767,-32768\r\n").sizes,
+            (Sizes{0, 2, 4, -4, 32767, -32768}));
   // More than 49 characters are cut before splitting: the sixth item loses its digits.
-  EXPECT_EQ(SettingsWith("Saizu=1,2,3,4,5," + std::string(40, '0') + "12345\r\n").MarkerSizes,
-            (Sizes{0, 1, 2, 3, 4, 5, 0}));
+  EXPECT_EQ(SettingsWith("Saizu=1,2,3,4,5," + std::string(40, '0') + "12345\r\n").sizes,
+            (Sizes{1, 2, 3, 4, 5, 0}));
 }
 
 TEST_F(SettingsFileTest, SizesThatCannotBeStoredStopStartUp) {
@@ -185,14 +182,14 @@ TEST_F(SettingsFileTest, SizesThatCannotBeStoredStopStartUp) {
   EXPECT_EQ(FailureWith("Saizu=1,2,3,4,-32769\r\n").number, 6);
 }
 
-TEST_F(SettingsFileTest, ListsAndHoldAreStoredUnchanged) {
+TEST_F(SettingsFileTest, ListsAreStoredUnchangedAndTheHoldIsParsed) {
   const Settings s = SettingsWith(
       "KirainaKurasu1=Notepad, Edit\r\nKirainaKurasu2=メモ帳\r\nKirainaKurasu3=,\r\nOazuke=2x9\r\n");
-  EXPECT_EQ(s.ExcludedClasses1, "Notepad, Edit");
-  EXPECT_EQ(s.ExcludedClasses2, "メモ帳");
-  EXPECT_EQ(s.ExcludedClasses3, ",");
-  EXPECT_EQ(s.OazukeSetting, "2x9");
-  EXPECT_EQ(SettingsWith("KirainaKurasu1=" + std::string(600, 'a') + "\r\n").ExcludedClasses1,
+  EXPECT_EQ(s.classLists.neverMark, "Notepad, Edit");
+  EXPECT_EQ(s.classLists.menusOnly, "メモ帳");
+  EXPECT_EQ(s.classLists.parkCursor, ",");
+  EXPECT_EQ(s.hold, (HoldPolicy{HoldMode::Always, 0}));
+  EXPECT_EQ(SettingsWith("KirainaKurasu1=" + std::string(600, 'a') + "\r\n").classLists.neverMark,
             std::string(499, 'a'));
 }
 
@@ -216,10 +213,10 @@ TEST_P(HostileFileTest, ReadsWithoutHarm) {
   desktop_.Files().Put(kIniPath, GetParam());
   const auto result = ReadSettings(platform_);
   if (const auto* settings = std::get_if<Settings>(&result)) {
-    EXPECT_GE(settings->BlinkFactor, 1);
-    EXPECT_LE(settings->BlinkFactor, 32767);
-    EXPECT_GE(settings->TickPeriodMs, 1u);
-    EXPECT_LE(settings->TickPeriodMs, 65535u);
+    EXPECT_GE(settings->blinkFactor, 1);
+    EXPECT_LE(settings->blinkFactor, 32767);
+    EXPECT_GE(settings->tickPeriodMs, 1u);
+    EXPECT_LE(settings->tickPeriodMs, 65535u);
   }
 }
 

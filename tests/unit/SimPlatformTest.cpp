@@ -28,7 +28,7 @@ class RecordingHandler final : public PlatformEvents {
 class SimPlatformTest : public ::testing::Test {
  protected:
   SimDesktop desktop;
-  SimPlatform program{desktop, 4000, 4001};
+  SimPlatform program{desktop, kProgramProcess, kProgramThread};
   RecordingHandler handler;
   Names events;
 
@@ -65,7 +65,7 @@ TEST_F(SimPlatformTest, ProcessStartCreatesTheHiddenWindows) {
   EXPECT_FALSE(program.IsWindowVisible(marker));
   EXPECT_EQ(program.GetWindowText(marker, 100), "Sevalune");
   EXPECT_EQ(program.FindWindow(std::nullopt, "Sevalune Version 1.01"), program.ApplicationWindow());
-  EXPECT_EQ(program.GetWindowThreadProcessId(marker).thread, 4001u);
+  EXPECT_EQ(program.GetWindowThreadProcessId(marker).thread, kProgramThread);
   EXPECT_EQ(program.TextBoxText(), "");
   desktop.SetTitle(program.TextBox(), "1");
   EXPECT_EQ(program.TextBoxText(), "1");
@@ -78,7 +78,9 @@ TEST_F(SimPlatformTest, ProcessStartCreatesTheHiddenWindows) {
 }
 
 TEST_F(SimPlatformTest, MenuFormIsCreatedWhenAskedForAndDestroyedOnRequest) {
-  const WindowHandle menu = program.MenuFormWindow();
+  EXPECT_EQ(program.MenuFormWindow(), 0u) << "not before it is needed";
+  const WindowHandle menu = program.EnsureMenuForm();
+  EXPECT_EQ(program.EnsureMenuForm(), menu);
   EXPECT_EQ(program.MenuFormWindow(), menu);
   EXPECT_EQ(desktop.NameOf(menu), "menuform");
   ASSERT_TRUE(program.SetForegroundWindow(menu));
@@ -88,39 +90,45 @@ TEST_F(SimPlatformTest, MenuFormIsCreatedWhenAskedForAndDestroyedOnRequest) {
   // the next usable window below the destroyed one.
   EXPECT_EQ(program.GetForegroundWindow(), desktop.Lookup("progman"))
       << "the system activates another window";
-  const WindowHandle again = program.MenuFormWindow();
+  EXPECT_EQ(program.MenuFormWindow(), 0u);
+  const WindowHandle again = program.EnsureMenuForm();
   EXPECT_NE(again, menu);
   EXPECT_EQ(events, (Names{"foreground menuform", "foreground progman"}));
 }
 
-TEST_F(SimPlatformTest, ExitDestroysTheWindowsAndEndsEveryCall) {
+TEST_F(SimPlatformTest, QuitEndsTheProcessOnceTheOutermostHandlerHasReturned) {
   Editor();
   ASSERT_TRUE(program.SetForegroundWindow(program.MarkerWindow()));
   const WindowHandle marker = program.MarkerWindow();
   ASSERT_FALSE(program.AnotherInstanceRunning());
-  try {
-    program.ExitProcess(3);
-    FAIL() << "ExitProcess returned";
-  } catch (const SimProcessExit& exit) {
-    EXPECT_EQ(exit.code, 3);
-  }
+  program.RunAsHandler([&] {
+    program.RunAsHandler([&] {
+      program.Quit(3);
+      EXPECT_FALSE(program.PumpMessages()) << "the program is to unwind";
+      EXPECT_FALSE(program.Ended()) << "handlers are still running";
+    });
+    EXPECT_NE(desktop.Window(marker), nullptr);
+    EXPECT_EQ(program.GetForegroundWindow(), 0u) << "calls after quit answer nothing";
+  });
   EXPECT_TRUE(program.Ended());
+  EXPECT_EQ(program.ExitCode(), 3);
+  EXPECT_EQ(program.CallsAfterQuit(), 2u);
   EXPECT_EQ(desktop.Window(marker), nullptr);
   EXPECT_EQ(desktop.Foreground(), desktop.Lookup("progman")) << "the next usable window below";
   EXPECT_EQ(events, (Names{"foreground marker", "foreground progman"}));
-  EXPECT_EQ(program.GetForegroundWindow(), 0u);
   EXPECT_FALSE(program.SetCursorPos(1, 1));
   EXPECT_EQ(events.size(), 2u) << "an ended process changes nothing";
-  SimPlatform next{desktop, 4100, 4101};
+  SimPlatform next{desktop, kSecondProcess, kSecondThread};
   EXPECT_FALSE(next.AnotherInstanceRunning()) << "the mutex went with the process";
 }
 
 TEST_F(SimPlatformTest, SecondInstanceFindsTheMutexTaken) {
   EXPECT_FALSE(program.AnotherInstanceRunning());
-  SimPlatform second{desktop, 4100, 4101};
+  SimPlatform second{desktop, kSecondProcess, kSecondThread};
   EXPECT_EQ(desktop.NameOf(second.MarkerWindow()), "marker@4100");
   EXPECT_TRUE(second.AnotherInstanceRunning());
-  EXPECT_THROW(second.ExitProcess(0), SimProcessExit);
+  second.Quit(0);
+  EXPECT_TRUE(second.Ended()) << "asked outside any handler: ends at once";
   EXPECT_FALSE(program.AnotherInstanceRunning()) << "the owner keeps it";
 }
 
@@ -171,7 +179,7 @@ TEST_F(SimPlatformTest, GuiThreadInfoFollowsThePlatformAndTheThread) {
   EXPECT_EQ(info.active, editor);
   EXPECT_EQ(program.GetGUIThreadInfo(999, info), false) << "unknown thread";
   EXPECT_EQ(info.focus, 0u);
-  ASSERT_EQ(program.GetGUIThreadInfo(4001, info), true) << "a known thread without state";
+  ASSERT_EQ(program.GetGUIThreadInfo(kProgramThread, info), true) << "a known thread without state";
   EXPECT_EQ(info.focus, 0u);
   desktop.SetPlatformNew(false);
   EXPECT_EQ(program.GetGUIThreadInfo(8, info), std::nullopt);
@@ -196,16 +204,16 @@ TEST_F(SimPlatformTest, AttachedInputAnswersForTheOtherThread) {
   ASSERT_TRUE(program.GetCaretPos(caret));
   EXPECT_EQ(caret, (Point{0, 0})) << "no caret: success and the origin";
 
-  ASSERT_TRUE(program.AttachThreadInput(4001, 8, true));
+  ASSERT_TRUE(program.AttachThreadInput(kProgramThread, 8, true));
   EXPECT_EQ(program.GetFocus(), editor);
   EXPECT_EQ(program.GetCapture(), editor);
   ASSERT_TRUE(program.GetCaretPos(caret));
   EXPECT_EQ(caret, (Point{20, 30}));
-  ASSERT_TRUE(program.AttachThreadInput(4001, 8, false));
+  ASSERT_TRUE(program.AttachThreadInput(kProgramThread, 8, false));
   EXPECT_EQ(program.GetFocus(), 0u);
-  EXPECT_FALSE(program.AttachThreadInput(4001, 8, false)) << "not attached";
-  EXPECT_FALSE(program.AttachThreadInput(4001, 4001, true));
-  EXPECT_FALSE(program.AttachThreadInput(4001, 999, true)) << "unknown thread";
+  EXPECT_FALSE(program.AttachThreadInput(kProgramThread, 8, false)) << "not attached";
+  EXPECT_FALSE(program.AttachThreadInput(kProgramThread, kProgramThread, true));
+  EXPECT_FALSE(program.AttachThreadInput(kProgramThread, 999, true)) << "unknown thread";
 }
 
 TEST_F(SimPlatformTest, TrayIconRules) {
@@ -289,7 +297,7 @@ TEST_F(SimPlatformTest, InputBoxAnswersTheDefaultOrNothing) {
 TEST_F(SimPlatformTest, PopupMenuChoosesTheScriptedItemAfterItsTicks) {
   const std::vector<PopupMenuItem> items{
       {"&Help...", false}, {"&About...", false}, {"&Quit", false}, {"&Enabled(toggle)", true}};
-  const WindowHandle owner = program.MenuFormWindow();
+  const WindowHandle owner = program.EnsureMenuForm();
   EXPECT_EQ(program.TrackPopupMenu(owner, items), 0) << "no answer: dismissed";
   desktop.QueueMenuAnswer({"Enabled", 2});
   bool openDuringTicks = true;

@@ -15,7 +15,7 @@ namespace {
 class BareDesktopTest : public ::testing::Test {
  protected:
   SimDesktop desktop{SimDesktop::Shell::None};
-  SimPlatform program{desktop, 4000, 4001};
+  SimPlatform program{desktop, kProgramProcess, kProgramThread};
   std::vector<std::string> events;
 
   void SetUp() override {

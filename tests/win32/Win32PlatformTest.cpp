@@ -99,7 +99,7 @@ TEST_F(Win32PlatformTest, TextBoxTextIsWhatAnotherProgramPutThere) {
 }
 
 TEST_F(Win32PlatformTest, WindowIconsAreTheEnabledAndDisabledPictures) {
-  const WindowHandle menuForm = platform.MenuFormWindow();
+  const WindowHandle menuForm = platform.EnsureMenuForm();
   const auto markerIcon = ::GetClassLongPtrW(Marker(), GCLP_HICON);
   const auto menuIcon = ::GetClassLongPtrW(ToHwnd(menuForm), GCLP_HICON);
   EXPECT_NE(markerIcon, 0u);
@@ -176,23 +176,21 @@ TEST_F(Win32PlatformTest, MessageLoopEndsWithTheQuitCode) {
   EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x205}));
 }
 
-TEST_F(Win32PlatformTest, MenuFormIsCreatedHiddenOnDemandAndAfresh) {
-  EXPECT_EQ(platform.FindWindow("SevaluneMenu", std::nullopt), 0u);
-  const WindowHandle first = platform.MenuFormWindow();
-  ASSERT_NE(first, 0u);
-  EXPECT_EQ(platform.MenuFormWindow(), first);
-  EXPECT_EQ(platform.GetWindowText(first, 100), "Sevalune Menu");
-  EXPECT_EQ(platform.FindWindow("SevaluneMenu", std::nullopt), first);
-  EXPECT_FALSE(platform.IsWindowVisible(first));
+TEST_F(Win32PlatformTest, AMenuFormClosedBySomeoneElseIsMadeAfresh) {
+  const WindowHandle first = platform.EnsureMenuForm();
+  ::DestroyWindow(ToHwnd(first));
+  EXPECT_EQ(platform.MenuFormWindow(), 0u) << "the stale handle is forgotten, not destroyed";
+  EXPECT_TRUE(::IsWindow(ToHwnd(platform.EnsureMenuForm())));
+}
 
-  platform.DestroyMenuForm();
-  EXPECT_FALSE(::IsWindow(ToHwnd(first)));
-  const WindowHandle second = platform.MenuFormWindow();
-  EXPECT_TRUE(::IsWindow(ToHwnd(second)));
-
-  // Closed by someone else: the next request makes a new one.
-  ::DestroyWindow(ToHwnd(second));
-  EXPECT_TRUE(::IsWindow(ToHwnd(platform.MenuFormWindow())));
+TEST_F(Win32PlatformTest, AfterQuitTheMessageLoopEndsWithItsCodeAndNoHandlerRuns) {
+  ::PostMessageW(Marker(), WM_MOUSEMOVE, 1, 0x0205);
+  platform.Quit(4);
+  EXPECT_EQ(platform.RunMessageLoop(), 4);
+  EXPECT_TRUE(handler.trayEvents.empty());
+  MSG message{};
+  while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+  }
 }
 
 TEST_F(Win32PlatformTest, NamesAreCutToTheBufferInUtf16Units) {

@@ -201,9 +201,12 @@ class Platform {
   // --- windowing layer ------------------------------------------------------------
   // The main window, which is the marker (created hidden before the load handler runs).
   virtual WindowHandle MarkerWindow() = 0;
-  // The hidden menu window; created (hidden) when it does not exist.
+  // The hidden menu window, or 0 while it does not exist.
   virtual WindowHandle MenuFormWindow() = 0;
-  // Destroys the menu window and its menu; the next MenuFormWindow() creates it afresh.
+  // The hidden menu window, created (hidden) first when it does not exist; 0 only when
+  // it cannot be created.
+  virtual WindowHandle EnsureMenuForm() = 0;
+  // Destroys the menu window and its menu; the next EnsureMenuForm() creates it afresh.
   virtual void DestroyMenuForm() = 0;
   // The text of the main window's text box, which other programs may set.
   virtual std::string TextBoxText() = 0;
@@ -212,8 +215,9 @@ class Platform {
   // The periodic timer; created off with a period of 110 ms.
   virtual void SetTimerPeriod(std::uint32_t milliseconds) = 0;
   virtual void EnableTimer(bool enabled) = 0;
-  // One pass that dispatches every waiting message and returns without waiting.
-  virtual void PumpMessages() = 0;
+  // One pass that dispatches every waiting message and returns without waiting. False
+  // once the program has asked to quit: the caller then stops and returns.
+  virtual bool PumpMessages() = 0;
   virtual int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) = 0;
   // A modal one-line input box; nullopt when cancelled.
   virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
@@ -227,8 +231,11 @@ class Platform {
   virtual std::string ExecutableDirectory() = 0;
   // Whether another instance of the program is already running.
   virtual bool AnotherInstanceRunning() = 0;
-  // Ends the process at once; no handler runs afterwards.
-  [[noreturn]] virtual void ExitProcess(int exitCode) = 0;
+  // Asks for the end of the process with this exit code. The call returns: the program
+  // then unwinds (PumpMessages answers false from now on, so every handler still running
+  // returns at its next pump) and the backend ends the process once the outermost handler
+  // has returned. No handler is called after this.
+  virtual void Quit(int exitCode) = 0;
 };
 
 }  // namespace sevalune

@@ -1,5 +1,5 @@
 // Sets a flag for the length of a scope and clears it however the scope is left, so that
-// an exception (a process exit, a throwing hook) cannot leave it set.
+// an exception (a throwing test hook, say) cannot leave it set.
 #pragma once
 
 namespace sevalune {

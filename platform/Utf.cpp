@@ -1,4 +1,4 @@
-#include "winquery/Utf.h"
+#include "platform/Utf.h"
 
 #include <cstdint>
 

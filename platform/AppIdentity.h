@@ -12,7 +12,6 @@ inline constexpr std::string_view kSettingsSection = "Sevalune";
 inline constexpr std::string_view kHelpFileName = "sevalune.htm";
 inline constexpr std::string_view kTrayTip = "sevalune";
 inline constexpr std::string_view kCopyrightLine = "Copyright (C) 2026 The Sevalune developers";
-inline constexpr std::string_view kOldMethodMark = "95";
 
 // The task bar's window class.
 inline constexpr std::string_view kTaskbarClass = "Shell_TrayWnd";

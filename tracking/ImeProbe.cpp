@@ -1,7 +1,9 @@
-#include "winquery/WindowQueries.h"
+#include "tracking/ImeProbe.h"
 
 #include <limits>
 #include <optional>
+
+#include "tracking/WindowWalk.h"
 
 namespace sevalune {
 namespace {
@@ -24,17 +26,6 @@ WindowHandle FindDefaultImeWindowAbove(Platform& platform, WindowHandle start, P
 }
 
 }  // namespace
-
-bool NeedsOldMethod(Platform& platform) {
-  GuiThreadInfo info;
-  // With no window in the foreground (a start at logon, say) the query has no foreground
-  // thread to answer for; the program's own GUI thread tells just as well whether it works.
-  WindowHandle probed = platform.GetForegroundWindow();
-  if (probed == 0) probed = platform.MarkerWindow();
-  const ThreadId thread = platform.GetWindowThreadProcessId(probed).thread;
-  const std::optional<bool> answered = platform.GetGUIThreadInfo(thread, info);
-  return !answered.value_or(false);
-}
 
 std::int16_t GetImeOpenStatus(Platform& platform) {
   const WindowHandle foreground = platform.GetForegroundWindow();

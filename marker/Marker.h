@@ -1,0 +1,62 @@
+// The marker window: every move, size and colour it takes, and the blink cycle's memory.
+// The marker never takes the activation, and clicks pass through it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "marker/MarkerGeometry.h"
+#include "marker/Target.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
+
+namespace sevalune {
+
+// What the blink cycle remembers from one update to the next: the phase, and the target
+// whose change restarts the cycle.
+struct BlinkMemory {
+  std::int16_t phase = 0;
+  WindowHandle lastFocusWindow = 0;
+  TargetKind lastKind = TargetKind::None;
+  std::int16_t lastImeOpen = 0;
+};
+
+class Marker {
+ public:
+  Marker(Platform& platform, const Settings& settings);
+  Marker(const Marker&) = delete;
+  Marker& operator=(const Marker&) = delete;
+
+  // Advances the blink cycle and, in its "on" part, puts the marker on the target in the
+  // colour and size for the kind of target and the input-method status.
+  void Update(const Target& target, WindowHandle foreground, std::int16_t imeOpen);
+
+  // Shrinks the marker to 0 x 0 at the screen origin, keeping its z-order; nothing is
+  // called when it is already 0 pixels high.
+  void Hide();
+
+  // Shrinks the marker to 0 x 0 at the screen origin and puts it on top of the topmost
+  // windows again.
+  void HideTopmost();
+
+  const BlinkMemory& blink() const { return blink_; }
+
+ private:
+  struct Placement {
+    MarkerRect rect;
+    Color color = 0;
+  };
+
+  std::optional<Placement> PlacementFor(const Target& target, WindowHandle foreground,
+                                        bool imeOpen);
+  // Moves and sizes the marker without touching its z-order (only when it is not already
+  // there), then colours it (only when the colour changes).
+  void Place(const Placement& placement);
+  bool AlreadyAt(const MarkerRect& rect);
+
+  Platform& platform_;
+  const Settings& settings_;
+  BlinkMemory blink_;
+};
+
+}  // namespace sevalune
