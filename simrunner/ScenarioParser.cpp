@@ -1,9 +1,11 @@
 #include "simrunner/ScenarioParser.h"
 
 #include <algorithm>
+#include <array>
 #include <initializer_list>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "simrunner/ScenarioText.h"
 
@@ -39,6 +41,25 @@ std::string Choice(const Word& word, std::initializer_list<const char*> choices,
   if (!OneOf(text, choices)) throw ScenarioError("usage: " + usage);
   return text;
 }
+
+// The value that a bare word names among `choices`; any other word is a usage error.
+template <typename Value>
+Value ChoiceOf(const Word& word, std::initializer_list<std::pair<std::string_view, Value>> choices,
+               const std::string& usage) {
+  const std::string& text = Bare(word, usage);
+  for (const auto& [name, value] : choices) {
+    if (name == text) return value;
+  }
+  throw ScenarioError("usage: " + usage);
+}
+
+// The tray icon's mouse events by their scenario names, with the codes the shell reports.
+constexpr std::array<TrayEvent, 6> kTrayEvents{{{"move", kMsgMouseMove},
+                                                {"ldown", 0x0201},
+                                                {"lup", kMsgLeftButtonUp},
+                                                {"ldouble", 0x0203},
+                                                {"rdown", 0x0204},
+                                                {"rup", kMsgRightButtonUp}}};
 
 class Parser {
  public:
@@ -99,12 +120,37 @@ class Parser {
     if (!started_) throw ScenarioError(verb + " before start");
   }
 
+  // The name of a window known so far, as the only word of a one-window command.
+  std::string OneKnownName(const Words& args, const std::string& usage) const {
+    RequireCount(args, 1, 1, usage);
+    return KnownName(Bare(args[0], usage));
+  }
+
   void ParseCommand(const std::string& verb, const Words& args);
+  void ParsePlatform(const Words& args);
+  void ParseMonitor(const Words& args);
+  void ParseExeDir(const Words& args);
   void ParseWindow(const Words& args);
   void ParseChild(const Words& args);
   void ParseSet(const Words& args);
+  void ParseRaise(const Words& args);
+  void ParseLower(const Words& args);
+  void ParseClose(const Words& args);
+  void ParseForeground(const Words& args);
+  void ParseLock(const Words& args);
   void ParseGui(const Words& args);
+  void ParseIme(const Words& args);
+  void ParseHang(const Words& args);
+  void ParseCursor(const Words& args);
+  void ParseButton(const Words& args);
+  void ParseYokusi(const Words& args);
+  void ParseTaskbar(const Words& args);
   void ParseAnswer(const Words& args);
+  void ParseStart(const Words& args);
+  void ParseSecond(const Words& args);
+  void ParseTick(const Words& args);
+  void ParseTray(const Words& args);
+  void ParseSettings(const Words& args);
   void ParseExpect(const Words& args);
 
   int line_ = 0;
@@ -302,99 +348,162 @@ void Parser::ParseExpect(const Words& args) {
   Add([line, wanted](ScenarioRunner& r) { r.ExpectFields(line, wanted); });
 }
 
+// --- one parser per command ------------------------------------------------------------
+
+void Parser::ParsePlatform(const Words& args) {
+  const std::string usage = "platform new|old";
+  RequireCount(args, 1, 1, usage);
+  const bool hasNew = ChoiceOf<bool>(args[0], {{"new", true}, {"old", false}}, usage);
+  Add([hasNew](ScenarioRunner& r) { r.SetPlatformNew(hasNew); });
+}
+
+void Parser::ParseMonitor(const Words& args) {
+  const std::string usage = "monitor L,T,R,B [primary]";
+  RequireCount(args, 1, 2, usage);
+  const Rect rect = ParseRect(Bare(args[0], usage));
+  const bool primary = args.size() == 2 && ChoiceOf<bool>(args[1], {{"primary", true}}, usage);
+  Add([rect, primary](ScenarioRunner& r) { r.AddMonitor(rect, primary); });
+}
+
+void Parser::ParseExeDir(const Words& args) {
+  RequireCount(args, 1, 1, "exedir PATH");
+  Add([dir = Bare(args[0], "exedir PATH")](ScenarioRunner& r) { r.SetExecutableDirectory(dir); });
+}
+
+void Parser::ParseRaise(const Words& args) {
+  const std::string name = OneKnownName(args, "raise NAME");
+  Add([name](ScenarioRunner& r) { r.Raise(name); });
+}
+
+void Parser::ParseLower(const Words& args) {
+  const std::string name = OneKnownName(args, "lower NAME");
+  Add([name](ScenarioRunner& r) { r.Lower(name); });
+}
+
+void Parser::ParseClose(const Words& args) {
+  const std::string name = OneKnownName(args, "close NAME");
+  Add([name](ScenarioRunner& r) { r.Close(name); });
+}
+
+void Parser::ParseForeground(const Words& args) {
+  const std::string name = OneKnownName(args, "foreground NAME|none");
+  Add([name](ScenarioRunner& r) { r.SetForeground(name); });
+}
+
+void Parser::ParseLock(const Words& args) {
+  const std::string usage = "lock on|off";
+  RequireCount(args, 1, 1, usage);
+  const bool on = ChoiceOf<bool>(args[0], {{"on", true}, {"off", false}}, usage);
+  Add([on](ScenarioRunner& r) { r.SetLock(on); });
+}
+
+void Parser::ParseIme(const Words& args) {
+  const std::string usage = "ime PROCESS open|closed";
+  RequireCount(args, 2, 2, usage);
+  const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
+  const bool open = ChoiceOf<bool>(args[1], {{"open", true}, {"closed", false}}, usage);
+  Add([process, open](ScenarioRunner& r) { r.SetImeOpen(process, open); });
+}
+
+void Parser::ParseHang(const Words& args) {
+  const std::string usage = "hang PROCESS on|off";
+  RequireCount(args, 2, 2, usage);
+  const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
+  const bool hung = ChoiceOf<bool>(args[1], {{"on", true}, {"off", false}}, usage);
+  Add([process, hung](ScenarioRunner& r) { r.SetHung(process, hung); });
+}
+
+void Parser::ParseCursor(const Words& args) {
+  RequireCount(args, 1, 1, "cursor X,Y");
+  const Point point = ParsePoint(Bare(args[0], "cursor X,Y"));
+  Add([point](ScenarioRunner& r) { r.SetCursor(point); });
+}
+
+void Parser::ParseButton(const Words& args) {
+  const std::string usage = "button down|up|click";
+  RequireCount(args, 1, 1, usage);
+  const ButtonAction action = ChoiceOf<ButtonAction>(
+      args[0],
+      {{"down", ButtonAction::Down}, {"up", ButtonAction::Up}, {"click", ButtonAction::Click}},
+      usage);
+  Add([action](ScenarioRunner& r) { r.Button(action); });
+}
+
+void Parser::ParseYokusi(const Words& args) {
+  RequireCount(args, 0, 1, "yokusi TEXT");
+  const std::string text = args.empty() ? std::string() : args[0].text;
+  Add([text](ScenarioRunner& r) { r.SetYokusi(text); });
+}
+
+void Parser::ParseTaskbar(const Words& args) {
+  const std::string usage = "taskbar present|none|restart";
+  RequireCount(args, 1, 1, usage);
+  const TaskbarAction action = ChoiceOf<TaskbarAction>(args[0],
+                                                       {{"present", TaskbarAction::Present},
+                                                        {"none", TaskbarAction::Remove},
+                                                        {"restart", TaskbarAction::Restart}},
+                                                       usage);
+  Add([action](ScenarioRunner& r) { r.Taskbar(action); });
+}
+
+void Parser::ParseStart(const Words& args) {
+  RequireCount(args, 0, 0, "start");
+  if (started_) throw ScenarioError("start given twice");
+  started_ = true;
+  Add([](ScenarioRunner& r) { r.Start(); });
+}
+
+void Parser::ParseSecond(const Words& args) {
+  RequireCount(args, 0, 0, "second");
+  Add([](ScenarioRunner& r) { r.StartSecondInstance(); });
+}
+
+void Parser::ParseTick(const Words& args) {
+  RequireCount(args, 0, 1, "tick [N]");
+  RequireStarted("tick");
+  const int count = args.empty() ? 1 : ParseInt(Bare(args[0], "tick [N]"), "tick count");
+  if (count < 0) throw ScenarioError("tick count must not be negative");
+  Add([count](ScenarioRunner& r) { r.Tick(count); });
+}
+
+void Parser::ParseTray(const Words& args) {
+  const std::string usage = "tray move|ldown|lup|rdown|rup|ldouble";
+  RequireCount(args, 1, 1, usage);
+  RequireStarted("tray");
+  const std::string& name = Bare(args[0], usage);
+  const auto known = std::find_if(kTrayEvents.begin(), kTrayEvents.end(),
+                                  [&](const TrayEvent& event) { return event.name == name; });
+  if (known == kTrayEvents.end()) throw ScenarioError("usage: " + usage);
+  Add([event = *known](ScenarioRunner& r) { r.Tray(event); });
+}
+
+void Parser::ParseSettings(const Words& args) {
+  RequireCount(args, 0, 0, "settings");
+  RequireStarted("settings");
+  Add([](ScenarioRunner& r) { r.PrintSettings(); });
+}
+
 void Parser::ParseCommand(const std::string& verb, const Words& args) {
-  if (verb == "platform") {
-    RequireCount(args, 1, 1, "platform new|old");
-    const bool hasNew = Choice(args[0], {"new", "old"}, "platform new|old") == "new";
-    Add([hasNew](ScenarioRunner& r) { r.SetPlatformNew(hasNew); });
-  } else if (verb == "monitor") {
-    RequireCount(args, 1, 2, "monitor L,T,R,B [primary]");
-    const Rect rect = ParseRect(Bare(args[0], "monitor L,T,R,B [primary]"));
-    const bool primary =
-        args.size() == 2 && Choice(args[1], {"primary"}, "monitor L,T,R,B [primary]") == "primary";
-    Add([rect, primary](ScenarioRunner& r) { r.AddMonitor(rect, primary); });
-  } else if (verb == "exedir") {
-    RequireCount(args, 1, 1, "exedir PATH");
-    Add([dir = Bare(args[0], "exedir PATH")](ScenarioRunner& r) { r.SetExecutableDirectory(dir); });
-  } else if (verb == "window") {
-    ParseWindow(args);
-  } else if (verb == "child") {
-    ParseChild(args);
-  } else if (verb == "set") {
-    ParseSet(args);
-  } else if (OneOf(verb, {"raise", "lower", "close"})) {
-    RequireCount(args, 1, 1, verb + " NAME");
-    const std::string name = KnownName(Bare(args[0], verb + " NAME"));
-    if (verb == "raise") Add([name](ScenarioRunner& r) { r.Raise(name); });
-    if (verb == "lower") Add([name](ScenarioRunner& r) { r.Lower(name); });
-    if (verb == "close") Add([name](ScenarioRunner& r) { r.Close(name); });
-  } else if (verb == "foreground") {
-    RequireCount(args, 1, 1, "foreground NAME|none");
-    const std::string name = KnownName(Bare(args[0], "foreground NAME|none"));
-    Add([name](ScenarioRunner& r) { r.SetForeground(name); });
-  } else if (verb == "lock") {
-    RequireCount(args, 1, 1, "lock on|off");
-    const bool on = Choice(args[0], {"on", "off"}, "lock on|off") == "on";
-    Add([on](ScenarioRunner& r) { r.SetLock(on); });
-  } else if (verb == "gui") {
-    ParseGui(args);
-  } else if (verb == "ime" || verb == "hang") {
-    const std::string usage = verb == "ime" ? "ime PROCESS open|closed" : "hang PROCESS on|off";
-    RequireCount(args, 2, 2, usage);
-    const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
-    const std::string state = verb == "ime" ? Choice(args[1], {"open", "closed"}, usage)
-                                            : Choice(args[1], {"on", "off"}, usage);
-    const bool on = state == "open" || state == "on";
-    if (verb == "ime") Add([process, on](ScenarioRunner& r) { r.SetImeOpen(process, on); });
-    if (verb == "hang") Add([process, on](ScenarioRunner& r) { r.SetHung(process, on); });
-  } else if (verb == "cursor") {
-    RequireCount(args, 1, 1, "cursor X,Y");
-    const Point point = ParsePoint(Bare(args[0], "cursor X,Y"));
-    Add([point](ScenarioRunner& r) { r.SetCursor(point); });
-  } else if (verb == "button") {
-    RequireCount(args, 1, 1, "button down|up|click");
-    const std::string action = Choice(args[0], {"down", "up", "click"}, "button down|up|click");
-    Add([action](ScenarioRunner& r) { r.Button(action); });
-  } else if (verb == "yokusi") {
-    RequireCount(args, 0, 1, "yokusi TEXT");
-    const std::string text = args.empty() ? std::string() : args[0].text;
-    Add([text](ScenarioRunner& r) { r.SetYokusi(text); });
-  } else if (verb == "taskbar") {
-    RequireCount(args, 1, 1, "taskbar present|none|restart");
-    const std::string action =
-        Choice(args[0], {"present", "none", "restart"}, "taskbar present|none|restart");
-    Add([action](ScenarioRunner& r) { r.Taskbar(action); });
-  } else if (verb == "answer") {
-    ParseAnswer(args);
-  } else if (verb == "start") {
-    RequireCount(args, 0, 0, "start");
-    if (started_) throw ScenarioError("start given twice");
-    started_ = true;
-    Add([](ScenarioRunner& r) { r.Start(); });
-  } else if (verb == "second") {
-    RequireCount(args, 0, 0, "second");
-    Add([](ScenarioRunner& r) { r.StartSecondInstance(); });
-  } else if (verb == "tick") {
-    RequireCount(args, 0, 1, "tick [N]");
-    RequireStarted(verb);
-    const int count = args.empty() ? 1 : ParseInt(Bare(args[0], "tick [N]"), "tick count");
-    if (count < 0) throw ScenarioError("tick count must not be negative");
-    Add([count](ScenarioRunner& r) { r.Tick(count); });
-  } else if (verb == "tray") {
-    RequireCount(args, 1, 1, "tray move|ldown|lup|rdown|rup|ldouble");
-    RequireStarted(verb);
-    const std::string event = Choice(args[0], {"move", "ldown", "lup", "rdown", "rup", "ldouble"},
-                                     "tray move|ldown|lup|rdown|rup|ldouble");
-    Add([event](ScenarioRunner& r) { r.Tray(event); });
-  } else if (verb == "settings") {
-    RequireCount(args, 0, 0, "settings");
-    RequireStarted(verb);
-    Add([](ScenarioRunner& r) { r.PrintSettings(); });
-  } else if (verb == "expect") {
-    ParseExpect(args);
-  } else {
-    throw ScenarioError("unknown command: " + verb);
+  using CommandParser = void (Parser::*)(const Words&);
+  static constexpr std::pair<std::string_view, CommandParser> kCommands[] = {
+      {"platform", &Parser::ParsePlatform}, {"monitor", &Parser::ParseMonitor},
+      {"exedir", &Parser::ParseExeDir},     {"window", &Parser::ParseWindow},
+      {"child", &Parser::ParseChild},       {"set", &Parser::ParseSet},
+      {"raise", &Parser::ParseRaise},       {"lower", &Parser::ParseLower},
+      {"close", &Parser::ParseClose},       {"foreground", &Parser::ParseForeground},
+      {"lock", &Parser::ParseLock},         {"gui", &Parser::ParseGui},
+      {"ime", &Parser::ParseIme},           {"hang", &Parser::ParseHang},
+      {"cursor", &Parser::ParseCursor},     {"button", &Parser::ParseButton},
+      {"yokusi", &Parser::ParseYokusi},     {"taskbar", &Parser::ParseTaskbar},
+      {"answer", &Parser::ParseAnswer},     {"start", &Parser::ParseStart},
+      {"second", &Parser::ParseSecond},     {"tick", &Parser::ParseTick},
+      {"tray", &Parser::ParseTray},         {"settings", &Parser::ParseSettings},
+      {"expect", &Parser::ParseExpect},
+  };
+  for (const auto& [name, parse] : kCommands) {
+    if (name == verb) return (this->*parse)(args);
   }
+  throw ScenarioError("unknown command: " + verb);
 }
 
 }  // namespace

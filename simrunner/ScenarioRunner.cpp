@@ -10,16 +10,6 @@
 namespace sevalune::sim {
 namespace {
 
-std::uint32_t TrayEventCode(const std::string& event) {
-  if (event == "move") return 0x200;
-  if (event == "ldown") return 0x201;
-  if (event == "lup") return 0x202;
-  if (event == "ldouble") return 0x203;
-  if (event == "rdown") return 0x204;
-  if (event == "rup") return 0x205;
-  throw ScenarioError("unknown tray event: " + event);
-}
-
 std::string Hex6(Color color) {
   char text[8];
   std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(color & 0xFFFFFFu));
@@ -128,10 +118,15 @@ void ScenarioRunner::SetImeOpen(ProcessId process, bool open) {
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
 void ScenarioRunner::SetCursor(Point point) { desktop_.SetCursor(point); }
 
-void ScenarioRunner::Button(const std::string& action) {
-  if (action == "down") desktop_.ButtonDown();
-  if (action == "up") desktop_.ButtonUp();
-  if (action == "click") desktop_.ButtonClick();
+void ScenarioRunner::Button(ButtonAction action) {
+  switch (action) {
+    case ButtonAction::Down:
+      return desktop_.ButtonDown();
+    case ButtonAction::Up:
+      return desktop_.ButtonUp();
+    case ButtonAction::Click:
+      return desktop_.ButtonClick();
+  }
 }
 
 void ScenarioRunner::SetYokusi(const std::string& text) {
@@ -140,15 +135,16 @@ void ScenarioRunner::SetYokusi(const std::string& text) {
   if (program_) desktop_.SetTitle(program_->process().TextBox(), text);
 }
 
-void ScenarioRunner::Taskbar(const std::string& action) {
-  if (action == "present") desktop_.SetTaskbarPresent();
-  if (action == "none") desktop_.RemoveTaskbar();
-  if (action == "restart") {
-    if (program_) {
-      RunStep([this] { desktop_.RestartTaskbar(); });
-    } else {
-      desktop_.RestartTaskbar();
-    }
+void ScenarioRunner::Taskbar(TaskbarAction action) {
+  switch (action) {
+    case TaskbarAction::Present:
+      return desktop_.SetTaskbarPresent();
+    case TaskbarAction::Remove:
+      return desktop_.RemoveTaskbar();
+    case TaskbarAction::Restart:
+      // The running program hears of the new task bar at once.
+      if (program_) return RunStep([this] { desktop_.RestartTaskbar(); });
+      return desktop_.RestartTaskbar();
   }
 }
 
@@ -222,11 +218,10 @@ void ScenarioRunner::Tick(int count) {
   for (int i = 0; i < count; ++i) RunOneTick();
 }
 
-void ScenarioRunner::Tray(const std::string& event) {
+void ScenarioRunner::Tray(const TrayEvent& event) {
   BeginRunningStep();
-  const std::uint32_t code = TrayEventCode(event);
-  if (program_) RunStep([&] { program_->TrayEvent(code); });
-  PrintState("tray " + event);
+  if (program_) RunStep([&] { program_->TrayEvent(event.code); });
+  PrintState("tray " + std::string(event.name));
 }
 
 void ScenarioRunner::PrintSettings() {

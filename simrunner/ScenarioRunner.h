@@ -9,6 +9,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backend/sim/SimDesktop.h"
@@ -27,6 +28,15 @@ struct WindowChange {
   std::optional<bool> visible;
   std::optional<bool> enabled;
   std::optional<bool> topmost;
+};
+
+enum class ButtonAction { Down, Up, Click };
+enum class TaskbarAction { Present, Remove, Restart };
+
+// A mouse event on the tray icon: its scenario name and the code the shell reports.
+struct TrayEvent {
+  std::string_view name;
+  std::uint32_t code = 0;
 };
 
 // A thread's GUI state with windows named as in the scenario.
@@ -62,9 +72,9 @@ class ScenarioRunner {
   void SetImeOpen(ProcessId process, bool open);
   void SetHung(ProcessId process, bool hung);
   void SetCursor(Point point);
-  void Button(const std::string& action);
+  void Button(ButtonAction action);
   void SetYokusi(const std::string& text);
-  void Taskbar(const std::string& action);
+  void Taskbar(TaskbarAction action);
   void AnswerMenu(const std::string& item, int afterTicks);
   void AnswerBox(bool ok, int afterTicks);
 
@@ -72,7 +82,7 @@ class ScenarioRunner {
   void Start();
   void StartSecondInstance();
   void Tick(int count);
-  void Tray(const std::string& event);
+  void Tray(const TrayEvent& event);
   void PrintSettings();
 
   // --- checking ------------------------------------------------------------------------
