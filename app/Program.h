@@ -13,7 +13,9 @@ namespace sevalune {
 
 struct Program {
   explicit Program(Platform& p)
-      : platform(p), marker(p, settings), tracker{p, settings, state, marker, {}},
+      : platform(p),
+        marker(p, settings),
+        tracker{p, settings, state, marker, {}},
         tray(p, state, marker) {}
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;

@@ -56,6 +56,7 @@ int main() {
     const int size = (++flip % 2) * 10;
     platform.SetWindowPos(marker, kInsertTop, 0, 0, size, size, swp::NoZOrder | swp::NoActivate);
   });
-  Time("SetMarkerColor (changed)", [&] { platform.SetMarkerColor(++flip % 2 ? 0xFF00FF : 0xFF00); });
+  Time("SetMarkerColor (changed)",
+       [&] { platform.SetMarkerColor(++flip % 2 ? 0xFF00FF : 0xFF00); });
   return 0;
 }

@@ -39,8 +39,8 @@ void Marker::Update(const Target& target, WindowHandle foreground, std::int16_t 
   blink_.lastImeOpen = imeOpen;
 }
 
-std::optional<Marker::Placement> Marker::PlacementFor(const Target& target,
-                                                      WindowHandle foreground, bool imeOpen) {
+std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, WindowHandle foreground,
+                                                      bool imeOpen) {
   const MarkerColors& colors = settings_.colors;
   switch (target.kind) {
     case TargetKind::Menu: {

@@ -3,8 +3,8 @@
 #include <limits>
 
 #include "platform/AppIdentity.h"
-#include "settings/NumberReader.h"
 #include "platform/Utf.h"
+#include "settings/NumberReader.h"
 
 namespace sevalune {
 namespace {
@@ -84,9 +84,9 @@ void ReadColors(SettingsReader& reader, Settings& settings) {
   const std::u16string colors =
       Utf8ToUtf16(value.count == kColorsLength ? std::string_view(value.text) : kDefaultColors);
   if (colors.size() < kColorsLength) return;  // cannot happen for a count of 34
-  settings.colors = MarkerColors{ColorGroup(colors, 0), ColorGroup(colors, 1),
-                                 ColorGroup(colors, 2), ColorGroup(colors, 3),
-                                 ColorGroup(colors, 4)};
+  settings.colors =
+      MarkerColors{ColorGroup(colors, 0), ColorGroup(colors, 1), ColorGroup(colors, 2),
+                   ColorGroup(colors, 3), ColorGroup(colors, 4)};
 }
 
 void ReadTickPeriod(SettingsReader& reader, Settings& settings) {

@@ -32,8 +32,8 @@ struct MarkerSizes {
   std::int16_t caretHeight = 0;
   std::int16_t caretImeWidth = 0;
   std::int16_t caretImeHeight = 0;
-  std::int16_t lowBarHeight = 0;   // the bar under a low control
-  std::int16_t tallBarWidth = 0;   // the bar beside a tall one
+  std::int16_t lowBarHeight = 0;  // the bar under a low control
+  std::int16_t tallBarWidth = 0;  // the bar beside a tall one
   friend bool operator==(const MarkerSizes&, const MarkerSizes&) = default;
 };
 
@@ -64,8 +64,8 @@ struct SettingsFailure {
 
 // The failure numbers the box shows: the classic runtime error numbers of the failures a
 // setting can cause, which users quote when they ask for help.
-inline constexpr int kFailureInvalidArgument = 5;        // a size list with too few entries
-inline constexpr int kFailureOverflow = 6;               // a number out of range
+inline constexpr int kFailureInvalidArgument = 5;         // a size list with too few entries
+inline constexpr int kFailureOverflow = 6;                // a number out of range
 inline constexpr int kFailureInvalidPropertyValue = 380;  // a tick period above 65535 ms
 
 // The settings file's path for an executable directory: one "\" between directory and

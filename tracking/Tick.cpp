@@ -54,8 +54,7 @@ bool IsHiddenFormWindow(Platform& platform, WindowHandle window, std::string_vie
 
 // Parks the pointer once each time a window of a listed class becomes the target: such
 // programs (full-screen games, kiosk viewers) react to a pointer resting over them.
-void ParkCursorForNewListedWindow(Tracker& t, WindowHandle foreground,
-                                  std::string_view className) {
+void ParkCursorForNewListedWindow(Tracker& t, WindowHandle foreground, std::string_view className) {
   if (ClassListContains(t.settings.classLists.parkCursor, className) &&
       foreground != t.tick.prevTickForeground) {
     t.platform.SetCursorPos(kParkedCursor.x, kParkedCursor.y);

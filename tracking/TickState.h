@@ -8,9 +8,9 @@
 namespace sevalune {
 
 struct TickState {
-  std::int16_t holdTicks = 0;          // ticks still held after the mouse moved
-  std::int16_t noForegroundTicks = 0;  // ticks in a row without a foreground window
-  Point lastCursor;                    // the pointer at the last check for movement
+  std::int16_t holdTicks = 0;           // ticks still held after the mouse moved
+  std::int16_t noForegroundTicks = 0;   // ticks in a row without a foreground window
+  Point lastCursor;                     // the pointer at the last check for movement
   WindowHandle prevTickForeground = 0;  // for parking the pointer once per new window
 };
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <numeric>
 
-#include "platform/ScopedFlag.h"
 #include "backend/sim/SimPlatform.h"
+#include "platform/ScopedFlag.h"
 
 namespace sevalune::sim {
 namespace {

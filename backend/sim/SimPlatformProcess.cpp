@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/AppIdentity.h"
 #include "backend/sim/SimPlatform.h"
+#include "platform/AppIdentity.h"
 
 namespace sevalune::sim {
 namespace {

@@ -5,8 +5,8 @@
 #include "backend/sim/CaseFold.h"
 #include "backend/sim/EventText.h"
 #include "backend/sim/ProfileReader.h"
-#include "platform/ScopedFlag.h"
 #include "backend/sim/SimPlatform.h"
+#include "platform/ScopedFlag.h"
 
 namespace sevalune::sim {
 namespace {

@@ -28,9 +28,9 @@ struct VisibleState {
 };
 
 // Puts the settings file beside the executable in that directory.
-void PutSettingsFile(SimDesktop& desktop, std::string_view text,
-                     std::string_view executableDirectory =
-                         SimPlatform::kDefaultExecutableDirectory);
+void PutSettingsFile(
+    SimDesktop& desktop, std::string_view text,
+    std::string_view executableDirectory = SimPlatform::kDefaultExecutableDirectory);
 
 class SimProgram {
  public:

@@ -3,9 +3,9 @@
 
 #include <system_error>
 
-#include "platform/AppIdentity.h"
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/WideText.h"
+#include "platform/AppIdentity.h"
 #include "resources/ResourceIds.h"
 
 namespace sevalune::win32 {

@@ -25,9 +25,8 @@
 #define WINVER _WIN32_WINNT
 #endif
 
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #undef FindWindow
 #undef GetClassName
