@@ -204,7 +204,7 @@ TEST_F(Win32PlatformTest, TheInjectedKeyTypesNothingIntoTheFocusedControl) {
   MSG message{};
   // Until the release has come and the character it might have made has been posted.
   while (::GetTickCount64() < deadline &&
-         std::count(keyMessages.begin(), keyMessages.end(), WM_KEYUP) == 0) {
+         std::count(keyMessages.begin(), keyMessages.end(), static_cast<UINT>(WM_KEYUP)) == 0) {
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
       if (message.hwnd == edit && message.message >= WM_KEYFIRST &&
           message.message <= WM_KEYLAST) {
@@ -223,7 +223,7 @@ TEST_F(Win32PlatformTest, TheInjectedKeyTypesNothingIntoTheFocusedControl) {
   }
 
   EXPECT_EQ(keyMessages, (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
-  EXPECT_EQ(keys, (std::vector<WPARAM>(keyMessages.size(), kVirtualKeyUnassigned)));
+  EXPECT_EQ(keys, (std::vector<WPARAM>(keyMessages.size(), WPARAM{kVirtualKeyUnassigned})));
   wchar_t text[16]{};
   ::GetWindowTextW(edit, text, 16);
   EXPECT_EQ(std::wstring(text), L"abc");
