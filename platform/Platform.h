@@ -85,10 +85,10 @@ inline constexpr std::uint32_t kMsgRightButtonUp = 0x0205;
 inline constexpr std::uint32_t kMsgImeControl = 0x0283;
 inline constexpr std::uintptr_t kImcGetOpenStatus = 5;
 inline constexpr int kVirtualKeyLeftButton = 0x01;
-// A virtual key that Windows documents as unassigned: no keyboard layout turns it into a
-// character and no program binds it, so pressing it changes nothing but who received the
-// last input event. (Alt would activate the menu bar on release; 0x07, once free, now
-// opens the game bar.)
+// A virtual key that Windows documents as unassigned: keyboard layouts give it no
+// character and programs have no reason to bind it, so pressing it changes nothing but who
+// received the last input event. (Alt would activate the menu bar on its release; 0x07,
+// once free, now opens the game bar.)
 inline constexpr int kVirtualKeyUnassigned = 0xE8;
 
 // Shell_NotifyIcon.

@@ -20,8 +20,8 @@ std::optional<std::string> Win32Platform::InputBox(std::string_view prompt, std:
 }
 
 void Win32Platform::InjectUnassignedKey() {
-  // No scan code: the key is on no keyboard, and a scan code of a real key could make a
-  // layout or a low-level hook read it as that key.
+  // No scan code: no physical key has this virtual key, and a program that reads scan
+  // codes must not take the press for a real key.
   INPUT keys[2]{};
   for (INPUT& key : keys) {
     key.type = INPUT_KEYBOARD;
