@@ -85,6 +85,11 @@ inline constexpr std::uint32_t kMsgRightButtonUp = 0x0205;
 inline constexpr std::uint32_t kMsgImeControl = 0x0283;
 inline constexpr std::uintptr_t kImcGetOpenStatus = 5;
 inline constexpr int kVirtualKeyLeftButton = 0x01;
+// A virtual key that Windows documents as unassigned: keyboard layouts give it no
+// character and programs have no reason to bind it, so pressing it changes nothing but who
+// received the last input event. (Alt would activate the menu bar on its release; 0x07,
+// once free, now opens the game bar.)
+inline constexpr int kVirtualKeyUnassigned = 0xE8;
 
 // Shell_NotifyIcon.
 enum class TrayMessage : std::uint32_t { Add = 0, Modify = 1, Delete = 2 };
@@ -222,8 +227,10 @@ class Platform {
   // A modal one-line input box; nullopt when cancelled.
   virtual std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                               std::string_view defaultText) = 0;
-  // One press and release of the space bar, injected into the system's input.
-  virtual void InjectSpaceKey() = 0;
+  // One press and release of kVirtualKeyUnassigned, injected into the system's input
+  // (SendInput). It types nothing anywhere; the system then counts this process as the
+  // one that received the last input event, which may set the foreground window.
+  virtual void InjectUnassignedKey() = 0;
   // Shows the pop-up menu owned by `owner` at the pointer and waits until an item is
   // chosen (its 1-based index) or the menu is dismissed (0).
   virtual int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) = 0;

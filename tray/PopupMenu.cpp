@@ -14,6 +14,18 @@ constexpr int kPumpPassesBeforeMenu = 501;
 // the ticks resume.
 constexpr int kPumpPassesAfterMenu = 500;
 
+// The menu closes when the user clicks elsewhere only if its owner is the foreground
+// window. The shell lets the icon's owner take the foreground when it reports a click, so
+// the first call normally succeeds. Only when it is refused does the program inject a key
+// press, one that types nothing: the system then counts this process as the one that
+// received the last input event and lets the second call through.
+void BringMenuFormToFront(Platform& platform) {
+  const WindowHandle menuForm = platform.EnsureMenuForm();
+  if (platform.SetForegroundWindow(menuForm)) return;
+  platform.InjectUnassignedKey();
+  platform.SetForegroundWindow(menuForm);
+}
+
 }  // namespace
 
 void RunPopupMenu(Tray& tray) {
@@ -22,10 +34,7 @@ void RunPopupMenu(Tray& tray) {
   if (state.menuIsOpen) return;
   state.menuIsOpen = true;
 
-  // The injected key press counts as the program's own input, which lets it bring its
-  // menu window to the foreground; the menu then closes when the user clicks elsewhere.
-  platform.InjectSpaceKey();
-  platform.SetForegroundWindow(platform.EnsureMenuForm());
+  BringMenuFormToFront(platform);
   tray.marker.HideTopmost();
   if (!PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu)) return;
   state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);

@@ -25,4 +25,12 @@ std::string Quoted(std::string_view text) {
   return out;
 }
 
+std::string VirtualKeyName(int virtualKey) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string name = "vk";
+  name.push_back(kDigits[(virtualKey >> 4) & 0xF]);
+  name.push_back(kDigits[virtualKey & 0xF]);
+  return name;
+}
+
 }  // namespace sevalune::sim

@@ -10,4 +10,7 @@ namespace sevalune::sim {
 // backslashes stay as they are, so paths read naturally.
 std::string Quoted(std::string_view text);
 
+// A virtual key as scripts name it: "vk" and two upper-case hexadecimal digits (vkE8).
+std::string VirtualKeyName(int virtualKey);
+
 }  // namespace sevalune::sim

@@ -158,13 +158,18 @@ bool SimDesktop::IsHung(ProcessId process) const { return hungProcesses_.contain
 void SimDesktop::ButtonDown() {
   if (!buttonDown_) buttonPressedSinceQuery_ = true;
   buttonDown_ = true;
+  lastInputProcess_ = 0;
 }
 
-void SimDesktop::ButtonUp() { buttonDown_ = false; }
+void SimDesktop::ButtonUp() {
+  buttonDown_ = false;
+  lastInputProcess_ = 0;
+}
 
 void SimDesktop::ButtonClick() {
   buttonPressedSinceQuery_ = true;
   buttonDown_ = false;
+  lastInputProcess_ = 0;
 }
 
 std::int16_t SimDesktop::QueryLeftButton() {
@@ -213,6 +218,8 @@ bool SimDesktop::SendTrayEvent(WindowHandle window, std::uint32_t id, std::uint3
   if (tray_.Find(window, id) == nullptr || owner == nullptr) return false;
   SimPlatform* process = ProcessOf(owner->process);
   if (process == nullptr) return false;
+  // The user's click went to the shell.
+  lastInputProcess_ = 0;
   process->Notify(SimMessage::TrayCallback(eventCode));
   return true;
 }

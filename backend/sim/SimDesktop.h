@@ -116,9 +116,17 @@ class SimDesktop {
   // GetAsyncKeyState of the left button: 0x8000 while it is down, plus the low bit when
   // it was pressed since the previous query.
   std::int16_t QueryLeftButton();
-  // While on, the programs' SetForegroundWindow calls are refused.
+  // While on, the programs' SetForegroundWindow calls are refused, except those of the
+  // process that received the last input event (see NoteInjectedInput).
   void SetForegroundLock(bool on) { foregroundLock_ = on; }
   bool ForegroundLocked() const { return foregroundLock_; }
+  // A program injected a key press: until the user's next input (a mouse button, a click
+  // on a tray icon) it is the process that received the last input event, which Windows
+  // lets set the foreground.
+  void NoteInjectedInput(ProcessId process) { lastInputProcess_ = process; }
+  bool MaySetForeground(ProcessId process) const {
+    return !foregroundLock_ || lastInputProcess_ == process;
+  }
   // Whether user32 has GetGUIThreadInfo (default: it has).
   void SetPlatformNew(bool hasGuiThreadInfo) { platformNew_ = hasGuiThreadInfo; }
   bool PlatformNew() const { return platformNew_; }
@@ -205,6 +213,7 @@ class SimDesktop {
   bool buttonDown_ = false;
   bool buttonPressedSinceQuery_ = false;
   bool foregroundLock_ = false;
+  ProcessId lastInputProcess_ = 0;  // 0: the user's own input
   bool platformNew_ = true;
   std::vector<MonitorInfo> monitors_;
   SimTray tray_;

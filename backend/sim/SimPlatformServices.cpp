@@ -207,9 +207,10 @@ std::optional<std::string> SimPlatform::InputBox(std::string_view prompt, std::s
   return std::string(defaultText);
 }
 
-void SimPlatform::InjectSpaceKey() {
-  if (!Enter("InjectSpaceKey")) return;
-  desktop_.Emit("key space");
+void SimPlatform::InjectUnassignedKey() {
+  if (!Enter("InjectUnassignedKey")) return;
+  desktop_.NoteInjectedInput(process_);
+  desktop_.Emit("key " + VirtualKeyName(kVirtualKeyUnassigned));
 }
 
 int SimPlatform::TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) {

@@ -44,7 +44,7 @@ bool SimPlatform::SetForegroundWindow(WindowHandle window) {
   if (!Enter("SetForegroundWindow")) return false;
   const SimWindow* found = desktop_.Window(window);
   // A child window cannot be the active window.
-  if (found == nullptr || found->parent != 0 || desktop_.ForegroundLocked()) return false;
+  if (found == nullptr || found->parent != 0 || !desktop_.MaySetForeground(process_)) return false;
   desktop_.ChangeForeground(window, Cause::Program);
   return true;
 }
@@ -224,7 +224,9 @@ bool SimPlatform::ApplyInsertAfter(WindowHandle window, WindowHandle insertAfter
 void SimPlatform::ActivateIfAllowed(WindowHandle window) {
   const SimWindow* found = desktop_.Window(window);
   if (found == nullptr || found->parent != 0 || found->noActivate) return;
-  if (!desktop_.Windows().IsVisibleWithAncestors(window) || desktop_.ForegroundLocked()) return;
+  if (!desktop_.Windows().IsVisibleWithAncestors(window) || !desktop_.MaySetForeground(process_)) {
+    return;
+  }
   desktop_.ChangeForeground(window, Cause::Program);
 }
 

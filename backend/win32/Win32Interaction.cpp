@@ -19,12 +19,13 @@ std::optional<std::string> Win32Platform::InputBox(std::string_view prompt, std:
   return Narrow(*answer);
 }
 
-void Win32Platform::InjectSpaceKey() {
+void Win32Platform::InjectUnassignedKey() {
+  // No scan code: no physical key has this virtual key, and a program that reads scan
+  // codes must not take the press for a real key.
   INPUT keys[2]{};
   for (INPUT& key : keys) {
     key.type = INPUT_KEYBOARD;
-    key.ki.wVk = VK_SPACE;
-    key.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(VK_SPACE, MAPVK_VK_TO_VSC));
+    key.ki.wVk = static_cast<WORD>(kVirtualKeyUnassigned);
   }
   keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
   ::SendInput(2, keys, sizeof(INPUT));

@@ -94,7 +94,7 @@ class Win32Platform final : public Platform {
   int MessageBox(std::string_view text, std::string_view caption, std::uint32_t style) override;
   std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
                                       std::string_view defaultText) override;
-  void InjectSpaceKey() override;
+  void InjectUnassignedKey() override;
   int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) override;
 
  private:

@@ -39,10 +39,10 @@ std::vector<MenuItemLook> ExpectedMenuLook(bool trackingOn) {
           {L"&Enabled(toggle)", trackingOn}};
 }
 
-void TrayTest::StartBesideNotepad(const std::wstring& arguments) {
+void TrayTest::StartBesideNotepad(const std::wstring& arguments, std::wstring_view notepadText) {
   notepad_ = StartNotepad();
   ASSERT_NE(notepad_, nullptr);
-  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"tray"));
+  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(notepadText));
   iconsBeforeStart_ = NotificationIconWindows();
   marker_ = StartSevalune(std::nullopt, arguments);
   ASSERT_NE(marker_, nullptr);

@@ -37,10 +37,11 @@ struct IconPictures {
 
 class TrayTest : public DesktopTest {
  protected:
-  // Notepad in the foreground with a little text in it, then sevalune.exe, whose marker
-  // is waited for under notepad's caret. The icons shown before are remembered, so that
-  // the program's own icon can be told apart.
-  void StartBesideNotepad(const std::wstring& arguments = L"");
+  // Notepad in the foreground with a little text typed into it, then sevalune.exe, whose
+  // marker is waited for under notepad's caret. The icons shown before are remembered, so
+  // that the program's own icon can be told apart.
+  void StartBesideNotepad(const std::wstring& arguments = L"",
+                          std::wstring_view notepadText = L"tray");
   HWND notepad() const { return notepad_; }
   HWND marker() const { return marker_; }
   DWORD programThread() const;

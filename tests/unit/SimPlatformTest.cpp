@@ -321,12 +321,32 @@ TEST_F(SimPlatformTest, ShellAndKeyEvents) {
   desktop.Files().Put("C:\\Program Files\\Sevalune\\sevalune.htm", "<html></html>");
   EXPECT_GT(program.ShellExecute(0, "open", "sevalune.htm", "", "C:\\Program Files\\Sevalune", 1),
             32);
-  program.InjectSpaceKey();
+  program.InjectUnassignedKey();
   EXPECT_EQ(events, (Names{"shell verb=\"open\" file=\"sevalune.htm\" "
                            "dir=\"C:\\Program Files\\Sevalune\"",
                            "shell verb=\"open\" file=\"sevalune.htm\" "
                            "dir=\"C:\\Program Files\\Sevalune\"",
-                           "key space"}));
+                           "key vkE8"}));
+}
+
+// As on Windows, the process that received the last input event may set the foreground
+// despite the lock; the user's next input takes that right away again.
+TEST_F(SimPlatformTest, AnInjectedKeyLiftsTheLockUntilTheUsersNextInput) {
+  const WindowHandle editor = Editor();
+  const WindowHandle own = program.ApplicationWindow();
+  SimPlatform other{desktop, kSecondProcess, kSecondThread};
+  desktop.SetForegroundLock(true);
+  EXPECT_FALSE(program.SetForegroundWindow(own));
+  program.InjectUnassignedKey();
+  EXPECT_FALSE(other.SetForegroundWindow(editor)) << "only the injecting process";
+  EXPECT_TRUE(program.SetForegroundWindow(own));
+  EXPECT_TRUE(program.SetForegroundWindow(editor)) << "until other input arrives";
+  desktop.ButtonClick();
+  EXPECT_FALSE(program.SetForegroundWindow(own));
+  program.InjectUnassignedKey();
+  desktop.ButtonDown();
+  EXPECT_FALSE(program.SetForegroundWindow(own));
+  EXPECT_EQ(desktop.Foreground(), editor);
 }
 
 TEST_F(SimPlatformTest, EveryCallIsCountedAndHooked) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -181,6 +182,51 @@ TEST_F(Win32PlatformTest, AMenuFormClosedBySomeoneElseIsMadeAfresh) {
   ::DestroyWindow(ToHwnd(first));
   EXPECT_EQ(platform.MenuFormWindow(), 0u) << "the stale handle is forgotten, not destroyed";
   EXPECT_TRUE(::IsWindow(ToHwnd(platform.EnsureMenuForm())));
+}
+
+// The key that the menu step injects when the foreground is refused reaches the focused
+// control as a press and a release, and types nothing there.
+TEST_F(Win32PlatformTest, TheInjectedKeyTypesNothingIntoTheFocusedControl) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  const ScopedWindow frame(::CreateWindowExW(0, L"Static", L"typing", WS_POPUP | WS_VISIBLE, 40,
+                                             40, 300, 60, nullptr, nullptr, instance, nullptr));
+  const HWND edit = ::CreateWindowExW(0, L"Edit", L"abc", WS_CHILD | WS_VISIBLE, 0, 0, 300, 60,
+                                      frame.get(), nullptr, instance, nullptr);
+  ASSERT_NE(edit, nullptr);
+  ASSERT_TRUE(::SetForegroundWindow(frame.get()));
+  ::SetFocus(edit);
+  ::SendMessageW(edit, EM_SETSEL, 3, 3);
+
+  platform.InjectUnassignedKey();
+  std::vector<UINT> keyMessages;
+  std::vector<WPARAM> keys;
+  const ULONGLONG deadline = ::GetTickCount64() + 2000;
+  MSG message{};
+  // Until the release has come and the character it might have made has been posted.
+  while (::GetTickCount64() < deadline &&
+         std::count(keyMessages.begin(), keyMessages.end(), static_cast<UINT>(WM_KEYUP)) == 0) {
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+      if (message.hwnd == edit && message.message >= WM_KEYFIRST &&
+          message.message <= WM_KEYLAST) {
+        keyMessages.push_back(message.message);
+        keys.push_back(message.wParam);
+      }
+      ::TranslateMessage(&message);
+      ::DispatchMessageW(&message);
+    }
+    ::Sleep(10);
+  }
+  while (::PeekMessageW(&message, edit, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE) != FALSE) {
+    keyMessages.push_back(message.message);
+    keys.push_back(message.wParam);
+    ::DispatchMessageW(&message);
+  }
+
+  EXPECT_EQ(keyMessages, (std::vector<UINT>{WM_KEYDOWN, WM_KEYUP}));
+  EXPECT_EQ(keys, (std::vector<WPARAM>(keyMessages.size(), WPARAM{kVirtualKeyUnassigned})));
+  wchar_t text[16]{};
+  ::GetWindowTextW(edit, text, 16);
+  EXPECT_EQ(std::wstring(text), L"abc");
 }
 
 TEST_F(Win32PlatformTest, AfterQuitTheMessageLoopEndsWithItsCodeAndNoHandlerRuns) {
