@@ -2,11 +2,13 @@
 // when it goes out of scope, so no early return can leak one.
 #pragma once
 
-#include <objbase.h>
-
 #include <utility>
 
+// The Windows preamble must come before any other Windows header.
+// clang-format off
 #include "backend/win32/WindowsHeaders.h"
+#include <objbase.h>
+// clang-format on
 
 namespace sevalune::win32 {
 

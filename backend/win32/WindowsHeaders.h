@@ -25,8 +25,11 @@
 #define WINVER _WIN32_WINNT
 #endif
 
-#include <shellapi.h>
+// <windows.h> must come before the other Windows headers.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #undef FindWindow
 #undef GetClassName
