@@ -16,3 +16,18 @@ if(NOT TARGET GTest::gtest_main)
   message(STATUS "Tests skipped: no GoogleTest for this compiler")
   set(SEVALUNE_BUILD_TESTS OFF)
 endif()
+
+# Registers a GoogleTest program with CTest. Natively each test case is a CTest test of its
+# own. In a Windows build the program runs once, as one test: under Wine (the toolchain's
+# emulator, scripts/wine-run) each process start costs about a second. Exit status 77 is
+# scripts/wine-run's "Wine is not installed".
+include(GoogleTest)
+function(sevalune_add_gtest target)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "PREFIX" "")
+  if(WIN32)
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
+  else()
+    gtest_discover_tests(${target} TEST_PREFIX "${arg_PREFIX}" DISCOVERY_TIMEOUT 60)
+  endif()
+endfunction()

@@ -33,6 +33,13 @@ std::string FieldText(const std::string& name, const std::string& value) {
   return name == "shown" ? value : name + "=" + value;
 }
 
+// Adds a word to a list of words separated by blanks. Appended piece by piece: a literal
+// plus a temporary string trips GCC 12's false -Wrestrict warning with mingw-w64's library.
+void AppendWord(std::string& list, const std::string& word) {
+  if (!list.empty()) list += ' ';
+  list += word;
+}
+
 }  // namespace
 
 ScenarioRunner::ScenarioRunner(std::ostream& out) : out_(out) {
@@ -277,8 +284,8 @@ void ScenarioRunner::ExpectFields(int line, const StateFields& wanted) {
     const auto found = lastState_.find(name);
     const std::string got = found == lastState_.end() ? "(no state line)" : found->second;
     if (got == value) continue;
-    wantedText += (wantedText.empty() ? "" : " ") + FieldText(name, value);
-    gotText += (gotText.empty() ? "" : " ") + FieldText(name, got);
+    AppendWord(wantedText, FieldText(name, value));
+    AppendWord(gotText, FieldText(name, got));
   }
   if (wantedText.empty()) return;
   expectationsHeld_ = false;

@@ -87,7 +87,12 @@ WindowHandle SimPlatform::CreateOwnWindow(std::string_view baseName, std::string
 // by its process id.
 std::string SimPlatform::UniqueName(std::string_view baseName) const {
   std::string name(baseName);
-  if (desktop_.Lookup(name) != 0) name += "@" + std::to_string(process_);
+  if (desktop_.Lookup(name) != 0) {
+    // Appended piece by piece: "@" + to_string(...) trips GCC 12's false -Wrestrict warning
+    // with mingw-w64's standard library.
+    name += '@';
+    name += std::to_string(process_);
+  }
   return name;
 }
 
