@@ -73,6 +73,15 @@ TEST_F(FindWindowContract, HiddenWindowsAreFound) {
   EXPECT_EQ(platform.FindWindow("ContractHidden", std::nullopt), hidden);
 }
 
+TEST_F(FindWindowContract, TheHigherOfTwoMatchingWindowsIsFound) {
+  const WindowHandle lower = Titled("ContractTwice", "twice");
+  const WindowHandle higher = Titled("ContractTwice", "twice");
+  EXPECT_EQ(platform.FindWindow("ContractTwice", std::nullopt), higher);
+  EXPECT_EQ(platform.FindWindow(std::nullopt, "twice"), higher);
+  Driver().RemoveWindow(higher);
+  EXPECT_EQ(platform.FindWindow("ContractTwice", "twice"), lower);
+}
+
 TEST_F(FindWindowContract, ChildWindowsAreNotFound) {
   const WindowHandle parent = Titled("ContractParent", "contract parent");
   ChildRequest wanted;

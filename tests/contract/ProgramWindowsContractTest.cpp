@@ -56,6 +56,7 @@ TEST_F(ProgramWindows, TheApplicationWindowIsFoundByItsTitle) {
   const WindowHandle app = platform.FindWindow(std::nullopt, "Sevalune Version 1.01");
   ASSERT_NE(app, 0u);
   EXPECT_NE(app, platform.MarkerWindow());
+  EXPECT_EQ(platform.GetClassName(app, 100), "SevaluneApp");
   EXPECT_FALSE(platform.IsWindowVisible(app));
   EXPECT_EQ(platform.GetWindowThreadProcessId(app).thread, MainThread());
 }
@@ -87,6 +88,18 @@ TEST_F(ProgramWindows, TheTextBoxHoldsWhatAnotherProgramPutThere) {
     Driver().SetTextBoxFromOutside(text);
     EXPECT_EQ(platform.TextBoxText(), text);
   }
+}
+
+TEST_F(ProgramWindows, TheTextBoxLiesFarRightOfTheMarkersCorner) {
+  // Far enough that it never shows inside the marker, whatever the marker's size.
+  constexpr std::int32_t kFarRight = 1000;
+  const WindowHandle marker = platform.MarkerWindow();
+  const WindowHandle textBox = platform.GetWindow(marker, WindowRelation::FirstChild);
+  Point corner{0, 0};
+  ASSERT_TRUE(platform.ClientToScreen(marker, corner));
+  Rect place;
+  ASSERT_TRUE(platform.GetWindowRect(textBox, place));
+  EXPECT_GE(place.left - corner.x, kFarRight);
 }
 
 TEST_F(ProgramWindows, TheMarkerKeepsItsColour) {
@@ -121,6 +134,17 @@ TEST_F(ProgramWindows, TimerTicksNeverPileUp) {
   Driver().LetTimerPeriodsPass();
   platform.PumpMessages();
   EXPECT_EQ(handler.ticks, 1);
+  platform.EnableTimer(false);
+}
+
+TEST_F(ProgramWindows, TheTimerTicksAgainAfterEachPump) {
+  platform.SetTimerPeriod(20);
+  platform.EnableTimer(true);
+  for (int expected = 1; expected <= 3; ++expected) {
+    Driver().LetTimerPeriodsPass();
+    platform.PumpMessages();
+    EXPECT_EQ(handler.ticks, expected);
+  }
   platform.EnableTimer(false);
 }
 

@@ -11,6 +11,9 @@ namespace {
 using Windows = std::vector<WindowHandle>;
 
 constexpr std::uint32_t kKeepPlace = swp::NoMove | swp::NoSize | swp::NoActivate;
+// HWND_BOTTOM and HWND_NOTOPMOST, which the program itself never passes.
+constexpr WindowHandle kInsertBottom = 1;
+constexpr WindowHandle kInsertNoTopmost = static_cast<WindowHandle>(-2);
 
 class ZOrder : public ContractTest {
  protected:
@@ -47,6 +50,45 @@ TEST_F(ZOrder, InsertTopStaysBelowTheTopmostBand) {
   const WindowHandle high = Window("high");
   ASSERT_TRUE(platform.SetWindowPos(low, kInsertTop, 0, 0, 0, 0, kKeepPlace));
   EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, low, high}));
+}
+
+TEST_F(ZOrder, NoTopmostPutsATopmostWindowOnTopOfTheOrdinaryBand) {
+  const WindowHandle topmost = Topmost("topmost");
+  const WindowHandle low = Window("low");
+  const WindowHandle high = Window("high");
+  ASSERT_TRUE(platform.SetWindowPos(low, kInsertTopmost, 0, 0, 0, 0, kKeepPlace));
+  ASSERT_EQ(ZOrderOf({topmost, low, high}), (Windows{low, topmost, high}));
+  ASSERT_TRUE(platform.SetWindowPos(low, kInsertNoTopmost, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, low, high}));
+  // An ordinary window stays where it is.
+  ASSERT_TRUE(platform.SetWindowPos(high, kInsertNoTopmost, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, low, high}));
+}
+
+TEST_F(ZOrder, AWindowAsInsertAfterTakesThePlaceDirectlyBelowIt) {
+  const WindowHandle first = Window("first");
+  const WindowHandle second = Window("second");
+  const WindowHandle third = Window("third");
+  ASSERT_TRUE(platform.SetWindowPos(first, third, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({first, second, third}), (Windows{third, first, second}));
+}
+
+TEST_F(ZOrder, BottomGoesBelowEveryOtherWindow) {
+  const WindowHandle low = Window("low");
+  const WindowHandle high = Window("high");
+  const WindowHandle marker = platform.MarkerWindow();
+  ASSERT_TRUE(platform.SetWindowPos(high, kInsertBottom, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({low, high, marker}).back(), high);
+}
+
+TEST_F(ZOrder, ATopmostWindowSentToTheBottomLosesTopmost) {
+  const WindowHandle topmost = Topmost("topmost");
+  const WindowHandle ordinary = Window("ordinary");
+  ASSERT_TRUE(platform.SetWindowPos(topmost, kInsertBottom, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({topmost, ordinary}), (Windows{ordinary, topmost}));
+  // A new ordinary window goes above it: it is in the ordinary band now.
+  const WindowHandle later = Window("later");
+  EXPECT_EQ(ZOrderOf({topmost, ordinary, later}), (Windows{later, ordinary, topmost}));
 }
 
 TEST_F(ZOrder, NoZOrderIgnoresTheInsertAfterWindow) {
