@@ -31,6 +31,22 @@ WindowHandle ContractTest::Window(const std::string& title, Rect rect) {
   return driver_->AddWindow(wanted);
 }
 
+WindowHandle ContractTest::HiddenWindow(const std::string& title, Rect rect) {
+  WindowRequest wanted;
+  wanted.title = title;
+  wanted.rect = rect;
+  wanted.visible = false;
+  return driver_->AddWindow(wanted);
+}
+
+WindowHandle ContractTest::TopmostWindow(const std::string& title, Rect rect) {
+  WindowRequest wanted;
+  wanted.title = title;
+  wanted.rect = rect;
+  wanted.topmost = true;
+  return driver_->AddWindow(wanted);
+}
+
 WindowHandle ContractTest::Child(WindowHandle parent, Rect rect) {
   ChildRequest wanted;
   wanted.parent = parent;

@@ -6,20 +6,12 @@
 #include <vector>
 
 #include "tests/contract/ContractTest.h"
+#include "tests/RecordingHandler.h"
 
 namespace sevalune::contract {
 namespace {
 
-class RecordingHandler final : public PlatformEvents {
- public:
-  void OnTimer() override { ++ticks; }
-  void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
-  void OnTaskbarCreated() override { ++taskbarsCreated; }
-
-  int ticks = 0;
-  std::vector<std::uint32_t> trayEvents;
-  int taskbarsCreated = 0;
-};
+using testing::RecordingHandler;
 
 class ProgramWindows : public ContractTest {
  protected:

@@ -3,6 +3,7 @@
 #include <ostream>
 #include <vector>
 
+#include "tests/CaseName.h"
 #include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
@@ -15,16 +16,7 @@ constexpr std::uint32_t kKeepPlace = swp::NoMove | swp::NoSize | swp::NoActivate
 constexpr WindowHandle kInsertBottom = 1;
 constexpr WindowHandle kInsertNoTopmost = static_cast<WindowHandle>(-2);
 
-class ZOrder : public ContractTest {
- protected:
-  WindowHandle Topmost(const std::string& title) {
-    WindowRequest wanted;
-    wanted.title = title;
-    wanted.rect = Rect{50, 50, 150, 150};
-    wanted.topmost = true;
-    return Driver().AddWindow(wanted);
-  }
-};
+using ZOrder = ContractTest;
 
 TEST_F(ZOrder, NewWindowsGoOnTopOfTheOrdinaryBand) {
   const WindowHandle first = Window("first");
@@ -34,7 +26,7 @@ TEST_F(ZOrder, NewWindowsGoOnTopOfTheOrdinaryBand) {
 }
 
 TEST_F(ZOrder, TopmostBandComesFirst) {
-  const WindowHandle topmost = Topmost("topmost");
+  const WindowHandle topmost = TopmostWindow("topmost");
   const WindowHandle ordinary = Window("ordinary");
   EXPECT_EQ(ZOrderOf({topmost, ordinary}), (Windows{topmost, ordinary}));
 
@@ -45,7 +37,7 @@ TEST_F(ZOrder, TopmostBandComesFirst) {
 }
 
 TEST_F(ZOrder, InsertTopStaysBelowTheTopmostBand) {
-  const WindowHandle topmost = Topmost("topmost");
+  const WindowHandle topmost = TopmostWindow("topmost");
   const WindowHandle low = Window("low");
   const WindowHandle high = Window("high");
   ASSERT_TRUE(platform.SetWindowPos(low, kInsertTop, 0, 0, 0, 0, kKeepPlace));
@@ -53,7 +45,7 @@ TEST_F(ZOrder, InsertTopStaysBelowTheTopmostBand) {
 }
 
 TEST_F(ZOrder, NoTopmostPutsATopmostWindowOnTopOfTheOrdinaryBand) {
-  const WindowHandle topmost = Topmost("topmost");
+  const WindowHandle topmost = TopmostWindow("topmost");
   const WindowHandle low = Window("low");
   const WindowHandle high = Window("high");
   ASSERT_TRUE(platform.SetWindowPos(low, kInsertTopmost, 0, 0, 0, 0, kKeepPlace));
@@ -73,19 +65,12 @@ TEST_F(ZOrder, AWindowAsInsertAfterTakesThePlaceDirectlyBelowIt) {
   EXPECT_EQ(ZOrderOf({first, second, third}), (Windows{third, first, second}));
 }
 
-TEST_F(ZOrder, BottomGoesBelowEveryOtherWindow) {
-  const WindowHandle low = Window("low");
-  const WindowHandle high = Window("high");
-  const WindowHandle marker = platform.MarkerWindow();
-  ASSERT_TRUE(platform.SetWindowPos(high, kInsertBottom, 0, 0, 0, 0, kKeepPlace));
-  EXPECT_EQ(ZOrderOf({low, high, marker}).back(), high);
-}
-
-TEST_F(ZOrder, ATopmostWindowSentToTheBottomLosesTopmost) {
-  const WindowHandle topmost = Topmost("topmost");
+TEST_F(ZOrder, BottomGoesBelowEveryWindowAndOutOfTheTopmostBand) {
+  const WindowHandle topmost = TopmostWindow("topmost");
   const WindowHandle ordinary = Window("ordinary");
+  const WindowHandle marker = platform.MarkerWindow();
   ASSERT_TRUE(platform.SetWindowPos(topmost, kInsertBottom, 0, 0, 0, 0, kKeepPlace));
-  EXPECT_EQ(ZOrderOf({topmost, ordinary}), (Windows{ordinary, topmost}));
+  EXPECT_EQ(ZOrderOf({topmost, ordinary, marker}).back(), topmost);
   // A new ordinary window goes above it: it is in the ordinary band now.
   const WindowHandle later = Window("later");
   EXPECT_EQ(ZOrderOf({topmost, ordinary, later}), (Windows{later, ordinary, topmost}));
@@ -116,7 +101,7 @@ struct MoveCase {
   Rect expected;
 };
 
-void PrintTo(const MoveCase& c, std::ostream* out) { *out << c.what; }
+using testing::CaseName;
 
 class SetWindowPosMoves : public ZOrder, public ::testing::WithParamInterface<MoveCase> {};
 
@@ -141,15 +126,13 @@ INSTANTIATE_TEST_SUITE_P(
                                swp::NoMove | swp::NoSize, Rect{10, 20, 110, 70}},
                       MoveCase{"0 x 0 at the origin, as the hidden marker", 0, 0, 0, 0, 0,
                                Rect{0, 0, 0, 0}},
-                      MoveCase{"a negative size counts as 0", 5, 6, -3, -4, 0, Rect{5, 6, 5, 6}}));
+                      MoveCase{"a negative size counts as 0", 5, 6, -3, -4, 0, Rect{5, 6, 5, 6}}),
+    CaseName<&MoveCase::what>{});
 
 TEST_F(ZOrder, ShowWindowFlagShowsWithoutMovingOrActivating) {
   // The marker coming back after a recovery: 0x57 with HWND_TOPMOST.
-  WindowRequest wanted;
-  wanted.title = "hidden";
-  wanted.rect = Rect{40, 50, 55, 56};
-  wanted.visible = false;
-  const WindowHandle hidden = Driver().AddWindow(wanted);
+  constexpr Rect kPlace{40, 50, 55, 56};
+  const WindowHandle hidden = HiddenWindow("hidden", kPlace);
   const WindowHandle above = Window("above");
   const WindowHandle foreground = platform.GetForegroundWindow();
 
@@ -159,7 +142,7 @@ TEST_F(ZOrder, ShowWindowFlagShowsWithoutMovingOrActivating) {
   EXPECT_TRUE(platform.IsWindowVisible(hidden));
   Rect rect;
   ASSERT_TRUE(platform.GetWindowRect(hidden, rect));
-  EXPECT_EQ(rect, wanted.rect);
+  EXPECT_EQ(rect, kPlace);
   EXPECT_EQ(ZOrderOf({hidden, above}), (Windows{above, hidden}));
   EXPECT_EQ(platform.GetForegroundWindow(), foreground);
 }

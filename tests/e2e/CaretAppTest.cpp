@@ -5,7 +5,7 @@
 // (so a tracker must never make them on its GUI thread).
 #include <gtest/gtest.h>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 // Needs the declarations of <windows.h>.
 #include <oleacc.h>
 #include <wrl/client.h>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "CaretHelper.h"
+#include "backend/win32/ScopedWin.h"
 #include "harness/CaseName.h"
 #include "harness/Desktop.h"
 #include "harness/DesktopTest.h"
@@ -45,18 +46,7 @@ double MillisecondsBetween(Clock::time_point start, Clock::time_point end) {
   return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-class ComApartment {
- public:
-  explicit ComApartment(DWORD model) : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, model))) {}
-  ~ComApartment() {
-    if (initialized_) ::CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialized_;
-};
+using win32::ScopedComApartment;
 
 RECT CaretAt(POINT client) {
   return RECT{client.x, client.y, client.x + caret_app::kCaretWidth,
@@ -172,7 +162,7 @@ std::future<TimedRead> ReadCaretOnWorker(HWND frame) {
   auto promise = std::make_shared<std::promise<TimedRead>>();
   std::future<TimedRead> future = promise->get_future();
   std::thread([frame, promise] {
-    const ComApartment apartment(COINIT_MULTITHREADED);
+    const ScopedComApartment apartment(COINIT_MULTITHREADED);
     TimedRead read;
     {
       ComPtr<IAccessible> caret;
@@ -211,15 +201,15 @@ class ScopedWinEventHook {
     seenEvents.clear();
   }
   ~ScopedWinEventHook() {
-    if (hook_ != nullptr) ::UnhookWinEvent(hook_);
+    hook_.reset();
     seenEvents.clear();
   }
   ScopedWinEventHook(const ScopedWinEventHook&) = delete;
   ScopedWinEventHook& operator=(const ScopedWinEventHook&) = delete;
-  bool installed() const { return hook_ != nullptr; }
+  bool installed() const { return static_cast<bool>(hook_); }
 
  private:
-  HWINEVENTHOOK hook_;
+  win32::ScopedHandle<HWINEVENTHOOK, &::UnhookWinEvent> hook_;
 };
 
 // Out-of-context events reach this thread as messages: it has to read them.
@@ -280,7 +270,7 @@ class CaretAppTest : public DesktopTest {
 
  private:
   // This thread reads the helper's objects, as a tracker's worker thread would.
-  ComApartment apartment_{COINIT_APARTMENTTHREADED};
+  ScopedComApartment apartment_{COINIT_APARTMENTTHREADED};
   std::optional<CaretApp> app_;
 };
 

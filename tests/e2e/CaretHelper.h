@@ -7,7 +7,7 @@
 #include <string>
 
 #include "harness/ChildProcess.h"
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 #include "tools/CaretAppCommands.h"
 
 namespace sevalune::e2e {

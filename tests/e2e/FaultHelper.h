@@ -15,7 +15,7 @@
 #include "harness/DesktopTest.h"
 #include "harness/MarkerWatch.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 #include "tools/FaultAppCommands.h"
 
 namespace sevalune::e2e {

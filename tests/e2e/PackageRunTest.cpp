@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "backend/win32/LaunchOptions.h"
 #include "harness/ChildProcess.h"
 #include "harness/Desktop.h"
 #include "harness/DesktopTest.h"
@@ -32,11 +33,9 @@ constexpr const wchar_t* kTooFewSizesMessage =
     L"エラー（ＩＮＩファイル読み込み） : Saizu\r5\rinvalid argument";
 
 std::optional<std::filesystem::path> PackageRoot() {
-  const DWORD size = ::GetEnvironmentVariableW(L"SEVALUNE_PACKAGE_ROOT", nullptr, 0);
-  if (size == 0) return std::nullopt;
-  std::wstring value(size, L'\0');
-  value.resize(::GetEnvironmentVariableW(L"SEVALUNE_PACKAGE_ROOT", value.data(), size));
-  return std::filesystem::path(value).make_preferred();
+  const std::optional<std::wstring> value = win32::EnvironmentValue(L"SEVALUNE_PACKAGE_ROOT");
+  if (!value) return std::nullopt;
+  return std::filesystem::path(*value).make_preferred();
 }
 
 std::vector<std::filesystem::path> FoldersIn(const std::filesystem::path& root) {

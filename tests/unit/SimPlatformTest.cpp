@@ -8,23 +8,14 @@
 
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
+#include "tests/RecordingHandler.h"
 
 namespace sevalune::sim {
 namespace {
 
 using Names = std::vector<std::string>;
 
-// Counts what the platform dispatches to the program.
-class RecordingHandler final : public PlatformEvents {
- public:
-  void OnTimer() override { ++ticks; }
-  void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
-  void OnTaskbarCreated() override { ++taskbarsCreated; }
-
-  int ticks = 0;
-  std::vector<std::uint32_t> trayEvents;
-  int taskbarsCreated = 0;
-};
+using testing::RecordingHandler;
 
 class SimPlatformTest : public ::testing::Test {
  protected:

@@ -11,20 +11,12 @@
 #include <vector>
 
 #include "backend/win32/HandleCast.h"
+#include "tests/RecordingHandler.h"
 
 namespace sevalune::win32 {
 namespace {
 
-class RecordingHandler final : public PlatformEvents {
- public:
-  void OnTimer() override { ++timers; }
-  void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
-  void OnTaskbarCreated() override { ++taskbarCreated; }
-
-  int timers = 0;
-  std::vector<std::uint32_t> trayEvents;
-  int taskbarCreated = 0;
-};
+using testing::RecordingHandler;
 
 LONG_PTR StyleOf(WindowHandle window, int which) {
   return ::GetWindowLongPtrW(ToHwnd(window), which);
@@ -90,7 +82,7 @@ TEST_F(Win32PlatformTest, TrayCallbacksAndTaskbarCreatedReachTheHandler) {
   EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x205, 0x202, 0x200}));
 
   ::SendMessageW(Marker(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
-  EXPECT_EQ(handler.taskbarCreated, 1);
+  EXPECT_EQ(handler.taskbarsCreated, 1);
 }
 
 TEST_F(Win32PlatformTest, PumpMessagesDispatchesWhatWaitsAndLeavesAQuitRequest) {

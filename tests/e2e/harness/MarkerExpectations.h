@@ -6,7 +6,7 @@
 #include "harness/Desktop.h"
 #include "harness/MarkerWatch.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

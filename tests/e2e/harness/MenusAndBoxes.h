@@ -14,7 +14,7 @@
 
 #include "harness/Pictures.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

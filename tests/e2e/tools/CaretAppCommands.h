@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e::caret_app {
 

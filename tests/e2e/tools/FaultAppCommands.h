@@ -2,7 +2,7 @@
 // and the names by which a test finds its windows. Shared by the helper and the tests.
 #pragma once
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 #include <string>
 
