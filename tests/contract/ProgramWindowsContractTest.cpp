@@ -103,18 +103,18 @@ TEST_F(ProgramWindows, TheMarkerKeepsItsColour) {
 }
 
 TEST_F(ProgramWindows, PostedTrayEventsWaitForThePump) {
-  Driver().PostTrayEvent(0x202);
-  Driver().PostTrayEvent(0x205);
+  Driver().PostTrayEvent(kMsgLeftButtonUp);
+  Driver().PostTrayEvent(kMsgRightButtonUp);
   EXPECT_TRUE(handler.trayEvents.empty());
   platform.PumpMessages();
-  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x202, 0x205}));
+  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{kMsgLeftButtonUp, kMsgRightButtonUp}));
   platform.PumpMessages();
   EXPECT_EQ(handler.trayEvents.size(), 2u);
 }
 
 TEST_F(ProgramWindows, AfterQuitThePumpSaysStopAndNoHandlerRuns) {
   EXPECT_TRUE(platform.PumpMessages());
-  Driver().PostTrayEvent(0x202);
+  Driver().PostTrayEvent(kMsgLeftButtonUp);
   platform.Quit(3);
   EXPECT_FALSE(platform.PumpMessages());
   EXPECT_TRUE(handler.trayEvents.empty());

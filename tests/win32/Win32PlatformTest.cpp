@@ -76,20 +76,21 @@ TEST_F(Win32PlatformTest, MarkerPaintsItselfInItsColour) {
 
 TEST_F(Win32PlatformTest, TrayCallbacksAndTaskbarCreatedReachTheHandler) {
   // The event is the low word of lParam; wParam (the icon's id) plays no part.
-  ::SendMessageW(Marker(), WM_MOUSEMOVE, 1, 0x0205);
-  ::SendMessageW(Marker(), WM_MOUSEMOVE, 7, 0x7FFF0202);
-  ::SendMessageW(Marker(), WM_MOUSEMOVE, 1, 0x0200);
-  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x205, 0x202, 0x200}));
+  ::SendMessageW(Marker(), WM_MOUSEMOVE, 1, WM_RBUTTONUP);
+  ::SendMessageW(Marker(), WM_MOUSEMOVE, 7, MAKELPARAM(WM_LBUTTONUP, 0x7FFF));
+  ::SendMessageW(Marker(), WM_MOUSEMOVE, 1, WM_MOUSEMOVE);
+  EXPECT_EQ(handler.trayEvents,
+            (std::vector<std::uint32_t>{WM_RBUTTONUP, WM_LBUTTONUP, WM_MOUSEMOVE}));
 
   ::SendMessageW(Marker(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
   EXPECT_EQ(handler.taskbarsCreated, 1);
 }
 
 TEST_F(Win32PlatformTest, PumpMessagesDispatchesWhatWaitsAndLeavesAQuitRequest) {
-  ::PostMessageW(Marker(), WM_MOUSEMOVE, 1, 0x0202);
+  ::PostMessageW(Marker(), WM_MOUSEMOVE, 1, WM_LBUTTONUP);
   ::PostQuitMessage(7);
   platform.PumpMessages();
-  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x202}));
+  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{WM_LBUTTONUP}));
 
   MSG message{};
   ASSERT_TRUE(::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE));
@@ -98,10 +99,10 @@ TEST_F(Win32PlatformTest, PumpMessagesDispatchesWhatWaitsAndLeavesAQuitRequest) 
 }
 
 TEST_F(Win32PlatformTest, MessageLoopEndsWithTheQuitCode) {
-  ::PostMessageW(Marker(), WM_MOUSEMOVE, 1, 0x0205);
+  ::PostMessageW(Marker(), WM_MOUSEMOVE, 1, WM_RBUTTONUP);
   ::PostQuitMessage(3);
   EXPECT_EQ(platform.RunMessageLoop(), 3);
-  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x205}));
+  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{WM_RBUTTONUP}));
 }
 
 TEST_F(Win32PlatformTest, AMenuFormClosedBySomeoneElseIsMadeAfresh) {
@@ -112,7 +113,7 @@ TEST_F(Win32PlatformTest, AMenuFormClosedBySomeoneElseIsMadeAfresh) {
 }
 
 TEST_F(Win32PlatformTest, AfterQuitTheMessageLoopEndsWithItsCodeAndNoHandlerRuns) {
-  ::PostMessageW(Marker(), WM_MOUSEMOVE, 1, 0x0205);
+  ::PostMessageW(Marker(), WM_MOUSEMOVE, 1, WM_RBUTTONUP);
   platform.Quit(4);
   EXPECT_EQ(platform.RunMessageLoop(), 4);
   EXPECT_TRUE(handler.trayEvents.empty());
