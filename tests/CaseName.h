@@ -42,15 +42,33 @@ inline std::string SpelledOut(std::string_view text) {
       continue;
     }
     switch (c) {
-      case ' ': name += "_"; break;
-      case '\t': name += "Tab"; break;
-      case '\n': name += "Lf"; break;
-      case '.': name += "Dot"; break;
-      case ',': name += "Comma"; break;
-      case '-': name += "Minus"; break;
-      case '+': name += "Plus"; break;
-      case '&': name += "Amp"; break;
-      default: name += "X"; break;
+      case ' ':
+        name += "_";
+        break;
+      case '\t':
+        name += "Tab";
+        break;
+      case '\n':
+        name += "Lf";
+        break;
+      case '.':
+        name += "Dot";
+        break;
+      case ',':
+        name += "Comma";
+        break;
+      case '-':
+        name += "Minus";
+        break;
+      case '+':
+        name += "Plus";
+        break;
+      case '&':
+        name += "Amp";
+        break;
+      default:
+        name += "X";
+        break;
     }
   }
   if (text.size() > kLongest) name += "_etc" + std::to_string(text.size());

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/contract/ContractTest.h"
 #include "tests/RecordingHandler.h"
+#include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
 namespace {

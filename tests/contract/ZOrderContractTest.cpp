@@ -117,16 +117,14 @@ TEST_P(SetWindowPosMoves, GetWindowRectAnswersTheNewPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, SetWindowPosMoves,
-    ::testing::Values(MoveCase{"move and size", 200, 300, 40, 30, 0, Rect{200, 300, 240, 330}},
-                      MoveCase{"NoSize keeps the size", 200, 300, 40, 30, swp::NoSize,
-                               Rect{200, 300, 300, 350}},
-                      MoveCase{"NoMove keeps the place", 200, 300, 40, 30, swp::NoMove,
-                               Rect{10, 20, 50, 50}},
-                      MoveCase{"NoMove and NoSize change nothing", 200, 300, 40, 30,
-                               swp::NoMove | swp::NoSize, Rect{10, 20, 110, 70}},
-                      MoveCase{"0 x 0 at the origin, as the hidden marker", 0, 0, 0, 0, 0,
-                               Rect{0, 0, 0, 0}},
-                      MoveCase{"a negative size counts as 0", 5, 6, -3, -4, 0, Rect{5, 6, 5, 6}}),
+    ::testing::Values(
+        MoveCase{"move and size", 200, 300, 40, 30, 0, Rect{200, 300, 240, 330}},
+        MoveCase{"NoSize keeps the size", 200, 300, 40, 30, swp::NoSize, Rect{200, 300, 300, 350}},
+        MoveCase{"NoMove keeps the place", 200, 300, 40, 30, swp::NoMove, Rect{10, 20, 50, 50}},
+        MoveCase{"NoMove and NoSize change nothing", 200, 300, 40, 30, swp::NoMove | swp::NoSize,
+                 Rect{10, 20, 110, 70}},
+        MoveCase{"0 x 0 at the origin, as the hidden marker", 0, 0, 0, 0, 0, Rect{0, 0, 0, 0}},
+        MoveCase{"a negative size counts as 0", 5, 6, -3, -4, 0, Rect{5, 6, 5, 6}}),
     CaseName<&MoveCase::what>{});
 
 TEST_F(ZOrder, ShowWindowFlagShowsWithoutMovingOrActivating) {

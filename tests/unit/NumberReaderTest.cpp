@@ -1,10 +1,9 @@
-#include "settings/NumberReader.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 
+#include "settings/NumberReader.h"
 #include "tests/CaseName.h"
 
 namespace sevalune {

@@ -86,13 +86,12 @@ TEST_P(MalformedScenario, IsReportedWithItsLineAndNothingRuns) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, MalformedScenario,
-    ::testing::Values(
-        Malformed{"unknown command", "start\nfly away\n", "scenario:2: "},
-        Malformed{"rectangle of three numbers", "# a comment\n\nwindow w rect=1,2,3\nstart\n",
-                  "scenario:3: "},
-        Malformed{"unclosed quote", "window w title=\"open\nstart\n", "scenario:1: "},
-        Malformed{"tick count not a number", "start\ntick many\n", "scenario:2: "},
-        Malformed{"ini without end", "ini\n[Sevalune]\n", "scenario:1: "}),
+    ::testing::Values(Malformed{"unknown command", "start\nfly away\n", "scenario:2: "},
+                      Malformed{"rectangle of three numbers",
+                                "# a comment\n\nwindow w rect=1,2,3\nstart\n", "scenario:3: "},
+                      Malformed{"unclosed quote", "window w title=\"open\nstart\n", "scenario:1: "},
+                      Malformed{"tick count not a number", "start\ntick many\n", "scenario:2: "},
+                      Malformed{"ini without end", "ini\n[Sevalune]\n", "scenario:1: "}),
     testing::CaseName<&Malformed::what>{});
 
 TEST(ScenarioRunner, QuotedTextKeepsBlanksEqualsSignsAndPathBackslashes) {

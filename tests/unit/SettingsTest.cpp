@@ -214,7 +214,8 @@ struct HostileFile {
   std::string bytes;
 };
 
-class HostileFileTest : public SettingsFileTest, public ::testing::WithParamInterface<HostileFile> {};
+class HostileFileTest : public SettingsFileTest,
+                        public ::testing::WithParamInterface<HostileFile> {};
 
 TEST_P(HostileFileTest, ReadsWithoutHarm) {
   desktop_.Files().Put(kIniPath, GetParam().bytes);

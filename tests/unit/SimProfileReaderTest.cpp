@@ -97,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "\xFE\xFF\0[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\n\0I\0r\0o\0=\0x\0\n"s, "Iro", 40, "x",
                  1},
         ReadCase{"UTF-16 with a dangling byte",
-                 "\xFF\xFE[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\n\0I\0r\0o\0=\0y\0z"s, "Iro", 40, "y",
-                 1}),
+                 "\xFF\xFE[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\n\0I\0r\0o\0=\0y\0z"s, "Iro", 40, "y", 1}),
     testing::CaseName<&ReadCase::what>{});
 
 TEST(ProfileDefault, LosesTrailingSpacesOnly) {

@@ -2,8 +2,6 @@
 // Wine here): its windows' styles, icons and painting, its window procedure's routing to
 // the handlers, its message loop, and its own options. The platform rules that both
 // backends follow are in the contract suite (tests/contract).
-#include "backend/win32/Win32Platform.h"
-
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "backend/win32/HandleCast.h"
+#include "backend/win32/Win32Platform.h"
 #include "tests/RecordingHandler.h"
 
 namespace sevalune::win32 {

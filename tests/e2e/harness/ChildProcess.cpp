@@ -36,7 +36,9 @@ ChildProcess::ChildProcess(const std::wstring& executable, const std::wstring& a
 
 ChildProcess::~ChildProcess() { Terminate(); }
 
-bool ChildProcess::IsRunning() const { return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+bool ChildProcess::IsRunning() const {
+  return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
+}
 
 std::optional<DWORD> ChildProcess::WaitForExit(Milliseconds timeout) const {
   if (::WaitForSingleObject(process_.get(), ToWaitMilliseconds(timeout)) != WAIT_OBJECT_0) {

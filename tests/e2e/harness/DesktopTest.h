@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/ChildProcess.h"
 #include "harness/ProgramFolder.h"
-#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

@@ -3,10 +3,10 @@
 
 #include <optional>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/Desktop.h"
 #include "harness/MarkerWatch.h"
 #include "harness/Waiting.h"
-#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

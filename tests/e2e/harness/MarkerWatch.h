@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "harness/Waiting.h"
 #include "backend/win32/WindowsHeaders.h"
+#include "harness/Waiting.h"
 
 namespace sevalune::e2e {
 

@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/Pictures.h"
 #include "harness/Waiting.h"
-#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

@@ -75,8 +75,8 @@ Picture ScreenPicture(const RECT& area) {
   const DrawingSurface surface(width, height);
   HDC screen = ::GetDC(nullptr);
   const bool copied = screen != nullptr && surface.context() != nullptr &&
-                      ::BitBlt(surface.context(), 0, 0, width, height, screen, area.left,
-                               area.top, SRCCOPY) != FALSE;
+                      ::BitBlt(surface.context(), 0, 0, width, height, screen, area.left, area.top,
+                               SRCCOPY) != FALSE;
   if (screen != nullptr) ::ReleaseDC(nullptr, screen);
   return copied ? surface.Read() : Picture{};
 }

@@ -10,13 +10,13 @@
 //
 // Exit status 0 when the main window was found (state, settext, tray, close) or the
 // version information was read (version), 1 otherwise.
-#include "backend/win32/WideText.h"
-#include "backend/win32/WindowsHeaders.h"
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "backend/win32/WideText.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace {
 
