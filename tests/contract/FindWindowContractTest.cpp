@@ -53,13 +53,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TitleCase{"ASCII", "Korvanel", "korvanel"},
         TitleCase{"ASCII with blanks", "Program Manager X", "PROGRAM manager x"},
-        TitleCase{"Latin 1", "Latin-1 \xC3\x84\xC3\xB6", "latin-1 \xC3\xA4\xC3\x96"},  // Äö / äÖ
-        TitleCase{"Cyrillic", "\xD0\x96\xD0\xB8\xD0\xB2", "\xD0\xB6\xD0\x98\xD0\x92"},  // Жив / жИВ
-        TitleCase{"Greek", "\xCE\x91\xCE\x92\xCE\x93", "\xCE\xB1\xCE\xB2\xCE\xB3"},  // ΑΒΓ / αβγ
-        TitleCase{"full width", "\xEF\xBC\xA6\xEF\xBD\x95\xEF\xBD\x8C",              // Ｆｕｌ
-                  "\xEF\xBD\x86\xEF\xBC\xB5\xEF\xBC\xAC"},                           // ｆＵＬ
-        TitleCase{"hiragana", "\xE3\x81\xB3", "\xE3\x81\xB3"},                       // び
-        TitleCase{"hidden form prefix", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x",  // _うおう_x
+        // Äö / äÖ
+        TitleCase{"Latin 1", "Latin-1 \xC3\x84\xC3\xB6", "latin-1 \xC3\xA4\xC3\x96"},
+        // Жив / жИВ
+        TitleCase{"Cyrillic", "\xD0\x96\xD0\xB8\xD0\xB2", "\xD0\xB6\xD0\x98\xD0\x92"},
+        // ΑΒΓ / αβγ
+        TitleCase{"Greek", "\xCE\x91\xCE\x92\xCE\x93", "\xCE\xB1\xCE\xB2\xCE\xB3"},
+        // Ｆｕｌ / ｆＵＬ
+        TitleCase{"full width", "\xEF\xBC\xA6\xEF\xBD\x95\xEF\xBD\x8C",
+                  "\xEF\xBD\x86\xEF\xBC\xB5\xEF\xBC\xAC"},
+        // び
+        TitleCase{"hiragana", "\xE3\x81\xB3", "\xE3\x81\xB3"},
+        // _うおう_x / _うおう_X
+        TitleCase{"hidden form prefix", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x",
                   "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_X"}),
     CaseName<&TitleCase::what>{});
 
@@ -144,15 +150,9 @@ TEST_P(TitleCut, HoldsAtMostMaxCountMinusOneUnits) {
 
 // A pair cut in half loses its first half: the text never ends in half a character.
 INSTANTIATE_TEST_SUITE_P(Buffers, TitleCut,
-                         ::testing::Values(CutCase{100,
-                                                   "ab\xF0\x9F\x98\x80"
-                                                   "cd"},
-                                           CutCase{7,
-                                                   "ab\xF0\x9F\x98\x80"
-                                                   "cd"},
-                                           CutCase{6,
-                                                   "ab\xF0\x9F\x98\x80"
-                                                   "c"},
+                         ::testing::Values(CutCase{100, "ab\xF0\x9F\x98\x80" "cd"},
+                                           CutCase{7, "ab\xF0\x9F\x98\x80" "cd"},
+                                           CutCase{6, "ab\xF0\x9F\x98\x80" "c"},
                                            CutCase{5, "ab\xF0\x9F\x98\x80"}, CutCase{4, "ab"},
                                            CutCase{3, "ab"}, CutCase{2, "a"}, CutCase{1, ""},
                                            CutCase{0, ""}, CutCase{-1, ""}),
