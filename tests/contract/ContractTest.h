@@ -41,6 +41,8 @@ class ContractTest : public ::testing::Test {
   bool WalkMeets(WindowHandle from, WindowRelation relation, WindowHandle wanted);
 
  private:
+  WindowHandle TopLevel(const std::string& title, Rect rect, bool visible, bool topmost);
+
   std::unique_ptr<DesktopDriver> driver_;
 
  protected:

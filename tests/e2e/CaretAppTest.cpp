@@ -67,14 +67,6 @@ RECT ClientAreaOnScreen(HWND window) {
 
 // ---- reading Active Accessibility -----------------------------------------------------
 
-VARIANT ChildId(LONG id) {
-  VARIANT child;
-  ::VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
-
 HRESULT ObjectFromWindow(HWND window, LONG objectId, ComPtr<IAccessible>& object) {
   return ::AccessibleObjectFromWindow(window, static_cast<DWORD>(objectId), IID_IAccessible,
                                       reinterpret_cast<void**>(object.ReleaseAndGetAddressOf()));
@@ -105,7 +97,8 @@ Location LocationOf(const Element& element) {
   LONG height = 0;
   Location location;
   location.result =
-      element.object->accLocation(&left, &top, &width, &height, ChildId(element.child));
+      element.object->accLocation(&left, &top, &width, &height,
+                                  caret_app::LongVariant(element.child));
   location.screen = RECT{left, top, left + width, top + height};
   return location;
 }
@@ -115,7 +108,8 @@ template <typename Getter>
 LONG NumberOf(const Element& element, Getter getter) {
   VARIANT answer;
   ::VariantInit(&answer);
-  const HRESULT result = (element.object.Get()->*getter)(ChildId(element.child), &answer);
+  const HRESULT result =
+      (element.object.Get()->*getter)(caret_app::LongVariant(element.child), &answer);
   const LONG number = SUCCEEDED(result) && answer.vt == VT_I4 ? answer.lVal : -1;
   ::VariantClear(&answer);
   return number;

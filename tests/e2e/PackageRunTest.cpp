@@ -19,6 +19,7 @@
 #include "harness/DesktopTest.h"
 #include "harness/MarkerExpectations.h"
 #include "harness/MarkerWatch.h"
+#include "harness/MenusAndBoxes.h"
 #include "harness/Waiting.h"
 
 namespace sevalune::e2e {
@@ -137,13 +138,7 @@ TEST_F(UnpackedPackage, RunsFromThereWithTheShippedSettings) {
 TEST_F(UnpackedPackage, ReadsTheSettingsFileBesideIt) {
   ASSERT_NO_FATAL_FAILURE(WriteSettings(folder() / L"sevalune.ini", kTooFewSizes));
   ChildProcess& failing = Launch();
-  const std::optional<HWND> box = WaitForValue(
-      [&]() -> std::optional<HWND> {
-        const std::optional<HWND> window = FindTopLevelWindow(failing.id(), L"#32770");
-        if (!window || !::IsWindowVisible(*window)) return std::nullopt;
-        return window;
-      },
-      kStartTimeout);
+  const std::optional<HWND> box = WaitForAnyBox(failing.id(), kStartTimeout);
   ASSERT_TRUE(box.has_value()) << "no message box for Saizu=1,2,3,4";
   EXPECT_EQ(TextOf(*box), kAppTitle);
   std::wstring message;

@@ -103,14 +103,6 @@ Element ClientElement(const Model& model) {
                  ClientOnScreen(model.window)};
 }
 
-VARIANT LongVariant(LONG value) {
-  VARIANT variant;
-  ::VariantInit(&variant);
-  variant.vt = VT_I4;
-  variant.lVal = value;
-  return variant;
-}
-
 // IUnknown and IDispatch (without a type library: readers call IAccessible directly), and
 // "not supported" for what no element here has. Subclasses say which child ids exist and
 // what each element reports. Objects live in the window's single-threaded apartment.
@@ -272,7 +264,7 @@ class Accessible : public IAccessible {
     ::VariantInit(answer);
     const std::optional<Element> element = ElementFor(child);
     if (!element) return E_INVALIDARG;
-    *answer = LongVariant((*element).*field);
+    *answer = app::LongVariant((*element).*field);
     return S_OK;
   }
   HRESULT Unsupported(const VARIANT& child, BSTR* text) const {
@@ -343,7 +335,7 @@ class ClientAccessible final : public Accessible {
     ::VariantInit(focus);
     if (!HasFocus(model())) return S_FALSE;
     if (!model().focusAsObject) {
-      *focus = LongVariant(app::kFieldChildId);
+      *focus = app::LongVariant(app::kFieldChildId);
       return S_OK;
     }
     focus->vt = VT_DISPATCH;
