@@ -18,11 +18,15 @@ constexpr WindowHandle kInsertNoTopmost = static_cast<WindowHandle>(-2);
 
 using ZOrder = ContractTest;
 
-TEST_F(ZOrder, NewWindowsGoOnTopOfTheOrdinaryBand) {
+TEST_F(ZOrder, NewWindowsGoOnTopAndInsertAfterPlacesDirectlyBelow) {
   const WindowHandle first = Window("first");
   const WindowHandle second = Window("second");
   const WindowHandle third = Window("third");
   EXPECT_EQ(ZOrderOf({first, second, third}), (Windows{third, second, first}));
+
+  // A window as insert-after: the place directly below it.
+  ASSERT_TRUE(platform.SetWindowPos(first, third, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({first, second, third}), (Windows{third, first, second}));
 }
 
 TEST_F(ZOrder, TopmostBandComesFirst) {
@@ -36,33 +40,20 @@ TEST_F(ZOrder, TopmostBandComesFirst) {
   EXPECT_EQ(ZOrderOf({topmost, ordinary}), (Windows{ordinary, topmost}));
 }
 
-TEST_F(ZOrder, InsertTopStaysBelowTheTopmostBand) {
+TEST_F(ZOrder, InsertTopAndNoTopmostStayBelowTheTopmostBand) {
   const WindowHandle topmost = TopmostWindow("topmost");
   const WindowHandle low = Window("low");
   const WindowHandle high = Window("high");
   ASSERT_TRUE(platform.SetWindowPos(low, kInsertTop, 0, 0, 0, 0, kKeepPlace));
   EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, low, high}));
-}
 
-TEST_F(ZOrder, NoTopmostPutsATopmostWindowOnTopOfTheOrdinaryBand) {
-  const WindowHandle topmost = TopmostWindow("topmost");
-  const WindowHandle low = Window("low");
-  const WindowHandle high = Window("high");
-  ASSERT_TRUE(platform.SetWindowPos(low, kInsertTopmost, 0, 0, 0, 0, kKeepPlace));
-  ASSERT_EQ(ZOrderOf({topmost, low, high}), (Windows{low, topmost, high}));
-  ASSERT_TRUE(platform.SetWindowPos(low, kInsertNoTopmost, 0, 0, 0, 0, kKeepPlace));
-  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, low, high}));
-  // An ordinary window stays where it is.
+  // HWND_NOTOPMOST takes a topmost window to the same place; an ordinary one stays.
+  ASSERT_TRUE(platform.SetWindowPos(high, kInsertTopmost, 0, 0, 0, 0, kKeepPlace));
+  ASSERT_EQ(ZOrderOf({topmost, low, high}), (Windows{high, topmost, low}));
   ASSERT_TRUE(platform.SetWindowPos(high, kInsertNoTopmost, 0, 0, 0, 0, kKeepPlace));
-  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, low, high}));
-}
-
-TEST_F(ZOrder, AWindowAsInsertAfterTakesThePlaceDirectlyBelowIt) {
-  const WindowHandle first = Window("first");
-  const WindowHandle second = Window("second");
-  const WindowHandle third = Window("third");
-  ASSERT_TRUE(platform.SetWindowPos(first, third, 0, 0, 0, 0, kKeepPlace));
-  EXPECT_EQ(ZOrderOf({first, second, third}), (Windows{third, first, second}));
+  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, high, low}));
+  ASSERT_TRUE(platform.SetWindowPos(low, kInsertNoTopmost, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, high, low}));
 }
 
 TEST_F(ZOrder, BottomGoesBelowEveryWindowAndOutOfTheTopmostBand) {
