@@ -18,7 +18,7 @@ if(NOT TARGET GTest::gtest_main)
 endif()
 
 # Registers a GoogleTest program with CTest. Natively each test case is a CTest test of its
-# own. In a Windows build the program runs once, as one test: under Wine (the toolchain's
+# own, named as the program names it (every table-driven test names its cases). In a Windows build the program runs once, as one test: under Wine (the toolchain's
 # emulator, scripts/wine-run) each process start costs about a second. Exit status 77 is
 # scripts/wine-run's "Wine is not installed".
 include(GoogleTest)
@@ -28,6 +28,7 @@ function(sevalune_add_gtest target)
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300)
   else()
-    gtest_discover_tests(${target} TEST_PREFIX "${arg_PREFIX}" DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(${target} TEST_PREFIX "${arg_PREFIX}" DISCOVERY_TIMEOUT 60
+                         NO_PRETTY_VALUES)
   endif()
 endfunction()

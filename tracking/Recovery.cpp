@@ -8,9 +8,6 @@ namespace sevalune {
 namespace {
 
 constexpr std::int16_t kEmptyForegroundTicksBeforeRecovery = 10;
-// An activation is answered by a chain of messages between the threads involved; this
-// many passes let the chain run out before the tick resumes, without a fixed wait.
-constexpr int kRecoveryPumpPasses = 1001;
 constexpr int kClassBufferSize = 100;
 // A companion program's window: while it exists, an empty foreground is its doing and is
 // left alone.

@@ -6,6 +6,10 @@
 
 namespace sevalune {
 
+// An activation is answered by a chain of messages between the threads involved; this
+// many passes let the chain run out before the tick resumes, without a fixed wait.
+inline constexpr int kRecoveryPumpPasses = 1001;
+
 // No window holds the foreground: every eleventh such tick activates the desktop's
 // own window, unless a "Korvanel" window exists.
 void RecoverNoForeground(Tracker& tracker);

@@ -11,7 +11,8 @@ namespace {
 constexpr const wchar_t* kOldMethodOption = L"--old-method";
 constexpr const wchar_t* kOldMethodVariable = L"SEVALUNE_OLD_METHOD";
 
-// The arguments after the program's own name.
+}  // namespace
+
 std::vector<std::wstring> CommandLineArguments() {
   int count = 0;
   wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
@@ -29,8 +30,6 @@ std::optional<std::wstring> EnvironmentValue(const wchar_t* name) {
   value.resize(length < size ? length : 0);
   return value;
 }
-
-}  // namespace
 
 bool OldMethodRequested(const std::vector<std::wstring>& arguments,
                         const std::optional<std::wstring>& environmentValue) {

@@ -15,4 +15,10 @@ bool OldMethodRequested(const std::vector<std::wstring>& arguments,
 // The same, read from this process's command line and environment.
 bool OldMethodRequestedForThisProcess();
 
+// The arguments on this process's command line after the program's own name.
+std::vector<std::wstring> CommandLineArguments();
+
+// The value of one of this process's environment variables; nullopt when it is not set.
+std::optional<std::wstring> EnvironmentValue(const wchar_t* name);
+
 }  // namespace sevalune::win32

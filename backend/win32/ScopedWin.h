@@ -75,14 +75,16 @@ class ScopedWindowClass {
 // The thread's COM apartment, which the shell may need to open a document.
 class ScopedComApartment {
  public:
-  ScopedComApartment() noexcept
-      : initialized_(SUCCEEDED(
-            ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  explicit ScopedComApartment(DWORD model = COINIT_APARTMENTTHREADED |
+                                            COINIT_DISABLE_OLE1DDE) noexcept
+      : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, model))) {}
   ~ScopedComApartment() {
     if (initialized_) ::CoUninitialize();
   }
   ScopedComApartment(const ScopedComApartment&) = delete;
   ScopedComApartment& operator=(const ScopedComApartment&) = delete;
+
+  bool initialized() const noexcept { return initialized_; }
 
  private:
   bool initialized_;

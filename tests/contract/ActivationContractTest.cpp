@@ -12,16 +12,7 @@ namespace {
 
 using Windows = std::vector<WindowHandle>;
 
-class Activation : public ContractTest {
- protected:
-  WindowHandle Hidden(const std::string& title) {
-    WindowRequest wanted;
-    wanted.title = title;
-    wanted.rect = Rect{70, 70, 170, 170};
-    wanted.visible = false;
-    return Driver().AddWindow(wanted);
-  }
-};
+using Activation = ContractTest;
 
 TEST_F(Activation, VisibilityIncludesTheAncestors) {
   const WindowHandle parent = Window("parent");
@@ -55,7 +46,7 @@ TEST_F(Activation, EnabledIsTheWindowsOwnState) {
 }
 
 TEST_F(Activation, ShowWindowAnswersWhetherTheWindowWasVisible) {
-  const WindowHandle window = Hidden("shown and hidden");
+  const WindowHandle window = HiddenWindow("shown and hidden");
   EXPECT_FALSE(platform.ShowWindow(window, kShowNormal));
   EXPECT_TRUE(platform.IsWindowVisible(window));
   EXPECT_TRUE(platform.ShowWindow(window, kShowNormal));
@@ -100,7 +91,7 @@ TEST_F(Activation, ASecondThreadsWindowBecomesItsThreadsActiveWindow) {
 
 TEST_F(Activation, AHiddenWindowCanBeMadeTheForegroundWindow) {
   // The menu window is hidden when the program gives it the foreground before its menu.
-  const WindowHandle hidden = Hidden("hidden foreground");
+  const WindowHandle hidden = HiddenWindow("hidden foreground");
   Window("visible");
   EXPECT_TRUE(platform.SetForegroundWindow(hidden));
   EXPECT_EQ(platform.GetForegroundWindow(), hidden);
@@ -151,7 +142,7 @@ TEST_F(Activation, HidingTheForegroundWindowSkipsDisabledAndHiddenWindows) {
   disabled.enabled = false;
   const WindowHandle usable = Window("usable");
   Driver().AddWindow(disabled);
-  Hidden("hidden");
+  HiddenWindow("hidden");
   const WindowHandle foreground = Window("foreground");
   ASSERT_TRUE(platform.SetForegroundWindow(foreground));
 

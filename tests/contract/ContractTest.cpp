@@ -24,11 +24,26 @@ const char* NameOf(Flavor flavor) {
 
 ContractTest::ContractTest() : driver_(MakeDriver()), platform(driver_->Program()) {}
 
-WindowHandle ContractTest::Window(const std::string& title, Rect rect) {
+WindowHandle ContractTest::TopLevel(const std::string& title, Rect rect, bool visible,
+                                    bool topmost) {
   WindowRequest wanted;
   wanted.title = title;
   wanted.rect = rect;
+  wanted.visible = visible;
+  wanted.topmost = topmost;
   return driver_->AddWindow(wanted);
+}
+
+WindowHandle ContractTest::Window(const std::string& title, Rect rect) {
+  return TopLevel(title, rect, true, false);
+}
+
+WindowHandle ContractTest::HiddenWindow(const std::string& title, Rect rect) {
+  return TopLevel(title, rect, false, false);
+}
+
+WindowHandle ContractTest::TopmostWindow(const std::string& title, Rect rect) {
+  return TopLevel(title, rect, true, true);
 }
 
 WindowHandle ContractTest::Child(WindowHandle parent, Rect rect) {

@@ -24,6 +24,10 @@ class ContractTest : public ::testing::Test {
 
   // A visible top-level window of the main thread at the rectangle.
   WindowHandle Window(const std::string& title, Rect rect = Rect{100, 100, 300, 200});
+  // The same, not shown.
+  WindowHandle HiddenWindow(const std::string& title, Rect rect = Rect{70, 70, 170, 170});
+  // The same, in the topmost band.
+  WindowHandle TopmostWindow(const std::string& title, Rect rect = Rect{50, 50, 150, 150});
   WindowHandle Child(WindowHandle parent, Rect rect = Rect{10, 20, 110, 60});
 
   // The top-level windows as GetWindow walks them from the top of the z-order.
@@ -37,6 +41,8 @@ class ContractTest : public ::testing::Test {
   bool WalkMeets(WindowHandle from, WindowRelation relation, WindowHandle wanted);
 
  private:
+  WindowHandle TopLevel(const std::string& title, Rect rect, bool visible, bool topmost);
+
   std::unique_ptr<DesktopDriver> driver_;
 
  protected:

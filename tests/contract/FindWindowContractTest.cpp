@@ -3,10 +3,13 @@
 #include <ostream>
 #include <string>
 
+#include "tests/CaseName.h"
 #include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
 namespace {
+
+using testing::CaseName;
 
 class FindWindowContract : public ContractTest {
  protected:
@@ -30,11 +33,10 @@ TEST_F(FindWindowContract, ClassMatchesWithoutRegardToCase) {
 }
 
 struct TitleCase {
+  const char* what;
   const char* title;
   const char* query;
 };
-
-void PrintTo(const TitleCase& c, std::ostream* out) { *out << c.title; }
 
 class FindWindowTitles : public FindWindowContract,
                          public ::testing::WithParamInterface<TitleCase> {};
@@ -49,16 +51,23 @@ TEST_P(FindWindowTitles, TitleMatchesWholeAndWithoutRegardToCase) {
 INSTANTIATE_TEST_SUITE_P(
     Titles, FindWindowTitles,
     ::testing::Values(
-        TitleCase{"Korvanel", "korvanel"},
-        TitleCase{"Program Manager X", "PROGRAM manager x"},
-        TitleCase{"Latin-1 \xC3\x84\xC3\xB6", "latin-1 \xC3\xA4\xC3\x96"},  // Äö / äÖ
-        TitleCase{"\xD0\x96\xD0\xB8\xD0\xB2", "\xD0\xB6\xD0\x98\xD0\x92"},  // Жив / жИВ
-        TitleCase{"\xCE\x91\xCE\x92\xCE\x93", "\xCE\xB1\xCE\xB2\xCE\xB3"},  // ΑΒΓ / αβγ
-        TitleCase{"\xEF\xBC\xA6\xEF\xBD\x95\xEF\xBD\x8C",                   // Ｆｕｌ
-                  "\xEF\xBD\x86\xEF\xBC\xB5\xEF\xBC\xAC"},                  // ｆＵＬ
-        TitleCase{"\xE3\x81\xB3", "\xE3\x81\xB3"},                             // び
-        TitleCase{"_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x",                // _うおう_x
-                  "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_X"}));
+        TitleCase{"ASCII", "Korvanel", "korvanel"},
+        TitleCase{"ASCII with blanks", "Program Manager X", "PROGRAM manager x"},
+        // Äö / äÖ
+        TitleCase{"Latin 1", "Latin-1 \xC3\x84\xC3\xB6", "latin-1 \xC3\xA4\xC3\x96"},
+        // Жив / жИВ
+        TitleCase{"Cyrillic", "\xD0\x96\xD0\xB8\xD0\xB2", "\xD0\xB6\xD0\x98\xD0\x92"},
+        // ΑΒΓ / αβγ
+        TitleCase{"Greek", "\xCE\x91\xCE\x92\xCE\x93", "\xCE\xB1\xCE\xB2\xCE\xB3"},
+        // Ｆｕｌ / ｆＵＬ
+        TitleCase{"full width", "\xEF\xBC\xA6\xEF\xBD\x95\xEF\xBD\x8C",
+                  "\xEF\xBD\x86\xEF\xBC\xB5\xEF\xBC\xAC"},
+        // び
+        TitleCase{"hiragana", "\xE3\x81\xB3", "\xE3\x81\xB3"},
+        // _うおう_x / _うおう_X
+        TitleCase{"hidden form prefix", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x",
+                  "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_X"}),
+    CaseName<&TitleCase::what>{});
 
 TEST_F(FindWindowContract, ATitleMustMatchWhole) {
   Titled("ContractTitled", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x");  // _うおう_x
@@ -71,6 +80,15 @@ TEST_F(FindWindowContract, HiddenWindowsAreFound) {
   const WindowHandle hidden = Titled("ContractHidden", "contract hidden window", false);
   EXPECT_EQ(platform.FindWindow(std::nullopt, "contract hidden window"), hidden);
   EXPECT_EQ(platform.FindWindow("ContractHidden", std::nullopt), hidden);
+}
+
+TEST_F(FindWindowContract, TheHigherOfTwoMatchingWindowsIsFound) {
+  const WindowHandle lower = Titled("ContractTwice", "twice");
+  const WindowHandle higher = Titled("ContractTwice", "twice");
+  EXPECT_EQ(platform.FindWindow("ContractTwice", std::nullopt), higher);
+  EXPECT_EQ(platform.FindWindow(std::nullopt, "twice"), higher);
+  Driver().RemoveWindow(higher);
+  EXPECT_EQ(platform.FindWindow("ContractTwice", "twice"), lower);
 }
 
 TEST_F(FindWindowContract, ChildWindowsAreNotFound) {
@@ -114,7 +132,10 @@ struct CutCase {
   const char* expected;
 };
 
-void PrintTo(const CutCase& c, std::ostream* out) { *out << "maxCount " << c.maxCount; }
+std::string BufferName(const ::testing::TestParamInfo<CutCase>& instance) {
+  const int count = instance.param.maxCount;
+  return "MaxCount" + (count < 0 ? "Minus" + std::to_string(-count) : std::to_string(count));
+}
 
 class TitleCut : public FindWindowContract, public ::testing::WithParamInterface<CutCase> {};
 
@@ -134,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(Buffers, TitleCut,
                                            CutCase{6, "ab\xF0\x9F\x98\x80" "c"},
                                            CutCase{5, "ab\xF0\x9F\x98\x80"}, CutCase{4, "ab"},
                                            CutCase{3, "ab"}, CutCase{2, "a"}, CutCase{1, ""},
-                                           CutCase{0, ""}, CutCase{-1, ""}));
+                                           CutCase{0, ""}, CutCase{-1, ""}),
+                         BufferName);
 
 TEST_F(FindWindowContract, ClassNamesAreCutTheSameWay) {
   const WindowHandle window = Titled("ContractClassName", "x");

@@ -37,6 +37,22 @@ TEST_F(ImeWindow, EveryGuiThreadHasOne) {
   EXPECT_EQ(platform.GetWindowThreadProcessId(ime).process, Driver().Process());
 }
 
+TEST_F(ImeWindow, OneServesAllTheThreadsWindows) {
+  WindowRequest wanted;
+  wanted.title = "another window of the same program";
+  wanted.thread = GuiThread::Second;
+  wanted.rect = Rect{250, 250, 450, 350};
+  Driver().AddWindow(wanted);
+  int count = 0;
+  for (const WindowHandle each : TopLevelWalk()) {
+    if (platform.GetClassName(each, 100) == "IME" &&
+        platform.GetWindowThreadProcessId(each).thread == SecondThread()) {
+      ++count;
+    }
+  }
+  EXPECT_EQ(count, 1);
+}
+
 TEST_F(ImeWindow, TheProgramsOwnThreadHasOne) {
   EXPECT_NE(ImeWindowOf(MainThread()), 0u);
 }

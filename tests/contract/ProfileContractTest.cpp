@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 
+#include "tests/CaseName.h"
 #include "tests/contract/ContractTest.h"
 #include "platform/Utf.h"
 
@@ -48,7 +49,7 @@ struct ProfileCase {
   const char* windowsDiffers = nullptr;
 };
 
-void PrintTo(const ProfileCase& c, std::ostream* out) { *out << c.what; }
+using testing::CaseName;
 
 class ProfileContract : public ContractTest, public ::testing::WithParamInterface<ProfileCase> {};
 
@@ -136,7 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{.what = "a NUL ends the value", .file = Section("Iro=ab\0cd\r\n"s),
                     .expected = "ab", .count = 2},
         ProfileCase{.what = "a NUL in an earlier line", .file = Section("X=\0\r\nIro=5\r\n"s),
-                    .expected = "5", .count = 1}));
+                    .expected = "5", .count = 1}),
+    CaseName<&ProfileCase::what>{});
 
 INSTANTIATE_TEST_SUITE_P(
     Quotes, ProfileContract,
@@ -173,7 +175,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{.what = "a quoted default loses its quotes when the key is missing",
                     .file = Section("A=1\r\n"), .expected = "q", .count = 1,
                     .defaultValue = "'q'",
-                    .windowsDiffers = "not known whether Windows unquotes the default"}));
+                    .windowsDiffers = "not known whether Windows unquotes the default"}),
+    CaseName<&ProfileCase::what>{});
 
 INSTANTIATE_TEST_SUITE_P(
     Buffers, ProfileContract,
@@ -196,7 +199,8 @@ INSTANTIATE_TEST_SUITE_P(
         // platform hands back leaves that half out.
         ProfileCase{.what = "a surrogate pair cut in half",
                     .file = Utf16Le(Section("Iro=a\xF0\x9F\x98\x80" "b\r\n")), .expected = "a",
-                    .count = 2, .bufferSize = 3}));
+                    .count = 2, .bufferSize = 3}),
+    CaseName<&ProfileCase::what>{});
 
 INSTANTIATE_TEST_SUITE_P(
     Defaults, ProfileContract,
@@ -212,7 +216,8 @@ INSTANTIATE_TEST_SUITE_P(
                     .expected = " ", .count = 1, .defaultValue = "   ",
                     .windowsDiffers = "not known what Windows leaves of it"},
         ProfileCase{.what = "the empty default", .file = Section("A=1\r\n"), .expected = "",
-                    .count = 0, .defaultValue = ""}));
+                    .count = 0, .defaultValue = ""}),
+    CaseName<&ProfileCase::what>{});
 
 INSTANTIATE_TEST_SUITE_P(
     Encodings, ProfileContract,
@@ -230,7 +235,8 @@ INSTANTIATE_TEST_SUITE_P(
         ProfileCase{.what = "full-width names match exactly",
                     .file = Utf16Le("[\xEF\xBC\xB3]\r\n\xEF\xBC\xAB=v\r\n"),  // [Ｓ] Ｋ=v
                     .expected = "v", .count = 1, .key = "\xEF\xBC\xAB",
-                    .section = "\xEF\xBC\xB3"}));
+                    .section = "\xEF\xBC\xB3"}),
+    CaseName<&ProfileCase::what>{});
 
 // Section and key names match with ASCII letters folded, and only those.
 INSTANTIATE_TEST_SUITE_P(
@@ -251,7 +257,8 @@ INSTANTIATE_TEST_SUITE_P(
                     .file = Utf16Le("[\xEF\xBC\xB3]\r\nk=1\r\n"),  // [Ｓ]
                     .expected = "dflt", .count = 4, .key = "k",
                     .section = "\xEF\xBD\x93",  // ｓ
-                    .windowsDiffers = "Windows likely folds every letter"}));
+                    .windowsDiffers = "Windows likely folds every letter"}),
+    CaseName<&ProfileCase::what>{});
 
 // Blanks: space, tab, the line-end characters, vertical tab, form feed and ^Z.
 INSTANTIATE_TEST_SUITE_P(
@@ -265,7 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
                     .windowsDiffers = "not known which blanks Windows trims"},
         ProfileCase{.what = "a no-break space is no blank",
                     .file = Utf16Le(Section("Iro=\xC2\xA0" "abc\r\n")),
-                    .expected = "\xC2\xA0" "abc", .count = 4}));
+                    .expected = "\xC2\xA0" "abc", .count = 4}),
+    CaseName<&ProfileCase::what>{});
 
 class ProfileFiles : public ContractTest {};
 

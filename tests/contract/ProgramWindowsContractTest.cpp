@@ -5,21 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/RecordingHandler.h"
 #include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
 namespace {
 
-class RecordingHandler final : public PlatformEvents {
- public:
-  void OnTimer() override { ++ticks; }
-  void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
-  void OnTaskbarCreated() override { ++taskbarsCreated; }
-
-  int ticks = 0;
-  std::vector<std::uint32_t> trayEvents;
-  int taskbarsCreated = 0;
-};
+using testing::RecordingHandler;
 
 class ProgramWindows : public ContractTest {
  protected:
@@ -56,6 +48,7 @@ TEST_F(ProgramWindows, TheApplicationWindowIsFoundByItsTitle) {
   const WindowHandle app = platform.FindWindow(std::nullopt, "Sevalune Version 1.01");
   ASSERT_NE(app, 0u);
   EXPECT_NE(app, platform.MarkerWindow());
+  EXPECT_EQ(platform.GetClassName(app, 100), "SevaluneApp");
   EXPECT_FALSE(platform.IsWindowVisible(app));
   EXPECT_EQ(platform.GetWindowThreadProcessId(app).thread, MainThread());
 }
@@ -89,6 +82,18 @@ TEST_F(ProgramWindows, TheTextBoxHoldsWhatAnotherProgramPutThere) {
   }
 }
 
+TEST_F(ProgramWindows, TheTextBoxLiesFarRightOfTheMarkersCorner) {
+  // Far enough that it never shows inside the marker, whatever the marker's size.
+  constexpr std::int32_t kFarRight = 1000;
+  const WindowHandle marker = platform.MarkerWindow();
+  const WindowHandle textBox = platform.GetWindow(marker, WindowRelation::FirstChild);
+  Point corner{0, 0};
+  ASSERT_TRUE(platform.ClientToScreen(marker, corner));
+  Rect place;
+  ASSERT_TRUE(platform.GetWindowRect(textBox, place));
+  EXPECT_GE(place.left - corner.x, kFarRight);
+}
+
 TEST_F(ProgramWindows, TheMarkerKeepsItsColour) {
   EXPECT_EQ(platform.MarkerColor(), 0u);
   for (const Color color : {Color{0xFF00FF}, Color{0x0000FF}, Color{0x00FFFF}}) {
@@ -98,18 +103,18 @@ TEST_F(ProgramWindows, TheMarkerKeepsItsColour) {
 }
 
 TEST_F(ProgramWindows, PostedTrayEventsWaitForThePump) {
-  Driver().PostTrayEvent(0x202);
-  Driver().PostTrayEvent(0x205);
+  Driver().PostTrayEvent(kMsgLeftButtonUp);
+  Driver().PostTrayEvent(kMsgRightButtonUp);
   EXPECT_TRUE(handler.trayEvents.empty());
   platform.PumpMessages();
-  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{0x202, 0x205}));
+  EXPECT_EQ(handler.trayEvents, (std::vector<std::uint32_t>{kMsgLeftButtonUp, kMsgRightButtonUp}));
   platform.PumpMessages();
   EXPECT_EQ(handler.trayEvents.size(), 2u);
 }
 
 TEST_F(ProgramWindows, AfterQuitThePumpSaysStopAndNoHandlerRuns) {
   EXPECT_TRUE(platform.PumpMessages());
-  Driver().PostTrayEvent(0x202);
+  Driver().PostTrayEvent(kMsgLeftButtonUp);
   platform.Quit(3);
   EXPECT_FALSE(platform.PumpMessages());
   EXPECT_TRUE(handler.trayEvents.empty());
@@ -121,6 +126,17 @@ TEST_F(ProgramWindows, TimerTicksNeverPileUp) {
   Driver().LetTimerPeriodsPass();
   platform.PumpMessages();
   EXPECT_EQ(handler.ticks, 1);
+  platform.EnableTimer(false);
+}
+
+TEST_F(ProgramWindows, TheTimerTicksAgainAfterEachPump) {
+  platform.SetTimerPeriod(20);
+  platform.EnableTimer(true);
+  for (int expected = 1; expected <= 3; ++expected) {
+    Driver().LetTimerPeriodsPass();
+    platform.PumpMessages();
+    EXPECT_EQ(handler.ticks, expected);
+  }
   platform.EnableTimer(false);
 }
 

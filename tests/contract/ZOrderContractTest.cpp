@@ -3,6 +3,7 @@
 #include <ostream>
 #include <vector>
 
+#include "tests/CaseName.h"
 #include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
@@ -11,27 +12,25 @@ namespace {
 using Windows = std::vector<WindowHandle>;
 
 constexpr std::uint32_t kKeepPlace = swp::NoMove | swp::NoSize | swp::NoActivate;
+// HWND_BOTTOM and HWND_NOTOPMOST, which the program itself never passes.
+constexpr WindowHandle kInsertBottom = 1;
+constexpr WindowHandle kInsertNoTopmost = static_cast<WindowHandle>(-2);
 
-class ZOrder : public ContractTest {
- protected:
-  WindowHandle Topmost(const std::string& title) {
-    WindowRequest wanted;
-    wanted.title = title;
-    wanted.rect = Rect{50, 50, 150, 150};
-    wanted.topmost = true;
-    return Driver().AddWindow(wanted);
-  }
-};
+using ZOrder = ContractTest;
 
-TEST_F(ZOrder, NewWindowsGoOnTopOfTheOrdinaryBand) {
+TEST_F(ZOrder, NewWindowsGoOnTopAndInsertAfterPlacesDirectlyBelow) {
   const WindowHandle first = Window("first");
   const WindowHandle second = Window("second");
   const WindowHandle third = Window("third");
   EXPECT_EQ(ZOrderOf({first, second, third}), (Windows{third, second, first}));
+
+  // A window as insert-after: the place directly below it.
+  ASSERT_TRUE(platform.SetWindowPos(first, third, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({first, second, third}), (Windows{third, first, second}));
 }
 
 TEST_F(ZOrder, TopmostBandComesFirst) {
-  const WindowHandle topmost = Topmost("topmost");
+  const WindowHandle topmost = TopmostWindow("topmost");
   const WindowHandle ordinary = Window("ordinary");
   EXPECT_EQ(ZOrderOf({topmost, ordinary}), (Windows{topmost, ordinary}));
 
@@ -41,12 +40,31 @@ TEST_F(ZOrder, TopmostBandComesFirst) {
   EXPECT_EQ(ZOrderOf({topmost, ordinary}), (Windows{ordinary, topmost}));
 }
 
-TEST_F(ZOrder, InsertTopStaysBelowTheTopmostBand) {
-  const WindowHandle topmost = Topmost("topmost");
+TEST_F(ZOrder, InsertTopAndNoTopmostStayBelowTheTopmostBand) {
+  const WindowHandle topmost = TopmostWindow("topmost");
   const WindowHandle low = Window("low");
   const WindowHandle high = Window("high");
   ASSERT_TRUE(platform.SetWindowPos(low, kInsertTop, 0, 0, 0, 0, kKeepPlace));
   EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, low, high}));
+
+  // HWND_NOTOPMOST takes a topmost window to the same place; an ordinary one stays.
+  ASSERT_TRUE(platform.SetWindowPos(high, kInsertTopmost, 0, 0, 0, 0, kKeepPlace));
+  ASSERT_EQ(ZOrderOf({topmost, low, high}), (Windows{high, topmost, low}));
+  ASSERT_TRUE(platform.SetWindowPos(high, kInsertNoTopmost, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, high, low}));
+  ASSERT_TRUE(platform.SetWindowPos(low, kInsertNoTopmost, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({topmost, low, high}), (Windows{topmost, high, low}));
+}
+
+TEST_F(ZOrder, BottomGoesBelowEveryWindowAndOutOfTheTopmostBand) {
+  const WindowHandle topmost = TopmostWindow("topmost");
+  const WindowHandle ordinary = Window("ordinary");
+  const WindowHandle marker = platform.MarkerWindow();
+  ASSERT_TRUE(platform.SetWindowPos(topmost, kInsertBottom, 0, 0, 0, 0, kKeepPlace));
+  EXPECT_EQ(ZOrderOf({topmost, ordinary, marker}).back(), topmost);
+  // A new ordinary window goes above it: it is in the ordinary band now.
+  const WindowHandle later = Window("later");
+  EXPECT_EQ(ZOrderOf({topmost, ordinary, later}), (Windows{later, ordinary, topmost}));
 }
 
 TEST_F(ZOrder, NoZOrderIgnoresTheInsertAfterWindow) {
@@ -74,7 +92,7 @@ struct MoveCase {
   Rect expected;
 };
 
-void PrintTo(const MoveCase& c, std::ostream* out) { *out << c.what; }
+using testing::CaseName;
 
 class SetWindowPosMoves : public ZOrder, public ::testing::WithParamInterface<MoveCase> {};
 
@@ -90,24 +108,20 @@ TEST_P(SetWindowPosMoves, GetWindowRectAnswersTheNewPlace) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, SetWindowPosMoves,
-    ::testing::Values(MoveCase{"move and size", 200, 300, 40, 30, 0, Rect{200, 300, 240, 330}},
-                      MoveCase{"NoSize keeps the size", 200, 300, 40, 30, swp::NoSize,
-                               Rect{200, 300, 300, 350}},
-                      MoveCase{"NoMove keeps the place", 200, 300, 40, 30, swp::NoMove,
-                               Rect{10, 20, 50, 50}},
-                      MoveCase{"NoMove and NoSize change nothing", 200, 300, 40, 30,
-                               swp::NoMove | swp::NoSize, Rect{10, 20, 110, 70}},
-                      MoveCase{"0 x 0 at the origin, as the hidden marker", 0, 0, 0, 0, 0,
-                               Rect{0, 0, 0, 0}},
-                      MoveCase{"a negative size counts as 0", 5, 6, -3, -4, 0, Rect{5, 6, 5, 6}}));
+    ::testing::Values(
+        MoveCase{"move and size", 200, 300, 40, 30, 0, Rect{200, 300, 240, 330}},
+        MoveCase{"NoSize keeps the size", 200, 300, 40, 30, swp::NoSize, Rect{200, 300, 300, 350}},
+        MoveCase{"NoMove keeps the place", 200, 300, 40, 30, swp::NoMove, Rect{10, 20, 50, 50}},
+        MoveCase{"NoMove and NoSize change nothing", 200, 300, 40, 30, swp::NoMove | swp::NoSize,
+                 Rect{10, 20, 110, 70}},
+        MoveCase{"0 x 0 at the origin, as the hidden marker", 0, 0, 0, 0, 0, Rect{0, 0, 0, 0}},
+        MoveCase{"a negative size counts as 0", 5, 6, -3, -4, 0, Rect{5, 6, 5, 6}}),
+    CaseName<&MoveCase::what>{});
 
 TEST_F(ZOrder, ShowWindowFlagShowsWithoutMovingOrActivating) {
   // The marker coming back after a recovery: 0x57 with HWND_TOPMOST.
-  WindowRequest wanted;
-  wanted.title = "hidden";
-  wanted.rect = Rect{40, 50, 55, 56};
-  wanted.visible = false;
-  const WindowHandle hidden = Driver().AddWindow(wanted);
+  constexpr Rect kPlace{40, 50, 55, 56};
+  const WindowHandle hidden = HiddenWindow("hidden", kPlace);
   const WindowHandle above = Window("above");
   const WindowHandle foreground = platform.GetForegroundWindow();
 
@@ -117,7 +131,7 @@ TEST_F(ZOrder, ShowWindowFlagShowsWithoutMovingOrActivating) {
   EXPECT_TRUE(platform.IsWindowVisible(hidden));
   Rect rect;
   ASSERT_TRUE(platform.GetWindowRect(hidden, rect));
-  EXPECT_EQ(rect, wanted.rect);
+  EXPECT_EQ(rect, kPlace);
   EXPECT_EQ(ZOrderOf({hidden, above}), (Windows{above, hidden}));
   EXPECT_EQ(platform.GetForegroundWindow(), foreground);
 }

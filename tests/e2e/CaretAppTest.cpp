@@ -5,7 +5,7 @@
 // (so a tracker must never make them on its GUI thread).
 #include <gtest/gtest.h>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 // Needs the declarations of <windows.h>.
 #include <oleacc.h>
 #include <wrl/client.h>
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "CaretHelper.h"
+#include "backend/win32/ScopedWin.h"
 #include "harness/CaseName.h"
 #include "harness/Desktop.h"
 #include "harness/DesktopTest.h"
@@ -45,18 +46,7 @@ double MillisecondsBetween(Clock::time_point start, Clock::time_point end) {
   return std::chrono::duration<double, std::milli>(end - start).count();
 }
 
-class ComApartment {
- public:
-  explicit ComApartment(DWORD model) : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, model))) {}
-  ~ComApartment() {
-    if (initialized_) ::CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-
- private:
-  bool initialized_;
-};
+using win32::ScopedComApartment;
 
 RECT CaretAt(POINT client) {
   return RECT{client.x, client.y, client.x + caret_app::kCaretWidth,
@@ -76,14 +66,6 @@ RECT ClientAreaOnScreen(HWND window) {
 }
 
 // ---- reading Active Accessibility -----------------------------------------------------
-
-VARIANT ChildId(LONG id) {
-  VARIANT child;
-  ::VariantInit(&child);
-  child.vt = VT_I4;
-  child.lVal = id;
-  return child;
-}
 
 HRESULT ObjectFromWindow(HWND window, LONG objectId, ComPtr<IAccessible>& object) {
   return ::AccessibleObjectFromWindow(window, static_cast<DWORD>(objectId), IID_IAccessible,
@@ -115,7 +97,8 @@ Location LocationOf(const Element& element) {
   LONG height = 0;
   Location location;
   location.result =
-      element.object->accLocation(&left, &top, &width, &height, ChildId(element.child));
+      element.object->accLocation(&left, &top, &width, &height,
+                                  caret_app::LongVariant(element.child));
   location.screen = RECT{left, top, left + width, top + height};
   return location;
 }
@@ -125,7 +108,8 @@ template <typename Getter>
 LONG NumberOf(const Element& element, Getter getter) {
   VARIANT answer;
   ::VariantInit(&answer);
-  const HRESULT result = (element.object.Get()->*getter)(ChildId(element.child), &answer);
+  const HRESULT result =
+      (element.object.Get()->*getter)(caret_app::LongVariant(element.child), &answer);
   const LONG number = SUCCEEDED(result) && answer.vt == VT_I4 ? answer.lVal : -1;
   ::VariantClear(&answer);
   return number;
@@ -172,7 +156,7 @@ std::future<TimedRead> ReadCaretOnWorker(HWND frame) {
   auto promise = std::make_shared<std::promise<TimedRead>>();
   std::future<TimedRead> future = promise->get_future();
   std::thread([frame, promise] {
-    const ComApartment apartment(COINIT_MULTITHREADED);
+    const ScopedComApartment apartment(COINIT_MULTITHREADED);
     TimedRead read;
     {
       ComPtr<IAccessible> caret;
@@ -211,15 +195,15 @@ class ScopedWinEventHook {
     seenEvents.clear();
   }
   ~ScopedWinEventHook() {
-    if (hook_ != nullptr) ::UnhookWinEvent(hook_);
+    hook_.reset();
     seenEvents.clear();
   }
   ScopedWinEventHook(const ScopedWinEventHook&) = delete;
   ScopedWinEventHook& operator=(const ScopedWinEventHook&) = delete;
-  bool installed() const { return hook_ != nullptr; }
+  bool installed() const { return static_cast<bool>(hook_); }
 
  private:
-  HWINEVENTHOOK hook_;
+  win32::ScopedHandle<HWINEVENTHOOK, &::UnhookWinEvent> hook_;
 };
 
 // Out-of-context events reach this thread as messages: it has to read them.
@@ -280,7 +264,7 @@ class CaretAppTest : public DesktopTest {
 
  private:
   // This thread reads the helper's objects, as a tracker's worker thread would.
-  ComApartment apartment_{COINIT_APARTMENTTHREADED};
+  ScopedComApartment apartment_{COINIT_APARTMENTTHREADED};
   std::optional<CaretApp> app_;
 };
 

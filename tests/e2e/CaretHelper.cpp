@@ -1,6 +1,8 @@
 #include "CaretHelper.h"
 
 #include "harness/Desktop.h"
+#include "harness/DesktopTest.h"
+#include "harness/MarkerWatch.h"
 #include "harness/Waiting.h"
 
 namespace sevalune::e2e {
@@ -9,28 +11,6 @@ namespace {
 constexpr UINT kAnswerTimeoutMs = 200;
 constexpr int kTitleBufferSize = 256;
 
-std::filesystem::path FolderOfThisProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return std::filesystem::path(path).parent_path();
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-std::wstring EnvironmentValue(const wchar_t* name) {
-  const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-  value.resize(length < size ? length : 0);
-  return value;
-}
-
 // Keys typed before the activation has reached the helper's thread would be lost.
 bool HoldsForegroundAndFocus(HWND frame) {
   if (!::IsWindowVisible(frame) || ::GetForegroundWindow() != frame) return false;
@@ -38,16 +18,10 @@ bool HoldsForegroundAndFocus(HWND frame) {
   return thread && thread->focus == frame;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 }  // namespace
 
 std::filesystem::path CaretAppExecutable() {
-  const std::wstring fromEnvironment = EnvironmentValue(L"SEVALUNE_E2E_CARET_APP");
-  if (!fromEnvironment.empty()) return std::filesystem::path(fromEnvironment).make_preferred();
-  return FolderOfThisProgram() / L"sevalune_e2e_caret_app.exe";
+  return ProgramFromEnvironmentOr(L"SEVALUNE_E2E_CARET_APP", L"sevalune_e2e_caret_app.exe");
 }
 
 CaretApp::CaretApp(const std::wstring& arguments)

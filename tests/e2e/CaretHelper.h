@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/ChildProcess.h"
-#include "harness/Win32.h"
 #include "tools/CaretAppCommands.h"
 
 namespace sevalune::e2e {

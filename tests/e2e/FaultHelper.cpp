@@ -1,33 +1,12 @@
 #include "FaultHelper.h"
 
+#include "backend/win32/ScopedWin.h"
 #include "harness/Desktop.h"
 
 namespace sevalune::e2e {
 namespace {
 
 constexpr UINT kAnswerTimeoutMs = 500;
-
-std::filesystem::path FolderOfThisProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return std::filesystem::path(path).parent_path();
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-std::wstring EnvironmentValue(const wchar_t* name) {
-  const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return {};
-  std::wstring value(size, L'\0');
-  const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-  value.resize(length < size ? length : 0);
-  return value;
-}
 
 bool HasFocusAndCaret(HWND frame) {
   const std::optional<ThreadCaret> thread = CaretOfThreadOf(frame);
@@ -38,9 +17,7 @@ bool HasFocusAndCaret(HWND frame) {
 }  // namespace
 
 std::filesystem::path FaultAppExecutable() {
-  const std::wstring fromEnvironment = EnvironmentValue(L"SEVALUNE_E2E_FAULT_APP");
-  if (!fromEnvironment.empty()) return std::filesystem::path(fromEnvironment).make_preferred();
-  return FolderOfThisProgram() / L"sevalune_e2e_fault_app.exe";
+  return ProgramFromEnvironmentOr(L"SEVALUNE_E2E_FAULT_APP", L"sevalune_e2e_fault_app.exe");
 }
 
 FaultApp::FaultApp(bool imeOpen)
@@ -78,11 +55,9 @@ std::optional<LRESULT> FaultApp::Ask(fault_app::Query query) const {
 bool FaultApp::Answers() const { return Ask(fault_app::kImeQueries).has_value(); }
 
 void FaultApp::Wake() const {
-  HANDLE wake =
-      ::OpenEventW(EVENT_MODIFY_STATE, FALSE, fault_app::WakeEventName(process_.id()).c_str());
-  if (wake == nullptr) return;
-  ::SetEvent(wake);
-  ::CloseHandle(wake);
+  const win32::ScopedKernelHandle wake(
+      ::OpenEventW(EVENT_MODIFY_STATE, FALSE, fault_app::WakeEventName(process_.id()).c_str()));
+  if (wake) ::SetEvent(wake.get());
 }
 
 HWND DefaultImeWindowAbove(HWND frame) {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/ChildProcess.h"
 #include "harness/DesktopTest.h"
 #include "harness/MarkerWatch.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
 #include "tools/FaultAppCommands.h"
 
 namespace sevalune::e2e {

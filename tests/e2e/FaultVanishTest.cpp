@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "FaultHelper.h"
+#include "backend/win32/ScopedWin.h"
 #include "harness/CaseName.h"
 #include "harness/Desktop.h"
 #include "harness/MarkerExpectations.h"
@@ -57,11 +58,11 @@ void ExpectMarkerPlacedAt(HWND marker, const std::optional<RECT>& expected) {
 }
 
 void Terminate(HWND frame) {
-  HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(frame));
-  ASSERT_NE(process, nullptr);
-  ::TerminateProcess(process, 1);
-  ::WaitForSingleObject(process, INFINITE);
-  ::CloseHandle(process);
+  const win32::ScopedKernelHandle process(
+      ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(frame)));
+  ASSERT_TRUE(process);
+  ::TerminateProcess(process.get(), 1);
+  ::WaitForSingleObject(process.get(), INFINITE);
 }
 
 // --- the tracked program ends ------------------------------------------------------------

@@ -13,11 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "backend/win32/LaunchOptions.h"
 #include "harness/ChildProcess.h"
 #include "harness/Desktop.h"
 #include "harness/DesktopTest.h"
 #include "harness/MarkerExpectations.h"
 #include "harness/MarkerWatch.h"
+#include "harness/MenusAndBoxes.h"
 #include "harness/Waiting.h"
 
 namespace sevalune::e2e {
@@ -32,11 +34,9 @@ constexpr const wchar_t* kTooFewSizesMessage =
     L"エラー（ＩＮＩファイル読み込み） : Saizu\r5\rinvalid argument";
 
 std::optional<std::filesystem::path> PackageRoot() {
-  const DWORD size = ::GetEnvironmentVariableW(L"SEVALUNE_PACKAGE_ROOT", nullptr, 0);
-  if (size == 0) return std::nullopt;
-  std::wstring value(size, L'\0');
-  value.resize(::GetEnvironmentVariableW(L"SEVALUNE_PACKAGE_ROOT", value.data(), size));
-  return std::filesystem::path(value).make_preferred();
+  const std::optional<std::wstring> value = win32::EnvironmentValue(L"SEVALUNE_PACKAGE_ROOT");
+  if (!value) return std::nullopt;
+  return std::filesystem::path(*value).make_preferred();
 }
 
 std::vector<std::filesystem::path> FoldersIn(const std::filesystem::path& root) {
@@ -138,13 +138,7 @@ TEST_F(UnpackedPackage, RunsFromThereWithTheShippedSettings) {
 TEST_F(UnpackedPackage, ReadsTheSettingsFileBesideIt) {
   ASSERT_NO_FATAL_FAILURE(WriteSettings(folder() / L"sevalune.ini", kTooFewSizes));
   ChildProcess& failing = Launch();
-  const std::optional<HWND> box = WaitForValue(
-      [&]() -> std::optional<HWND> {
-        const std::optional<HWND> window = FindTopLevelWindow(failing.id(), L"#32770");
-        if (!window || !::IsWindowVisible(*window)) return std::nullopt;
-        return window;
-      },
-      kStartTimeout);
+  const std::optional<HWND> box = WaitForAnyBox(failing.id(), kStartTimeout);
   ASSERT_TRUE(box.has_value()) << "no message box for Saizu=1,2,3,4";
   EXPECT_EQ(TextOf(*box), kAppTitle);
   std::wstring message;

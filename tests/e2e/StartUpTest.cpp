@@ -120,13 +120,7 @@ std::optional<HWND> MessageTextOf(HWND box) {
 
 TEST_P(SettingsFailure, ShowsTheKeyInAMessageBoxAndEndsWhenItIsClosed) {
   ChildProcess& process = LaunchSevalune(GetParam().fileBytes);
-  const std::optional<HWND> box = WaitForValue(
-      [&]() -> std::optional<HWND> {
-        const std::optional<HWND> window = FindTopLevelWindow(process.id(), L"#32770");
-        if (!window || !::IsWindowVisible(*window)) return std::nullopt;
-        return window;
-      },
-      kStartTimeout);
+  const std::optional<HWND> box = WaitForAnyBox(process.id(), kStartTimeout);
   ASSERT_TRUE(box.has_value()) << "no message box appeared";
 
   EXPECT_EQ(TextOf(*box), kAppTitle);

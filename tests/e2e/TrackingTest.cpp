@@ -1,11 +1,12 @@
 // Tracking by the real sevalune.exe: the marker under notepad's caret, its blinking, the
 // bar beside a focused control, the square on an open menu, and the older location method.
+// What the settings and the debug switch decide is shown in scenarios (marker_*.sim,
+// locate_*.sim); here the real windows, carets and pixels.
 #include <gtest/gtest.h>
 
 #include <iostream>
 #include <ostream>
 #include <string>
-#include <vector>
 
 #include "harness/CaseName.h"
 #include "harness/Desktop.h"
@@ -22,15 +23,9 @@ namespace {
 constexpr Milliseconds kFourCycles = 3600ms;
 // More than one whole cycle: a marker that is shown at all is seen.
 constexpr Milliseconds kOneCycle = 1200ms;
-// About two cycles.
-constexpr Milliseconds kTwoCycles = 1800ms;
 // What GetPixel answers for the colour group FF8000 (blue FF, green 80, red 00).
 constexpr COLORREF kAzure = RGB(0x00, 0x80, 0xFF);
 constexpr int kOldMethodCaretDrop = 14;
-// The pointer walks along a line away from every window the tests look at.
-constexpr POINT kPointerWalkStart{700, 900};
-constexpr int kPointerWalkLength = 400;
-constexpr Milliseconds kSettleAfterFirstMove = 500ms;
 constexpr int kClickInset = 5;
 
 // --- the caret marker in notepad ------------------------------------------------------
@@ -121,37 +116,6 @@ TEST_F(Blinking, PeriodRoundingToZeroRunsAtTheShortestPeriod) {
   EXPECT_GE(blink.shows, 4) << blink.Describe();
 }
 
-// A blink setting of 1.2 passes the "above 1" test and rounds to a cycle of 1 tick, which
-// hides the marker on every tick; 1 itself does not pass and gives the usual 8.
-struct BlinkSettingCase {
-  const char* name;
-  const char* settingsFile;
-  bool everShown;
-  friend void PrintTo(const BlinkSettingCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class BlinkSetting : public DesktopTest, public ::testing::WithParamInterface<BlinkSettingCase> {};
-
-TEST_P(BlinkSetting, DecidesWhetherTheMarkerIsEverShown) {
-  const HWND notepad = StartNotepad();
-  ASSERT_NE(notepad, nullptr);
-  const HWND marker = StartSevalune(AnsiSettingsFile(GetParam().settingsFile));
-  ASSERT_NE(marker, nullptr);
-  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"cycle"));
-  if (GetParam().everShown) {
-    ExpectMarkerShows(marker, CaretMarkerRectFor(notepad), kMagenta);
-  } else {
-    ExpectMarkerHiddenFor(marker, kOneCycle);
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    E2e, BlinkSetting,
-    ::testing::Values(
-        BlinkSettingCase{"OneTickCycle", "[Sevalune]\r\nTenmetuKeisuu=1.2\r\n", false},
-        BlinkSettingCase{"OneMeansDefault", "[Sevalune]\r\nTenmetuKeisuu=1\r\n", true}),
-    CaseName{});
-
 // --- the bar beside a focused control without a caret ---------------------------------
 
 struct ControlBarCase {
@@ -205,38 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
         ControlBarCase{"WideUnderline", std::nullopt, kWideButtonWidth, 30, true,
                        kUnderlineHeight}),
     CaseName{});
-
-// With the debug switch a focused control without a caret gets the caret marker instead:
-// at the control's client origin on the per-thread method, at the screen origin on the
-// older one (which takes a caret at (0, 0) for none and converts nothing).
-struct DebugCase {
-  const char* name;
-  const wchar_t* arguments;
-  bool atClientOrigin;
-  friend void PrintTo(const DebugCase& c, std::ostream* out) { *out << c.name; }
-};
-
-class DebugSwitch : public DesktopTest, public ::testing::WithParamInterface<DebugCase> {};
-
-TEST_P(DebugSwitch, PutsTheCaretMarkerOnAControlWithoutCaret) {
-  const HWND target = StartTarget(L"kind=button height=30");
-  ASSERT_NE(target, nullptr);
-  const std::optional<HWND> button = FindChildWindow(target, L"Button");
-  ASSERT_TRUE(button.has_value());
-  // "0" turns it on: only the presence of a value counts.
-  const HWND marker =
-      StartSevalune(AnsiSettingsFile("[Sevalune]\r\nDebug=0\r\n"), GetParam().arguments);
-  ASSERT_NE(marker, nullptr);
-
-  POINT corner{0, 0};
-  if (GetParam().atClientOrigin) ::ClientToScreen(*button, &corner);
-  ExpectMarkerShows(marker, CaretMarkerRect(corner), kMagenta);
-}
-
-INSTANTIATE_TEST_SUITE_P(E2e, DebugSwitch,
-                         ::testing::Values(DebugCase{"PerThreadInformation", L"", true},
-                                           DebugCase{"OldMethod", L"--old-method", false}),
-                         CaseName{});
 
 // --- an open menu -----------------------------------------------------------------------
 
@@ -313,38 +245,6 @@ TEST_P(LocationMethod, FindsTheCaretOfATallFontAtItsOwnHeight) {
   const POINT expected = GetParam().oldMethod ? oldMethodPoint : caret->lowerLeftOnScreen;
   ExpectMarkerShows(marker, CaretMarkerRect(expected), kMagenta);
   EXPECT_EQ(::GetForegroundWindow(), target);
-}
-
-// With the default hold setting "12", a moving mouse holds the marker back on the older
-// method only.
-TEST_P(OldMethodHolds, MovingMouseHidesTheMarkerOnTheOlderMethodOnly) {
-  const HWND notepad = StartNotepad();
-  ASSERT_NE(notepad, nullptr);
-  const HWND marker = StartSevaluneForThisCase();
-  ASSERT_NE(marker, nullptr);
-  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"mouse"));
-  ASSERT_NO_FATAL_FAILURE(ExpectMarkerShows(marker, CaretMarkerRectFor(notepad), kMagenta));
-
-  // A new pointer position on every step, so that every tick sees the mouse moved.
-  int step = 0;
-  const auto movePointer = [&] {
-    ++step;
-    MovePointerTo(POINT{kPointerWalkStart.x + step % kPointerWalkLength, kPointerWalkStart.y});
-  };
-  // The tick that is running when the mouse starts to move may still place the marker.
-  SampleFor(kSettleAfterFirstMove, movePointer);
-  std::vector<MarkerSample> samples;
-  SampleFor(kTwoCycles, [&] {
-    movePointer();
-    samples.push_back(MarkerSample{std::chrono::steady_clock::now(), WindowRectOf(marker)});
-  });
-  const BlinkSummary seen = SummariseBlinking(samples);
-  if (GetParam().oldMethod) {
-    EXPECT_EQ(seen.shownSamples, 0) << seen.Describe();
-  } else {
-    EXPECT_GE(seen.shows + seen.hides, 2)
-        << "no blinking while the mouse moved: " << seen.Describe();
-  }
 }
 
 // A text area that is dragged in captures the mouse itself: the per-thread method keeps

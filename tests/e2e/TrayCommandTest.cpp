@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "TrayFixture.h"
+#include "backend/win32/ScopedWin.h"
 #include "harness/CaseName.h"
 #include "harness/Desktop.h"
 #include "harness/MarkerExpectations.h"
@@ -233,26 +234,22 @@ class ProcessFamily {
   explicit ProcessFamily(HANDLE process) : job_(::CreateJobObjectW(nullptr, nullptr)) {
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    ::SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    joined_ = job_ != nullptr && ::AssignProcessToJobObject(job_, process) != FALSE;
+    ::SetInformationJobObject(job_.get(), JobObjectExtendedLimitInformation, &limits,
+                              sizeof limits);
+    joined_ = job_ && ::AssignProcessToJobObject(job_.get(), process) != FALSE;
   }
-  ~ProcessFamily() {
-    if (job_ != nullptr) ::CloseHandle(job_);
-  }
-  ProcessFamily(const ProcessFamily&) = delete;
-  ProcessFamily& operator=(const ProcessFamily&) = delete;
 
   bool joined() const { return joined_; }
   // The program itself and every process started from it since it joined.
   DWORD EverStarted() const {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    ::QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
+    ::QueryInformationJobObject(job_.get(), JobObjectBasicAccountingInformation, &accounting,
                                 sizeof accounting, nullptr);
     return accounting.TotalProcesses;
   }
 
  private:
-  HANDLE job_;
+  win32::ScopedKernelHandle job_;
   bool joined_ = false;
 };
 

@@ -8,12 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/DesktopTest.h"
 #include "harness/MenusAndBoxes.h"
 #include "harness/Pictures.h"
 #include "harness/TrayArea.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
 
 namespace sevalune::e2e {
 

@@ -14,6 +14,7 @@
 #include "backend/sim/SimPlatform.h"
 #include "backend/sim/SimProgram.h"
 #include "settings/Settings.h"
+#include "tests/CaseName.h"
 #include "tests/soak/DesktopChurn.h"
 #include "tests/soak/ForegroundAudit.h"
 #include "tests/soak/MarkerShapes.h"
@@ -60,7 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ShapeCase{"side bar too low", {9, 10, 12, 40}, false, false},
                       ShapeCase{"menu square", {103, 103, 121, 121}, false, true},
                       ShapeCase{"hidden away from the origin", {5, 5, 5, 5}, false, false},
-                      ShapeCase{"any other size", {10, 10, 17, 17}, false, false}));
+                      ShapeCase{"any other size", {10, 10, 17, 17}, false, false}),
+    testing::CaseName<&ShapeCase::what>{});
 
 // --- a small desktop with the program started on it ---------------------------------------
 
@@ -191,7 +193,8 @@ INSTANTIATE_TEST_SUITE_P(
         TargetCase{"debug mode without a caret", PlatformKind::New, true, kLowControl, 0, false,
                    false, false, "caret"},
         TargetCase{"debug mode, old method", PlatformKind::Old, true, kLowControl, 0, false,
-                   false, false, "caret"}));
+                   false, false, "caret"}),
+    testing::CaseName<&TargetCase::what>{});
 
 // --- reasons not to place the marker ------------------------------------------------------
 

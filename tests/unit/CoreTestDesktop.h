@@ -21,7 +21,7 @@ inline constexpr ThreadId kEditorThread = 8;
 
 // Mouse events of the tray icon as the shell reports them.
 inline constexpr std::uint32_t kTrayLeftDown = 0x201;
-inline constexpr std::uint32_t kTrayLeftUp = 0x202;
+inline constexpr std::uint32_t kTrayLeftUp = kMsgLeftButtonUp;
 inline constexpr std::uint32_t kTrayLeftDouble = 0x203;
 
 inline std::ostream& operator<<(std::ostream& out, const VisibleState& s) {

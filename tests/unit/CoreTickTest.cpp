@@ -5,6 +5,7 @@
 #include <string>
 
 #include "CoreTestDesktop.h"
+#include "tracking/Recovery.h"
 
 namespace sevalune::sim {
 namespace {
@@ -67,7 +68,7 @@ TEST_F(CoreTickTest, OwnForegroundRecoveryHidesTheMarkerWhileItPumps) {
   desktop.SetCallHook(nullptr);
 
   EXPECT_EQ(pumpsShown, 1) << "the pump before the suppression gate";
-  EXPECT_EQ(pumpsHidden, 1001);
+  EXPECT_EQ(pumpsHidden, kRecoveryPumpPasses);
   EXPECT_EQ(State(), Tracking()) << "shown again where it was, the editor in front";
   EXPECT_EQ(ZOrder().front(), "marker");
 }

@@ -11,10 +11,10 @@ namespace sevalune {
 namespace {
 
 // One letter a phase for a target that stays the same: P placed, H hidden, - nothing.
-std::string BlinkPattern(std::int32_t factor) {
+std::string BlinkPattern(std::int32_t factor, std::int32_t cycles = 1) {
   std::string pattern;
   std::int16_t phase = 0;
-  for (std::int32_t tick = 0; tick < factor; ++tick) {
+  for (std::int32_t tick = 0; tick < factor * cycles; ++tick) {
     phase = NextBlinkPhase(tick == 0, phase, factor);
     switch (BlinkActionAt(phase, factor)) {
       case BlinkAction::Place: pattern += 'P'; break;
@@ -35,6 +35,17 @@ TEST(BlinkCycleTest, FactorsOneToNine) {
   EXPECT_EQ(BlinkPattern(7), "PPP-H--");
   EXPECT_EQ(BlinkPattern(8), "PPPPH---");
   EXPECT_EQ(BlinkPattern(9), "PPPPH----");
+}
+
+// The factor read from TenmetuKeisuu stops at 32767, which the 16-bit phase can count.
+TEST(BlinkCycleTest, TheLongestCyclePlacesForHalfItsTicks) {
+  EXPECT_EQ(BlinkPattern(32767), std::string(16383, 'P') + "-H" + std::string(16382, '-'));
+}
+
+TEST(BlinkCycleTest, EveryCycleRepeatsTheFirst) {
+  for (const std::int32_t factor : {1, 2, 3, 4, 5, 6, 7, 8, 9, 32767}) {
+    EXPECT_EQ(BlinkPattern(factor, 2), BlinkPattern(factor) + BlinkPattern(factor)) << factor;
+  }
 }
 
 TEST(BlinkCycleTest, WrapsAroundAndRestartsOnANewTarget) {

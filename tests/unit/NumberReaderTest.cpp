@@ -1,9 +1,10 @@
-#include "settings/NumberReader.h"
-
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+
+#include "settings/NumberReader.h"
+#include "tests/CaseName.h"
 
 namespace sevalune {
 namespace {
@@ -35,7 +36,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"\t4\n2", 42}, NumberCase{"1,5", 1}, NumberCase{"0x10", 0},
                       NumberCase{"1e-400", 0}, NumberCase{"1e400", std::nullopt},
                       NumberCase{"-1e400", std::nullopt}, NumberCase{"nan", 0},
-                      NumberCase{"inf", 0}, NumberCase{std::string(5000, '9') + "e-4990", 1e10}));
+                      NumberCase{"inf", 0}, NumberCase{std::string(5000, '9') + "e-4990", 1e10}),
+    testing::TextName<&NumberCase::text>{});
 
 INSTANTIATE_TEST_SUITE_P(
     Hexadecimal, LenientNumberTest,
@@ -45,7 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"&H7FFFFFFF", 2147483647}, NumberCase{"&HFF00FF&", 0xFF00FF},
                       NumberCase{"&H", 0}, NumberCase{"&Hxyz", 0}, NumberCase{"&H00FF00", 0xFF00},
                       NumberCase{"&H 00 FF&", 0xFF}, NumberCase{"&H123456789", std::nullopt},
-                      NumberCase{"&O17", 0}));
+                      NumberCase{"&O17", 0}),
+    testing::TextName<&NumberCase::text>{});
 
 TEST(RoundToIntegerTest, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(RoundToInteger(2.5, -100, 100), 2);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "simrunner/ScenarioRunner.h"
+#include "tests/CaseName.h"
 
 namespace sevalune::sim {
 namespace {
@@ -68,6 +69,7 @@ TEST(ScenarioRunner, AFailedExpectationIsReportedAndTheScenarioGoesOn) {
 }
 
 struct Malformed {
+  const char* what;
   const char* text;
   const char* report;
 };
@@ -84,11 +86,13 @@ TEST_P(MalformedScenario, IsReportedWithItsLineAndNothingRuns) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, MalformedScenario,
-    ::testing::Values(Malformed{"start\nfly away\n", "scenario:2: "},
-                      Malformed{"# a comment\n\nwindow w rect=1,2,3\nstart\n", "scenario:3: "},
-                      Malformed{"window w title=\"open\nstart\n", "scenario:1: "},
-                      Malformed{"start\ntick many\n", "scenario:2: "},
-                      Malformed{"ini\n[Sevalune]\n", "scenario:1: "}));
+    ::testing::Values(Malformed{"unknown command", "start\nfly away\n", "scenario:2: "},
+                      Malformed{"rectangle of three numbers",
+                                "# a comment\n\nwindow w rect=1,2,3\nstart\n", "scenario:3: "},
+                      Malformed{"unclosed quote", "window w title=\"open\nstart\n", "scenario:1: "},
+                      Malformed{"tick count not a number", "start\ntick many\n", "scenario:2: "},
+                      Malformed{"ini without end", "ini\n[Sevalune]\n", "scenario:1: "}),
+    testing::CaseName<&Malformed::what>{});
 
 TEST(ScenarioRunner, QuotedTextKeepsBlanksEqualsSignsAndPathBackslashes) {
   const RunResult run = RunText(std::string(kEditor) +

@@ -9,6 +9,7 @@
 #include "backend/sim/SimPlatform.h"
 #include "backend/sim/SimProgram.h"
 #include "settings/Settings.h"
+#include "tests/CaseName.h"
 
 namespace sevalune {
 namespace {
@@ -123,7 +124,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PeriodCase{"120ms", 120}, PeriodCase{"1e3", 1000}, PeriodCase{"&H10", 16},
                       PeriodCase{"65535", 65535}, PeriodCase{" 5 0 ", 50},
                       // Rounds to 0: runs at the timer's shortest period rather than never.
-                      PeriodCase{"0.4", 1}, PeriodCase{"0.5", 1}));
+                      PeriodCase{"0.4", 1}, PeriodCase{"0.5", 1}),
+    testing::TextName<&PeriodCase::value>{});
 
 TEST_F(SettingsFileTest, TickPeriodsTheTimerRefusesStopStartUp) {
   const SettingsFailure tooLong = FailureWith("MimawariKankaku=65536\r\n");
@@ -207,10 +209,16 @@ TEST(SettingsPathTest, OneSeparatorBetweenDirectoryAndFile) {
 
 // Whatever the bytes, reading ends with the fallbacks, the values or a failure: never a
 // crash, an out-of-bounds read or a hang.
-class HostileFileTest : public SettingsFileTest, public ::testing::WithParamInterface<std::string> {};
+struct HostileFile {
+  const char* what;
+  std::string bytes;
+};
+
+class HostileFileTest : public SettingsFileTest,
+                        public ::testing::WithParamInterface<HostileFile> {};
 
 TEST_P(HostileFileTest, ReadsWithoutHarm) {
-  desktop_.Files().Put(kIniPath, GetParam());
+  desktop_.Files().Put(kIniPath, GetParam().bytes);
   const auto result = ReadSettings(platform_);
   if (const auto* settings = std::get_if<Settings>(&result)) {
     EXPECT_GE(settings->blinkFactor, 1);
@@ -232,19 +240,27 @@ std::string Junk(std::size_t size) {
 
 INSTANTIATE_TEST_SUITE_P(
     Bytes, HostileFileTest,
-    ::testing::Values(std::string(), std::string("\0\0\0", 3), Junk(4096),
-                      "[Sevalune]\r\n" + Junk(2000),
-                      "[Sevalune]\r\nIro=" + std::string(1 << 20, 'F') + "\r\n",
-                      "[Sevalune]\r\nSaizu=" + std::string(1 << 20, ',') + "\r\n",
-                      "[Sevalune]\r\nMimawariKankaku=" + std::string(1 << 20, '9') + "\r\n",
-                      "[Sevalune]\r\nTenmetuKeisuu=&H" + std::string(1 << 20, 'F') + "\r\n",
-                      std::string("\xFF\xFE[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\r\0\n\0S\0a\0i\0z\0u\0=\0"
-                                  "1\0,\0", 42),
-                      std::string("\xFF\xFE\x00", 3), std::string("\xEF\xBB\xBF[Sevalune]\nDebug=1"),
-                      "[Sevalune]\nSaizu=1,2,3,4,5\n[Sevalune]\nSaizu=1"),
-    [](const ::testing::TestParamInfo<std::string>& param) {
-      return "File" + std::to_string(param.index);
-    });
+    ::testing::Values(
+        HostileFile{"empty", std::string()}, HostileFile{"three NULs", std::string("\0\0\0", 3)},
+        HostileFile{"junk", Junk(4096)},
+        HostileFile{"junk in the section", "[Sevalune]\r\n" + Junk(2000)},
+        HostileFile{"a megabyte of colour",
+                    "[Sevalune]\r\nIro=" + std::string(1 << 20, 'F') + "\r\n"},
+        HostileFile{"a megabyte of size separators",
+                    "[Sevalune]\r\nSaizu=" + std::string(1 << 20, ',') + "\r\n"},
+        HostileFile{"a megabyte of period digits",
+                    "[Sevalune]\r\nMimawariKankaku=" + std::string(1 << 20, '9') + "\r\n"},
+        HostileFile{"a megabyte of hexadecimal blink factor",
+                    "[Sevalune]\r\nTenmetuKeisuu=&H" + std::string(1 << 20, 'F') + "\r\n"},
+        HostileFile{"UTF 16 cut in its sizes",
+                    std::string("\xFF\xFE[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\r\0\n\0S\0a\0i\0z\0u\0=\0"
+                                "1\0,\0",
+                                42)},
+        HostileFile{"UTF 16 mark and half a unit", std::string("\xFF\xFE\x00", 3)},
+        HostileFile{"UTF 8 mark without a line end",
+                    std::string("\xEF\xBB\xBF[Sevalune]\nDebug=1")},
+        HostileFile{"section twice", "[Sevalune]\nSaizu=1,2,3,4,5\n[Sevalune]\nSaizu=1"}),
+    testing::CaseName<&HostileFile::what>{});
 
 }  // namespace
 }  // namespace sevalune

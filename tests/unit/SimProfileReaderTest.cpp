@@ -7,6 +7,7 @@
 #include "backend/sim/ProfileReader.h"
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
+#include "tests/CaseName.h"
 
 namespace sevalune::sim {
 namespace {
@@ -96,8 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "\xFE\xFF\0[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\n\0I\0r\0o\0=\0x\0\n"s, "Iro", 40, "x",
                  1},
         ReadCase{"UTF-16 with a dangling byte",
-                 "\xFF\xFE[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\n\0I\0r\0o\0=\0y\0z"s, "Iro", 40, "y",
-                 1}));
+                 "\xFF\xFE[\0S\0e\0v\0a\0l\0u\0n\0e\0]\0\n\0I\0r\0o\0=\0y\0z"s, "Iro", 40, "y", 1}),
+    testing::CaseName<&ReadCase::what>{});
 
 TEST(ProfileDefault, LosesTrailingSpacesOnly) {
   EXPECT_EQ(DefaultProfileString("  a b  ", 40).text, "  a b");

@@ -30,34 +30,33 @@ ChildProcess::ChildProcess(const std::wstring& executable, const std::wstring& a
                             "CreateProcessW");
   }
   ::CloseHandle(created.hThread);
-  process_ = created.hProcess;
+  process_.reset(created.hProcess);
   id_ = created.dwProcessId;
 }
 
-ChildProcess::~ChildProcess() {
-  Terminate();
-  ::CloseHandle(process_);
+ChildProcess::~ChildProcess() { Terminate(); }
+
+bool ChildProcess::IsRunning() const {
+  return ::WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
-bool ChildProcess::IsRunning() const { return ::WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-
 std::optional<DWORD> ChildProcess::WaitForExit(Milliseconds timeout) const {
-  if (::WaitForSingleObject(process_, ToWaitMilliseconds(timeout)) != WAIT_OBJECT_0) {
+  if (::WaitForSingleObject(process_.get(), ToWaitMilliseconds(timeout)) != WAIT_OBJECT_0) {
     return std::nullopt;
   }
   DWORD exitCode = 0;
-  ::GetExitCodeProcess(process_, &exitCode);
+  ::GetExitCodeProcess(process_.get(), &exitCode);
   return exitCode;
 }
 
 bool ChildProcess::WaitUntilIdle(Milliseconds timeout) const {
-  return ::WaitForInputIdle(process_, ToWaitMilliseconds(timeout)) == 0;
+  return ::WaitForInputIdle(process_.get(), ToWaitMilliseconds(timeout)) == 0;
 }
 
 void ChildProcess::Terminate() {
   if (!IsRunning()) return;
-  ::TerminateProcess(process_, kTerminatedExitCode);
-  ::WaitForSingleObject(process_, kTerminateWaitMs);
+  ::TerminateProcess(process_.get(), kTerminatedExitCode);
+  ::WaitForSingleObject(process_.get(), kTerminateWaitMs);
 }
 
 }  // namespace sevalune::e2e

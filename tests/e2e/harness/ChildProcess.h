@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "backend/win32/ScopedWin.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
 
 namespace sevalune::e2e {
 
@@ -20,7 +20,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   DWORD id() const { return id_; }
-  HANDLE handle() const { return process_; }
+  HANDLE handle() const { return process_.get(); }
   bool IsRunning() const;
   // The exit code once the process has ended; nullopt if it still runs at the deadline.
   std::optional<DWORD> WaitForExit(Milliseconds timeout) const;
@@ -30,7 +30,7 @@ class ChildProcess {
   void Terminate();
 
  private:
-  HANDLE process_ = nullptr;
+  win32::ScopedKernelHandle process_;
   DWORD id_ = 0;
 };
 

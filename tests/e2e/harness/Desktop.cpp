@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "backend/win32/WideText.h"
+#include "harness/Pictures.h"
+
 namespace sevalune::e2e {
 namespace {
 
@@ -34,16 +37,6 @@ POINT ToScreen(HWND window, LONG x, LONG y) {
   POINT point{x, y};
   ::ClientToScreen(window, &point);
   return point;
-}
-
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes,
-                        nullptr, nullptr);
-  return out;
 }
 
 }  // namespace
@@ -115,41 +108,7 @@ LONG_PTR ExtendedStyleOf(HWND window) { return ::GetWindowLongPtrW(window, GWL_E
 
 bool IsTopmost(HWND window) { return (ExtendedStyleOf(window) & WS_EX_TOPMOST) != 0; }
 
-std::vector<COLORREF> ScreenPixels(const RECT& area) {
-  const LONG width = area.right - area.left;
-  const LONG height = area.bottom - area.top;
-  if (width <= 0 || height <= 0) return {};
-  BITMAPINFO format{};
-  format.bmiHeader.biSize = sizeof format.bmiHeader;
-  format.bmiHeader.biWidth = width;
-  format.bmiHeader.biHeight = -height;  // top-down rows
-  format.bmiHeader.biPlanes = 1;
-  format.bmiHeader.biBitCount = 32;
-  format.bmiHeader.biCompression = BI_RGB;
-
-  std::vector<COLORREF> colors;
-  HDC screen = ::GetDC(nullptr);
-  HDC memory = ::CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(memory, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (screen != nullptr && memory != nullptr && bitmap != nullptr) {
-    HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    if (::BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY) != FALSE) {
-      ::GdiFlush();
-      // Each pixel is stored as blue, green, red, unused: the reverse of a colour value.
-      const auto* pixels = static_cast<const unsigned char*>(bits);
-      const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-      for (std::size_t i = 0; i < count; ++i) {
-        colors.push_back(RGB(pixels[4 * i + 2], pixels[4 * i + 1], pixels[4 * i]));
-      }
-    }
-    ::SelectObject(memory, previous);
-  }
-  if (bitmap != nullptr) ::DeleteObject(bitmap);
-  if (memory != nullptr) ::DeleteDC(memory);
-  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
-  return colors;
-}
+std::vector<COLORREF> ScreenPixels(const RECT& area) { return ScreenPicture(area).pixels; }
 
 std::optional<ThreadCaret> CaretOfThreadOf(HWND window) {
   GUITHREADINFO info{};
@@ -186,7 +145,9 @@ std::string DescribeWindow(HWND window) {
   if (window == nullptr) return "no window";
   // Appended piece by piece: GCC 12 warns falsely about "literal" + std::string&&.
   std::string text = "class \"";
-  text.append(Narrow(ClassNameOf(window))).append("\" title \"").append(Narrow(TextOf(window)));
+  text.append(win32::Narrow(ClassNameOf(window)))
+      .append("\" title \"")
+      .append(win32::Narrow(TextOf(window)));
   return text.append("\"");
 }
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

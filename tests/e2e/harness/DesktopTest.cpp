@@ -1,5 +1,7 @@
 #include "harness/DesktopTest.h"
 
+#include "backend/win32/LaunchOptions.h"
+#include "backend/win32/ModulePath.h"
 #include "harness/Desktop.h"
 #include "harness/UserInput.h"
 #include "harness/Waiting.h"
@@ -9,35 +11,6 @@ namespace {
 
 constexpr const wchar_t* kMarkerClass = L"SevaluneMarker";
 constexpr const wchar_t* kMarkerTitle = L"Sevalune";
-
-std::optional<std::wstring> EnvironmentValue(const wchar_t* name) {
-  const DWORD size = ::GetEnvironmentVariableW(name, nullptr, 0);
-  if (size == 0) return std::nullopt;
-  std::wstring value(size, L'\0');
-  const DWORD length = ::GetEnvironmentVariableW(name, value.data(), size);
-  value.resize(length < size ? length : 0);
-  return value;
-}
-
-std::filesystem::path FolderOfThisProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length =
-        ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) {
-      path.resize(length);
-      return std::filesystem::path(path).parent_path();
-    }
-    path.resize(path.size() * 2);
-  }
-}
-
-std::filesystem::path FromEnvironmentOr(const wchar_t* name,
-                                        const std::filesystem::path& fallback) {
-  const std::optional<std::wstring> value = EnvironmentValue(name);
-  if (!value || value->empty()) return fallback;
-  return std::filesystem::path(*value).make_preferred();
-}
 
 // The visible top-level window of the process with this class, once it holds the foreground.
 std::optional<HWND> WaitForForegroundWindow(const ChildProcess& process,
@@ -60,18 +33,23 @@ bool HasFocusAndCaret(HWND frame, HWND control) {
 
 }  // namespace
 
+std::filesystem::path ProgramFromEnvironmentOr(const wchar_t* variable,
+                                               const std::filesystem::path& besideThisProgram) {
+  const std::optional<std::wstring> value = win32::EnvironmentValue(variable);
+  if (value && !value->empty()) return std::filesystem::path(*value).make_preferred();
+  return std::filesystem::path(win32::ExecutablePath()).parent_path() / besideThisProgram;
+}
+
 std::filesystem::path SevaluneExecutable() {
-  return FromEnvironmentOr(L"SEVALUNE_E2E_EXE",
-                           FolderOfThisProgram() / L"../../backend/win32/sevalune.exe");
+  return ProgramFromEnvironmentOr(L"SEVALUNE_E2E_EXE", L"../../backend/win32/sevalune.exe");
 }
 
 std::filesystem::path TargetExecutable() {
-  return FromEnvironmentOr(L"SEVALUNE_E2E_TARGET",
-                           FolderOfThisProgram() / L"sevalune_e2e_target.exe");
+  return ProgramFromEnvironmentOr(L"SEVALUNE_E2E_TARGET", L"sevalune_e2e_target.exe");
 }
 
 ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::wstring name, const std::wstring& value)
-    : name_(std::move(name)), previous_(EnvironmentValue(name_.c_str())) {
+    : name_(std::move(name)), previous_(win32::EnvironmentValue(name_.c_str())) {
   ::SetEnvironmentVariableW(name_.c_str(), value.c_str());
 }
 

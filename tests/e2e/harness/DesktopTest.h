@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/ChildProcess.h"
 #include "harness/ProgramFolder.h"
-#include "harness/Win32.h"
 
 namespace sevalune::e2e {
 
@@ -20,8 +20,12 @@ namespace sevalune::e2e {
 // measured on it goes through a real conversion to screen coordinates.
 inline constexpr POINT kNotepadOrigin{100, 80};
 
-// The programs under test: from SEVALUNE_E2E_EXE and SEVALUNE_E2E_TARGET when set, else
-// where the build puts them relative to this test program.
+// A program the tests start: from the environment variable when it is set, else where the
+// build puts it relative to this test program.
+std::filesystem::path ProgramFromEnvironmentOr(const wchar_t* variable,
+                                               const std::filesystem::path& besideThisProgram);
+
+// The programs under test: from SEVALUNE_E2E_EXE and SEVALUNE_E2E_TARGET when set.
 std::filesystem::path SevaluneExecutable();
 std::filesystem::path TargetExecutable();
 

@@ -3,10 +3,10 @@
 
 #include <optional>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/Desktop.h"
 #include "harness/MarkerWatch.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
 
 namespace sevalune::e2e {
 

@@ -68,6 +68,16 @@ std::optional<HWND> FindBox(DWORD processId, std::wstring_view title) {
   return std::nullopt;
 }
 
+std::optional<HWND> WaitForAnyBox(DWORD processId, Milliseconds timeout) {
+  return WaitForValue(
+      [&]() -> std::optional<HWND> {
+        const std::optional<HWND> window = FindTopLevelWindow(processId, kBoxClass);
+        if (!window || !::IsWindowVisible(*window)) return std::nullopt;
+        return window;
+      },
+      timeout);
+}
+
 std::vector<HWND> ChildrenOfClass(HWND box, std::wstring_view className) {
   std::vector<HWND> children;
   for (HWND child = ::GetWindow(box, GW_CHILD); child != nullptr;

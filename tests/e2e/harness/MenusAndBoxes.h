@@ -12,9 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/Pictures.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
 
 namespace sevalune::e2e {
 
@@ -23,6 +23,9 @@ std::vector<HWND> PopupMenusOfThread(DWORD threadId);
 
 // The visible dialog box ("#32770") of the process with this title.
 std::optional<HWND> FindBox(DWORD processId, std::wstring_view title);
+// The first visible dialog box of the process, whatever its title, once one shows;
+// nullopt if none did by the deadline.
+std::optional<HWND> WaitForAnyBox(DWORD processId, Milliseconds timeout);
 // The box's child windows of the class, in z-order (the order of the dialog's items).
 std::vector<HWND> ChildrenOfClass(HWND box, std::wstring_view className);
 // The control ids of the box's buttons, in z-order.

@@ -69,10 +69,16 @@ bool MatchesAt(const Picture& whole, const Picture& part, int left, int top) {
 }  // namespace
 
 Picture ScreenPicture(const RECT& area) {
-  std::vector<COLORREF> pixels = ScreenPixels(area);
-  if (pixels.empty()) return Picture{};
-  return Picture{static_cast<int>(area.right - area.left), static_cast<int>(area.bottom - area.top),
-                 std::move(pixels)};
+  const int width = static_cast<int>(area.right - area.left);
+  const int height = static_cast<int>(area.bottom - area.top);
+  if (width <= 0 || height <= 0) return Picture{};
+  const DrawingSurface surface(width, height);
+  HDC screen = ::GetDC(nullptr);
+  const bool copied = screen != nullptr && surface.context() != nullptr &&
+                      ::BitBlt(surface.context(), 0, 0, width, height, screen, area.left, area.top,
+                               SRCCOPY) != FALSE;
+  if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+  return copied ? surface.Read() : Picture{};
 }
 
 std::optional<Picture> SteadyScreenPicture(HWND window, Milliseconds timeout) {

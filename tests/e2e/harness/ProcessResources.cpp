@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "backend/win32/ScopedWin.h"
+
 namespace sevalune::e2e {
 namespace {
 
@@ -112,8 +114,10 @@ ResourceSample SampleResources(DWORD processId) {
   ::EnumWindows(&CountWindowsOfProcess, reinterpret_cast<LPARAM>(&windows));
   sample.windows = NonZero(windows.count);
 
-  HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
-  if (process == nullptr) return sample;
+  const win32::ScopedKernelHandle owner(
+      ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  if (!owner) return sample;
+  const HANDLE process = owner.get();
   DWORD handles = 0;
   if (::GetProcessHandleCount(process, &handles) != FALSE) sample.handles = NonZero(handles);
   sample.gdiObjects = NonZero(::GetGuiResources(process, GR_GDIOBJECTS));
@@ -127,7 +131,6 @@ ResourceSample SampleResources(DWORD processId) {
     sample.privateBytes =
         NonZero(memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage);
   }
-  ::CloseHandle(process);
   return sample;
 }
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

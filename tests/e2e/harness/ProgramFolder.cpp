@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 namespace {

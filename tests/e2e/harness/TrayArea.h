@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "backend/win32/WindowsHeaders.h"
 #include "harness/Waiting.h"
-#include "harness/Win32.h"
 
 namespace sevalune::e2e {
 

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 

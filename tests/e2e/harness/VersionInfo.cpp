@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e {
 namespace {

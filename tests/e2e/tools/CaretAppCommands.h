@@ -13,7 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
+// Needs the declarations of <windows.h>.
+#include <oleauto.h>
 
 namespace sevalune::e2e::caret_app {
 
@@ -85,6 +87,15 @@ inline std::optional<PublishedCaret> CaretInTitle(std::wstring_view title) {
   }
   if (*cursor != L'\0') return std::nullopt;
   return caret;
+}
+
+// A VT_I4 variant: a child id or a number, as the IAccessible calls pass them.
+inline VARIANT LongVariant(LONG value) {
+  VARIANT variant;
+  ::VariantInit(&variant);
+  variant.vt = VT_I4;
+  variant.lVal = value;
+  return variant;
 }
 
 }  // namespace sevalune::e2e::caret_app

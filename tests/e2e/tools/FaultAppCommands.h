@@ -2,9 +2,9 @@
 // and the names by which a test finds its windows. Shared by the helper and the tests.
 #pragma once
 
-#include "harness/Win32.h"
-
 #include <string>
+
+#include "backend/win32/WindowsHeaders.h"
 
 namespace sevalune::e2e::fault_app {
 

@@ -23,7 +23,7 @@
 //           on the proxy it already holds; the cheaper answer and nothing new to release.
 //           object: a VT_DISPATCH object of its own, which COM marshals into the reader's
 //           process as a new proxy (several times slower under Wine); readers meet both
-#include "harness/Win32.h"
+#include "backend/win32/WindowsHeaders.h"
 // Need the declarations of <windows.h>.
 #include <objbase.h>
 #include <oleacc.h>
@@ -36,6 +36,9 @@
 #include <vector>
 
 #include "CaretAppCommands.h"
+#include "ToolWindow.h"
+#include "backend/win32/LaunchOptions.h"
+#include "backend/win32/ScopedWin.h"
 
 namespace {
 
@@ -98,14 +101,6 @@ Element FieldElement(const Model& model) {
 Element ClientElement(const Model& model) {
   return Element{ROLE_SYSTEM_CLIENT, STATE_SYSTEM_FOCUSABLE, app::kTitlePrefix,
                  ClientOnScreen(model.window)};
-}
-
-VARIANT LongVariant(LONG value) {
-  VARIANT variant;
-  ::VariantInit(&variant);
-  variant.vt = VT_I4;
-  variant.lVal = value;
-  return variant;
 }
 
 // IUnknown and IDispatch (without a type library: readers call IAccessible directly), and
@@ -269,7 +264,7 @@ class Accessible : public IAccessible {
     ::VariantInit(answer);
     const std::optional<Element> element = ElementFor(child);
     if (!element) return E_INVALIDARG;
-    *answer = LongVariant((*element).*field);
+    *answer = app::LongVariant((*element).*field);
     return S_OK;
   }
   HRESULT Unsupported(const VARIANT& child, BSTR* text) const {
@@ -340,7 +335,7 @@ class ClientAccessible final : public Accessible {
     ::VariantInit(focus);
     if (!HasFocus(model())) return S_FALSE;
     if (!model().focusAsObject) {
-      *focus = LongVariant(app::kFieldChildId);
+      *focus = app::LongVariant(app::kFieldChildId);
       return S_OK;
     }
     focus->vt = VT_DISPATCH;
@@ -544,46 +539,12 @@ LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
 
 // ---- start-up -------------------------------------------------------------------------
 
-std::vector<std::wstring> Arguments() {
-  int count = 0;
-  wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (words == nullptr) return {};
-  std::vector<std::wstring> arguments(words + (count > 0 ? 1 : 0), words + count);
-  ::LocalFree(words);
-  return arguments;
-}
-
 void ApplyCommandLine(Model& model) {
-  for (const std::wstring& argument : Arguments()) {
+  for (const std::wstring& argument : sevalune::win32::CommandLineArguments()) {
     if (argument == L"caret=hidden") model.caretShown = false;
     if (argument == L"focus=object") model.focusAsObject = true;
     if (argument == L"focus=child") model.focusAsObject = false;
   }
-}
-
-// The thread's single-threaded apartment: the accessible objects are called in it, through
-// the window's message queue, when another process reads them.
-class ComApartment {
- public:
-  ComApartment() : initialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComApartment() {
-    if (initialized_) ::CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  bool initialized() const { return initialized_; }
-
- private:
-  bool initialized_;
-};
-
-int RunMessageLoop() {
-  MSG message{};
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-  return 0;
 }
 
 }  // namespace
@@ -592,17 +553,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*argument
                     int /*showCommand*/) {
   Model model;  // before the apartment: it must outlive every call into the objects
   ApplyCommandLine(model);
-  const ComApartment apartment;
+  // The accessible objects are called in this single-threaded apartment, through the
+  // window's message queue, when another process reads them.
+  const sevalune::win32::ScopedComApartment apartment(COINIT_APARTMENTTHREADED);
   if (!apartment.initialized()) return 1;
-
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &FrameProcedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_IBEAM);
-  windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = app::kFrameClass;
-  ::RegisterClassExW(&windowClass);
+  sevalune::e2e::tools::RegisterToolWindowClass(instance, app::kFrameClass, &FrameProcedure,
+                                                IDC_IBEAM);
 
   HWND window = ::CreateWindowExW(0, app::kFrameClass, app::kTitlePrefix, WS_OVERLAPPEDWINDOW,
                                   app::kFrameOrigin.x, app::kFrameOrigin.y, app::kFrameSize.cx,
@@ -611,5 +567,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*argument
   Publish(model);
   ::ShowWindow(window, SW_SHOWNORMAL);
   ::SetFocus(window);
-  return RunMessageLoop();
+  return sevalune::e2e::tools::RunMessageLoop();
 }

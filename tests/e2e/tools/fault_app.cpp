@@ -19,19 +19,25 @@
 // lies below, out of that walk. This program therefore makes its own hidden window
 // titled "Default IME", owned by its main window (so above it, as on Windows), on the same
 // thread: while that thread hangs, a tracker that asks it is asking a hung thread.
-#include "harness/Win32.h"
-// Needs the declarations of <windows.h>.
-#include <shellapi.h>
-
-#include <cwchar>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "FaultAppCommands.h"
+#include "ToolWindow.h"
+#include "backend/win32/LaunchOptions.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace {
 
 namespace app = sevalune::e2e::fault_app;
+using sevalune::e2e::tools::RegisterToolWindowClass;
+using sevalune::e2e::tools::RunMessageLoop;
+
+bool HasArgument(const wchar_t* wanted) {
+  const std::vector<std::wstring> arguments = sevalune::win32::CommandLineArguments();
+  return std::find(arguments.begin(), arguments.end(), wanted) != arguments.end();
+}
 
 constexpr int kControlLeft = 30;
 constexpr int kControlTop = 50;
@@ -51,16 +57,6 @@ struct AppState {
   LRESULT controlsDestroyed = 0;
   WPARAM churnLeft = 0;
 };
-
-bool HasArgument(const wchar_t* wanted) {
-  int count = 0;
-  wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (words == nullptr) return false;
-  bool found = false;
-  for (int i = 1; i < count; ++i) found = found || std::wcscmp(words[i], wanted) == 0;
-  ::LocalFree(words);
-  return found;
-}
 
 AppState* StateOf(HWND window) {
   return reinterpret_cast<AppState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -156,28 +152,8 @@ LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   }
 }
 
-void RegisterWindowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = name;
-  ::RegisterClassExW(&windowClass);
-}
-
-int RunMessageLoop() {
-  MSG message{};
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
-  return 0;
-}
-
 int RunDesktopStandIn(HINSTANCE instance) {
-  RegisterWindowClass(instance, app::kDesktopClass, &::DefWindowProcW);
+  RegisterToolWindowClass(instance, app::kDesktopClass, &::DefWindowProcW);
   HWND desktop = ::CreateWindowExW(0, app::kDesktopClass, app::kDesktopTitle, WS_POPUP, 0, 0,
                                    ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
                                    nullptr, nullptr, instance, nullptr);
@@ -197,8 +173,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*argument
   state.imeOpen = HasArgument(L"ime=open");
   state.wake =
       ::CreateEventW(nullptr, TRUE, FALSE, app::WakeEventName(::GetCurrentProcessId()).c_str());
-  RegisterWindowClass(instance, app::kFrameClass, &FrameProcedure);
-  RegisterWindowClass(instance, app::kImeClass, &ImeProcedure);
+  RegisterToolWindowClass(instance, app::kFrameClass, &FrameProcedure);
+  RegisterToolWindowClass(instance, app::kImeClass, &ImeProcedure);
 
   HWND frame = ::CreateWindowExW(0, app::kFrameClass, app::kFrameTitle, WS_OVERLAPPEDWINDOW,
                                  app::kFrameOrigin.x, app::kFrameOrigin.y, app::kFrameSize.cx,

@@ -16,14 +16,14 @@
 // The window is placed at a fixed spot away from the screen's corner, so that positions
 // measured on it say something about the conversion to screen coordinates. It runs until
 // it is closed or its process is ended.
-#include "harness/Win32.h"
-// Needs the declarations of <windows.h>.
-#include <shellapi.h>
-
 #include <algorithm>
 #include <cwchar>
 #include <string>
 #include <vector>
+
+#include "ToolWindow.h"
+#include "backend/win32/LaunchOptions.h"
+#include "backend/win32/WindowsHeaders.h"
 
 namespace {
 
@@ -48,15 +48,6 @@ struct Request {
   std::wstring title = L"Sevalune e2e target";
 };
 
-std::vector<std::wstring> Arguments() {
-  int count = 0;
-  wchar_t** words = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  if (words == nullptr) return {};
-  std::vector<std::wstring> arguments(words + (count > 0 ? 1 : 0), words + count);
-  ::LocalFree(words);
-  return arguments;
-}
-
 int PositiveNumberOr(const std::wstring& text, int fallback) {
   const long number = std::wcstol(text.c_str(), nullptr, 10);
   return number > 0 ? static_cast<int>(number) : fallback;
@@ -73,7 +64,7 @@ void Apply(Request& request, const std::wstring& key, const std::wstring& value)
 
 Request RequestFromCommandLine() {
   Request request;
-  for (const std::wstring& argument : Arguments()) {
+  for (const std::wstring& argument : sevalune::win32::CommandLineArguments()) {
     const std::size_t equals = argument.find(L'=');
     if (equals != std::wstring::npos) {
       Apply(request, argument.substr(0, equals), argument.substr(equals + 1));
@@ -143,14 +134,8 @@ HWND CreateFocusControl(HWND parent, HINSTANCE instance, const Request& request,
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*arguments*/,
                     int /*showCommand*/) {
   const Request request = RequestFromCommandLine();
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = &TargetProcedure;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
-  windowClass.lpszClassName = request.className.c_str();
-  ::RegisterClassExW(&windowClass);
+  sevalune::e2e::tools::RegisterToolWindowClass(instance, request.className.c_str(),
+                                                &TargetProcedure);
 
   const RECT place = WindowPlaceFor(request);
   HWND window =
@@ -165,11 +150,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*argument
   ::ShowWindow(window, SW_SHOWNORMAL);
   ::SetFocus(control);
 
-  MSG message{};
-  while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageW(&message);
-  }
+  const int exitCode = sevalune::e2e::tools::RunMessageLoop();
   ::DeleteObject(font);
-  return 0;
+  return exitCode;
 }

@@ -8,49 +8,31 @@
 //   win32_probe taskbar            broadcasts "TaskbarCreated", as a restarted shell does
 //   win32_probe version FILE       the version information of FILE
 //
-// Build: x86_64-w64-mingw32-g++ -std=c++20 -O2 -static -municode -o win32_probe.exe
-//        win32_probe.cpp -lversion
 // Exit status 0 when the main window was found (state, settext, tray, close) or the
 // version information was read (version), 1 otherwise.
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "backend/win32/WideText.h"
+#include "backend/win32/WindowsHeaders.h"
+
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                          nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), bytes,
-                        nullptr, nullptr);
-  return out;
-}
-
-std::wstring Wide(const char* text) {
-  const int units = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(units), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), units);
-  out.resize(out.empty() ? 0 : out.size() - 1);
-  return out;
-}
+using sevalune::win32::Narrow;
+using sevalune::win32::Widen;
 
 std::string ClassOf(HWND window) {
   wchar_t name[256] = {};
   ::GetClassNameW(window, name, 256);
-  return Utf8(name);
+  return Narrow(name);
 }
 
 std::string TitleOf(HWND window) {
   wchar_t title[256] = {};
   ::GetWindowTextW(window, title, 256);
-  return Utf8(title);
+  return Narrow(title);
 }
 
 void PrintWindow(const char* label, HWND window) {
@@ -81,7 +63,7 @@ int State() {
   if (edit != nullptr) {
     wchar_t text[256] = {};
     ::SendMessageW(edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-    std::printf("edit.text=\"%s\"\n", Utf8(text).c_str());
+    std::printf("edit.text=\"%s\"\n", Narrow(text).c_str());
   }
   PrintWindow("app", ::FindWindowW(nullptr, L"Sevalune Version 1.01"));
   PrintWindow("menuform", ::FindWindowW(L"SevaluneMenu", nullptr));
@@ -103,7 +85,7 @@ int State() {
                 wchar_t text[1024] = {};
                 ::SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
                 std::string printable;
-                for (const char c : Utf8(text)) {
+                for (const char c : Narrow(text)) {
                   if (c == '\r')
                     printable += "\\r";
                   else if (c == '\n')
@@ -127,7 +109,7 @@ int SetText(const char* text) {
   HWND main = MainWindow();
   HWND edit = main == nullptr ? nullptr : ::FindWindowExW(main, nullptr, L"Edit", nullptr);
   if (edit == nullptr) return 1;
-  const std::wstring wide = Wide(text);
+  const std::wstring wide = Widen(text);
   ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
   return 0;
 }
@@ -152,7 +134,7 @@ int TaskbarCreated() {
 }
 
 int Version(const char* file) {
-  const std::wstring path = Wide(file);
+  const std::wstring path = Widen(file);
   DWORD ignored = 0;
   const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
   if (size == 0) return 1;
@@ -173,9 +155,9 @@ int Version(const char* file) {
     const std::wstring key = std::wstring(L"\\StringFileInfo\\041104B0\\") + name;
     wchar_t* value = nullptr;
     if (::VerQueryValueW(data.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) {
-      std::printf("%s=\"%s\"\n", Utf8(name).c_str(), Utf8(value).c_str());
+      std::printf("%s=\"%s\"\n", Narrow(name).c_str(), Narrow(value).c_str());
     } else {
-      std::printf("%s=missing\n", Utf8(name).c_str());
+      std::printf("%s=missing\n", Narrow(name).c_str());
     }
   }
   return 0;
@@ -185,7 +167,7 @@ int Version(const char* file) {
 
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
-  for (int i = 1; i < argc; ++i) arguments.push_back(Utf8(argv[i]));
+  for (int i = 1; i < argc; ++i) arguments.push_back(Narrow(argv[i]));
   const std::string command = arguments.empty() ? "state" : arguments[0];
   const char* operand = arguments.size() > 1 ? arguments[1].c_str() : "";
   int status = 1;

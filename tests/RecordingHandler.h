@@ -1,0 +1,22 @@
+// Records what a platform dispatches to the program's handlers, for tests of a backend.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace sevalune::testing {
+
+class RecordingHandler final : public PlatformEvents {
+ public:
+  void OnTimer() override { ++ticks; }
+  void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
+  void OnTaskbarCreated() override { ++taskbarsCreated; }
+
+  int ticks = 0;
+  std::vector<std::uint32_t> trayEvents;
+  int taskbarsCreated = 0;
+};
+
+}  // namespace sevalune::testing
