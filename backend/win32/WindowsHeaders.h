@@ -25,8 +25,11 @@
 #define WINVER _WIN32_WINNT
 #endif
 
-#include <shellapi.h>
+// windows.h first: shellapi.h uses its types and macros without including it.
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #undef FindWindow
 #undef GetClassName
