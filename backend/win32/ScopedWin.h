@@ -2,8 +2,6 @@
 // when it goes out of scope, so no early return can leak one.
 #pragma once
 
-#include <objbase.h>
-
 #include <utility>
 
 #include "backend/win32/WindowsHeaders.h"

@@ -88,7 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
                       Malformed{"# a comment\n\nwindow w rect=1,2,3\nstart\n", "scenario:3: "},
                       Malformed{"window w title=\"open\nstart\n", "scenario:1: "},
                       Malformed{"start\ntick many\n", "scenario:2: "},
-                      Malformed{"ini\n[Sevalune]\n", "scenario:1: "}));
+                      Malformed{"ini\n[Sevalune]\n", "scenario:1: "},
+                      Malformed{"monitor 0,0,800,600 dpi=0\n", "scenario:1: "},
+                      Malformed{"monitor 0,0,800,600 dpi=many\n", "scenario:1: "},
+                      Malformed{"monitor 0,0,800,600 dpi=96 dpi=144\n", "scenario:1: "},
+                      Malformed{"monitor 0,0,800,600 primary primary\n", "scenario:1: "},
+                      Malformed{"monitor 0,0,800,600 scale=150\n", "scenario:1: "}));
 
 TEST(ScenarioRunner, QuotedTextKeepsBlanksEqualsSignsAndPathBackslashes) {
   const RunResult run = RunText(std::string(kEditor) +
