@@ -48,6 +48,7 @@ int main() {
   Time("TextBoxText", [&] { platform.TextBoxText(); });
   Time("GetWindowRect (marker)", [&] { platform.GetWindowRect(marker, rect); });
   Time("MonitorRectOf", [&] { platform.MonitorRectOf(foreground); });
+  Time("MonitorDpiOf", [&] { platform.MonitorDpiOf(Rect{100, 100, 101, 101}); });
   Time("SetWindowPos (marker moved)", [&] {
     platform.SetWindowPos(marker, kInsertTop, 100 + (++flip % 2), 100, 10, 9,
                           swp::NoZOrder | swp::NoActivate);

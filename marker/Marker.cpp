@@ -44,20 +44,26 @@ std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, Wind
   const MarkerColors& colors = settings_.colors;
   switch (target.kind) {
     case TargetKind::Menu: {
-      const std::optional<MarkerRect> rect = MenuMarker(WindowRectOrZero(platform_, foreground));
+      const Rect window = WindowRectOrZero(platform_, foreground);
+      const std::optional<MarkerRect> rect = MenuMarker(window, DpiOfDisplayHolding(window));
       if (!rect) return std::nullopt;
       return Placement{*rect, colors.menu};
     }
-    case TargetKind::Caret:
-      return Placement{CaretMarker(target.caretPoint, imeOpen, settings_.sizes),
-                       imeOpen ? colors.caretIme : colors.caret};
+    case TargetKind::Caret: {
+      const std::optional<MarkerRect> rect =
+          CaretMarker(target.caretPoint, imeOpen, settings_.sizes,
+                      DpiOfDisplayHolding(PixelAt(target.caretPoint)));
+      if (!rect) return std::nullopt;
+      return Placement{*rect, imeOpen ? colors.caretIme : colors.caret};
+    }
     case TargetKind::Parts: {
       const WindowHandle focus = target.threadGuiInfo.focus;
       const Rect control = WindowRectOrZero(platform_, focus);
-      // Only the bar beside a tall control depends on the display that holds it.
+      // Only the bar beside a tall control depends on the display's edge.
       const std::int32_t monitorLeft =
           IsTallControl(control) ? platform_.MonitorRectOf(focus).left : 0;
-      const std::optional<MarkerRect> rect = PartsMarker(control, settings_.sizes, monitorLeft);
+      const std::optional<MarkerRect> rect =
+          PartsMarker(control, settings_.sizes, monitorLeft, DpiOfDisplayHolding(control));
       if (!rect) return std::nullopt;
       return Placement{*rect, imeOpen ? colors.partsIme : colors.parts};
     }
@@ -65,6 +71,12 @@ std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, Wind
       break;
   }
   return std::nullopt;
+}
+
+std::uint32_t Marker::DpiOfDisplayHolding(const Rect& place) {
+  if (!settings_.dpiScaling) return kDefaultScreenDpi;
+  const std::uint32_t dpi = platform_.MonitorDpiOf(place);
+  return dpi != 0 ? dpi : kDefaultScreenDpi;
 }
 
 void Marker::Hide() {

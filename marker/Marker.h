@@ -53,6 +53,12 @@ class Marker {
   // there), then colours it (only when the colour changes).
   void Place(const Placement& placement);
   bool AlreadyAt(const MarkerRect& rect);
+  // The DPI the marker's sizes are scaled to for a target at `place`: that of the display
+  // holding it (sharing the largest area with it, else the nearest), or 96 while scaling
+  // is switched off. The place is the caret point for a caret block (the block's top-left
+  // pixel), the focused control's rectangle for a bar, and the rectangle of the window
+  // whose menu is open for the menu square.
+  std::uint32_t DpiOfDisplayHolding(const Rect& place);
 
   Platform& platform_;
   const Settings& settings_;

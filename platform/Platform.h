@@ -74,6 +74,9 @@ inline constexpr std::uint32_t ShowWindow = 0x0040;
 inline constexpr std::uint32_t HideWindow = 0x0080;
 }  // namespace swp
 
+// The DPI of a display at 100 % scaling (USER_DEFAULT_SCREEN_DPI).
+inline constexpr std::uint32_t kDefaultScreenDpi = 96;
+
 // ShowWindow commands used by the program.
 inline constexpr int kShowHide = 0;
 inline constexpr int kShowNormal = 1;
@@ -188,6 +191,11 @@ class Platform {
   // The whole rectangle of the display nearest to the window (MonitorFromWindow with
   // MONITOR_DEFAULTTONEAREST); the primary display's rectangle when there is no window.
   virtual Rect MonitorRectOf(WindowHandle window) = 0;
+  // The DPI of the display sharing the largest area with the rectangle, else of the
+  // nearest one (MonitorFromRect with MONITOR_DEFAULTTONEAREST, then GetDpiForMonitor's
+  // effective DPI); the system's DPI where the system has no per-display DPI (before
+  // Windows 8.1). Never 0. A point is asked about as the one-pixel rectangle at it.
+  virtual std::uint32_t MonitorDpiOf(const Rect& rect) = 0;
 
   // --- shell32 --------------------------------------------------------------------
   virtual bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) = 0;

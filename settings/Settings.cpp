@@ -140,6 +140,15 @@ void ReadClassListsAndHold(SettingsReader& reader, Settings& settings) {
   settings.hold = ParseHoldPolicy(TextOr(reader.Read("Oazuke", kLongBuffer), kDefaultOazuke));
 }
 
+// Missing or empty: on. Otherwise read as the other numbers are; only a number that
+// rounds to 0 switches scaling off (so does text without a number, which reads as 0).
+void ReadDpiScaling(SettingsReader& reader, Settings& settings) {
+  const ProfileString value = reader.Read("DPIHosei", kShortBuffer);
+  if (value.count == 0) return;
+  const double number = NumberOrOverflow(value.text);
+  settings.dpiScaling = IntegerOrOverflow(number, kInt32Min, kInt32Max) != 0;
+}
+
 }  // namespace
 
 std::string SettingsFilePath(std::string_view executableDirectory) {
@@ -158,6 +167,7 @@ std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform) {
     ReadDebug(reader, settings);
     ReadMarkerSizes(reader, settings);
     ReadClassListsAndHold(reader, settings);
+    ReadDpiScaling(reader, settings);
   } catch (const ReadFailure& failed) {
     return SettingsFailure{reader.currentKey(), failed.failure.number,
                            std::string(failed.failure.description)};

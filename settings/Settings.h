@@ -52,6 +52,9 @@ struct Settings {
   MarkerSizes sizes;
   ClassLists classLists;
   HoldPolicy hold;  // "Oazuke"
+  // "DPIHosei": the sizes are given for 96 DPI and scaled to the DPI of the display that
+  // holds the target; off, they are used as physical pixels everywhere.
+  bool dpiScaling = true;
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its

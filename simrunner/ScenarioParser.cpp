@@ -358,11 +358,26 @@ void Parser::ParsePlatform(const Words& args) {
 }
 
 void Parser::ParseMonitor(const Words& args) {
-  const std::string usage = "monitor L,T,R,B [primary]";
-  RequireCount(args, 1, 2, usage);
-  const Rect rect = ParseRect(Bare(args[0], usage));
-  const bool primary = args.size() == 2 && ChoiceOf<bool>(args[1], {{"primary", true}}, usage);
-  Add([rect, primary](ScenarioRunner& r) { r.AddMonitor(rect, primary); });
+  const std::string usage = "monitor L,T,R,B [primary] [dpi=N]";
+  RequireCount(args, 1, 3, usage);
+  MonitorInfo monitor;
+  monitor.rect = ParseRect(Bare(args[0], usage));
+  bool dpiGiven = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const Word& w = args[i];
+    if (!w.key) {
+      if (monitor.primary) throw ScenarioError("usage: " + usage);
+      monitor.primary = ChoiceOf<bool>(w, {{"primary", true}}, usage);
+    } else if (*w.key == "dpi" && !dpiGiven) {
+      const std::int32_t dpi = ParseInt(w.value, "dpi");
+      if (dpi < 1) throw ScenarioError("dpi must be at least 1: " + w.value);
+      monitor.dpi = static_cast<std::uint32_t>(dpi);
+      dpiGiven = true;
+    } else {
+      throw ScenarioError("usage: " + usage);
+    }
+  }
+  Add([monitor](ScenarioRunner& r) { r.AddMonitor(monitor); });
 }
 
 void Parser::ParseExeDir(const Words& args) {

@@ -68,10 +68,10 @@ void ScenarioRunner::SetSettingsFile(std::optional<std::string> bytes) {
   settingsFile_ = std::move(bytes);
 }
 
-void ScenarioRunner::AddMonitor(const Rect& rect, bool primary) {
+void ScenarioRunner::AddMonitor(const MonitorInfo& monitor) {
   if (!monitorsGiven_) monitors_.clear();
   monitorsGiven_ = true;
-  monitors_.push_back(MonitorInfo{rect, primary});
+  monitors_.push_back(monitor);
   desktop_.SetMonitors(monitors_);
 }
 
@@ -250,6 +250,7 @@ void ScenarioRunner::PrintSettings() {
   line += " hold=" + HoldText(s.hold);
   line += std::string(" method=") +
           (program.state.method == LocationMethod::AttachThreadInput ? "old" : "new");
+  line += std::string(" dpi=") + (s.dpiScaling ? "on" : "off");
   Emit(line);
 }
 

@@ -58,7 +58,7 @@ class ScenarioRunner {
   // --- desktop set-up ----------------------------------------------------------------
   void SetPlatformNew(bool hasGuiThreadInfo);
   void SetSettingsFile(std::optional<std::string> bytes);
-  void AddMonitor(const Rect& rect, bool primary);
+  void AddMonitor(const MonitorInfo& monitor);
   void SetExecutableDirectory(std::string directory);
   void AddWindow(NewWindow window, const std::string& above, const std::string& below);
   void AddChild(NewChild child, const std::string& parent);

@@ -30,19 +30,24 @@ Rect AtLeastOnePixel(Rect rect) {
   return rect;
 }
 
+// The one marked primary, else the first.
+MonitorInfo PrimaryMonitor(const std::vector<MonitorInfo>& monitors) {
+  if (monitors.empty()) return DefaultMonitors().front();
+  const auto primary = std::find_if(monitors.begin(), monitors.end(),
+                                    [](const MonitorInfo& monitor) { return monitor.primary; });
+  return primary != monitors.end() ? *primary : monitors.front();
+}
+
 }  // namespace
 
 std::vector<MonitorInfo> DefaultMonitors() { return {MonitorInfo{Rect{0, 0, 1920, 1080}, true}}; }
 
 Rect PrimaryMonitorRect(const std::vector<MonitorInfo>& monitors) {
-  if (monitors.empty()) return DefaultMonitors().front().rect;
-  const auto primary = std::find_if(monitors.begin(), monitors.end(),
-                                    [](const MonitorInfo& monitor) { return monitor.primary; });
-  return primary != monitors.end() ? primary->rect : monitors.front().rect;
+  return PrimaryMonitor(monitors).rect;
 }
 
-Rect MonitorRectFor(const std::vector<MonitorInfo>& monitors, std::optional<Rect> window) {
-  if (!window || monitors.empty()) return PrimaryMonitorRect(monitors);
+MonitorInfo MonitorFor(const std::vector<MonitorInfo>& monitors, std::optional<Rect> window) {
+  if (!window || monitors.empty()) return PrimaryMonitor(monitors);
   const Rect footprint = AtLeastOnePixel(*window);
   const MonitorInfo* best = nullptr;
   std::int64_t bestArea = 0;
@@ -50,13 +55,17 @@ Rect MonitorRectFor(const std::vector<MonitorInfo>& monitors, std::optional<Rect
     const std::int64_t area = OverlapArea(monitor.rect, footprint);
     if (area > bestArea) best = &monitor, bestArea = area;
   }
-  if (best != nullptr) return best->rect;
+  if (best != nullptr) return *best;
   std::int64_t bestDistance = std::numeric_limits<std::int64_t>::max();
   for (const MonitorInfo& monitor : monitors) {
     const std::int64_t distance = DistanceSquared(monitor.rect, footprint);
     if (distance < bestDistance) best = &monitor, bestDistance = distance;
   }
-  return best->rect;
+  return *best;
+}
+
+Rect MonitorRectFor(const std::vector<MonitorInfo>& monitors, std::optional<Rect> window) {
+  return MonitorFor(monitors, window).rect;
 }
 
 Point ClampToDisplays(const std::vector<MonitorInfo>& monitors, Point point) {

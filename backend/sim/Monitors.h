@@ -1,6 +1,8 @@
-// The displays of the simulated desktop and MonitorFromWindow's choice among them.
+// The displays of the simulated desktop and MonitorFromWindow's (and MonitorFromRect's)
+// choice among them.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -11,6 +13,7 @@ namespace sevalune::sim {
 struct MonitorInfo {
   Rect rect;
   bool primary = false;
+  std::uint32_t dpi = kDefaultScreenDpi;  // its effective DPI (GetDpiForMonitor)
 };
 
 // One primary display of 1920 x 1080 at the origin.
@@ -21,6 +24,7 @@ Rect PrimaryMonitorRect(const std::vector<MonitorInfo>& monitors);
 
 // MONITOR_DEFAULTTONEAREST: the display sharing the largest area with the window, else
 // the nearest one (the first of equally near ones), else the primary display.
+MonitorInfo MonitorFor(const std::vector<MonitorInfo>& monitors, std::optional<Rect> window);
 Rect MonitorRectFor(const std::vector<MonitorInfo>& monitors, std::optional<Rect> window);
 
 // Where the mouse cursor ends up when moved to a point: the point itself when a display

@@ -86,6 +86,7 @@ class SimPlatform final : public Platform {
                                                   std::uintptr_t wParam, std::intptr_t lParam,
                                                   std::uint32_t timeoutMs) override;
   Rect MonitorRectOf(WindowHandle window) override;
+  std::uint32_t MonitorDpiOf(const Rect& rect) override;
 
   // --- shell32 --------------------------------------------------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;

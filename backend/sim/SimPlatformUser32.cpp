@@ -289,4 +289,9 @@ Rect SimPlatform::MonitorRectOf(WindowHandle window) {
                         found != nullptr ? std::optional<Rect>(found->rect) : std::nullopt);
 }
 
+std::uint32_t SimPlatform::MonitorDpiOf(const Rect& rect) {
+  if (!Enter("MonitorDpiOf")) return kDefaultScreenDpi;
+  return MonitorFor(desktop_.Monitors(), rect).dpi;
+}
+
 }  // namespace sevalune::sim

@@ -4,11 +4,7 @@
 
 #include <utility>
 
-// The Windows preamble must come before any other Windows header.
-// clang-format off
 #include "backend/win32/WindowsHeaders.h"
-#include <objbase.h>
-// clang-format on
 
 namespace sevalune::win32 {
 
@@ -51,6 +47,8 @@ using ScopedBrush = ScopedHandle<HBRUSH, &::DeleteObject>;
 using ScopedWindow = ScopedHandle<HWND, &::DestroyWindow>;
 // Memory handed out by LocalAlloc (CommandLineToArgvW's answer, for one).
 using ScopedLocalMemory = ScopedHandle<HLOCAL, &::LocalFree>;
+// A library loaded with LoadLibraryEx.
+using ScopedModule = ScopedHandle<HMODULE, &::FreeLibrary>;
 
 // A registered window class, unregistered when it goes out of scope. A class that was
 // already registered in this process (by another owner) is used but not unregistered.

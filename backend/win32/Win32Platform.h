@@ -65,6 +65,7 @@ class Win32Platform final : public Platform {
                                                   std::uintptr_t wParam, std::intptr_t lParam,
                                                   std::uint32_t timeoutMs) override;
   Rect MonitorRectOf(WindowHandle window) override;
+  std::uint32_t MonitorDpiOf(const Rect& rect) override;
 
   // --- shell32, kernel32, the process (Win32Services.cpp) ----------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
@@ -99,6 +100,8 @@ class Win32Platform final : public Platform {
 
  private:
   using GetGuiThreadInfoFunction = BOOL(WINAPI*)(DWORD, GUITHREADINFO*);
+  // shcore's GetDpiForMonitor; the DPI kind is the MONITOR_DPI_TYPE enumeration.
+  using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
   static LRESULT CALLBACK MarkerProcedure(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) noexcept;
@@ -108,6 +111,8 @@ class Win32Platform final : public Platform {
   HWND CreateMenuForm() const;
   HICON IconFor(TrayPicture picture) const;
   GetGuiThreadInfoFunction GuiThreadInfoFunction();
+  GetDpiForMonitorFunction DpiForMonitorFunction();
+  std::uint32_t SystemDpi();
   void RememberTrayIcon(TrayMessage message, HWND window, UINT id);
   void RemoveRemainingTrayIcons();
 
@@ -133,6 +138,9 @@ class Win32Platform final : public Platform {
   ScopedKernelHandle instanceMutex_;
   std::optional<bool> anotherInstanceRunning_;
   std::optional<GetGuiThreadInfoFunction> getGuiThreadInfo_;  // looked up on first use
+  ScopedModule shcore_;                                       // loaded on first use
+  std::optional<GetDpiForMonitorFunction> getDpiForMonitor_;  // null where shcore lacks it
+  std::optional<std::uint32_t> systemDpi_;                    // fixed for the process's life
   std::vector<std::pair<HWND, UINT>> trayIcons_;              // added and not yet deleted
 };
 

@@ -196,4 +196,42 @@ Rect Win32Platform::MonitorRectOf(WindowHandle window) {
   return ToRect(info.rcMonitor);
 }
 
+Win32Platform::GetDpiForMonitorFunction Win32Platform::DpiForMonitorFunction() {
+  if (!getDpiForMonitor_) {
+    // shcore.dll and its GetDpiForMonitor exist from Windows 8.1 on; the executable still
+    // runs on Windows 7, so both are looked up at run time. Only the system folder is
+    // searched: a shcore.dll beside the executable is never loaded.
+    constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    shcore_.reset(::LoadLibraryExW(L"shcore.dll", nullptr, kSearchSystem32));
+    FARPROC found = shcore_ ? ::GetProcAddress(shcore_.get(), "GetDpiForMonitor") : nullptr;
+    getDpiForMonitor_ =
+        reinterpret_cast<GetDpiForMonitorFunction>(reinterpret_cast<void (*)()>(found));
+  }
+  return *getDpiForMonitor_;
+}
+
+std::uint32_t Win32Platform::SystemDpi() {
+  if (!systemDpi_) {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    systemDpi_ = dpi > 0 ? static_cast<std::uint32_t>(dpi) : kDefaultScreenDpi;
+  }
+  return *systemDpi_;
+}
+
+std::uint32_t Win32Platform::MonitorDpiOf(const Rect& rect) {
+  constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+  const RECT area{rect.left, rect.top, rect.right, rect.bottom};
+  const HMONITOR monitor = ::MonitorFromRect(&area, MONITOR_DEFAULTTONEAREST);
+  const GetDpiForMonitorFunction getDpiForMonitor = DpiForMonitorFunction();
+  UINT dpiX = 0;
+  UINT dpiY = 0;
+  if (monitor != nullptr && getDpiForMonitor != nullptr &&
+      SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiX != 0) {
+    return dpiX;
+  }
+  return SystemDpi();
+}
+
 }  // namespace sevalune::win32

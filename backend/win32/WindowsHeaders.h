@@ -25,9 +25,11 @@
 #define WINVER _WIN32_WINNT
 #endif
 
-// <windows.h> must come before the other Windows headers.
+// windows.h first, after the definitions above: the others use its types and macros, and
+// would otherwise include it without them.
 // clang-format off
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 // clang-format on
 

@@ -1,5 +1,6 @@
-// GetCursorPos, SetCursorPos, GetAsyncKeyState and MonitorRectOf: the hold rule's
-// pointer checks, the parked cursor and the display the marker stays on.
+// GetCursorPos, SetCursorPos, GetAsyncKeyState, MonitorRectOf and MonitorDpiOf: the hold
+// rule's pointer checks, the parked cursor, the display the marker stays on and the DPI its
+// sizes are scaled to.
 #include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
@@ -52,6 +53,19 @@ TEST_F(CursorAndDisplay, WindowsOnOrNearTheDisplayBelongToIt) {
   const WindowHandle gone = Window("gone");
   Driver().RemoveWindow(gone);
   EXPECT_EQ(platform.MonitorRectOf(gone), primary);
+}
+
+TEST_F(CursorAndDisplay, EveryPlaceHasTheDpiOfTheDisplayThatHoldsItOrIsNearest) {
+  const std::uint32_t dpi = Driver().DisplayDpi();
+  EXPECT_GE(dpi, 96u) << NameOf(Answerer());
+  const Rect primary = Primary();
+  EXPECT_EQ(platform.MonitorDpiOf(primary), dpi);
+  EXPECT_EQ(platform.MonitorDpiOf(Rect{10, 10, 50, 50}), dpi);
+  EXPECT_EQ(platform.MonitorDpiOf(Rect{0, 0, 1, 1}), dpi);
+  // Partly on the display, or off every display: the nearest one answers.
+  EXPECT_EQ(platform.MonitorDpiOf(Rect{-100, -100, 100, 100}), dpi);
+  EXPECT_EQ(platform.MonitorDpiOf(Rect{20000, 20000, 20100, 20100}), dpi);
+  EXPECT_EQ(platform.MonitorDpiOf(Rect{-20001, 5, -20000, 6}), dpi);
 }
 
 TEST_F(CursorAndDisplay, TheLeftButtonIsDownOnlyWhilePressed) {

@@ -79,6 +79,12 @@ class DesktopDriver {
   // --- the mouse ------------------------------------------------------------------------
   virtual void SetLeftButton(bool down) = 0;
 
+  // --- the displays -------------------------------------------------------------------
+  // The DPI of every display of this desktop: the simulator's default single display
+  // has 96; a real desktop's is the system DPI (the screen's LOGPIXELSX), which Wine gives
+  // every display (on Windows, run the suite with one display).
+  virtual std::uint32_t DisplayDpi() = 0;
+
   // --- the user -----------------------------------------------------------------------
   // How the user closes the next modal box the program shows: with OK, or otherwise
   // (Cancel, Escape).

@@ -107,6 +107,8 @@ class SimDriver final : public DesktopDriver {
     }
   }
 
+  std::uint32_t DisplayDpi() override { return sim::DefaultMonitors().front().dpi; }
+
   void AnswerNextBox(bool ok) override { desktop_.QueueBoxAnswer(sim::BoxAnswer{ok, 0}); }
   void AnswerNextMenu(std::string_view keyword, int position) override {
     desktop_.QueueMenuAnswer(sim::MenuAnswer{position == 0 ? "none" : std::string(keyword), 0});

@@ -238,6 +238,13 @@ class Win32Driver final : public DesktopDriver {
     ::SendInput(1, &input, sizeof input);
   }
 
+  std::uint32_t DisplayDpi() override {
+    const HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return static_cast<std::uint32_t>(dpi);
+  }
+
   // The answers come from a timer that runs inside the modal loop of the box or menu.
   void AnswerNextBox(bool ok) override {
     user_ = std::make_unique<win32::testing::ModalDriver>([ok] {

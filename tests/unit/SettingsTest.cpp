@@ -56,6 +56,7 @@ void ExpectDefaults(const Settings& s) {
   EXPECT_EQ(s.classLists.menusOnly, "xxx");
   EXPECT_EQ(s.classLists.parkCursor, "xxx");
   EXPECT_EQ(s.hold, (HoldPolicy{HoldMode::OldMethodOnly, 2}));
+  EXPECT_TRUE(s.dpiScaling);
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesEveryFallback) {
@@ -78,7 +79,7 @@ TEST_F(SettingsFileTest, UnusableFilesGiveEveryFallback) {
 TEST_F(SettingsFileTest, EmptyValuesGiveTheFallbacks) {
   ExpectDefaults(SettingsWith("Iro=\r\nMimawariKankaku=\r\nTenmetuKeisuu=\r\nDebug=\r\n"
                               "Saizu=\r\nKirainaKurasu1=\r\nKirainaKurasu2=\r\n"
-                              "KirainaKurasu3=\r\nOazuke=\r\n"));
+                              "KirainaKurasu3=\r\nOazuke=\r\nDPIHosei=\r\n"));
 }
 
 TEST_F(SettingsFileTest, KeysAndSectionMatchWithoutRegardToCase) {
@@ -158,6 +159,39 @@ TEST_F(SettingsFileTest, DebugCountsWhateverItSays) {
   EXPECT_TRUE(SettingsWith("Debug=off\r\n").debugMode);
   EXPECT_FALSE(SettingsWith("Debug=\r\n").debugMode);
   EXPECT_FALSE(SettingsWith("Debug=\"\"\r\n").debugMode);
+}
+
+struct ScalingCase {
+  const char* value;
+  bool on;
+};
+
+class DpiScalingTest : public SettingsFileTest,
+                       public ::testing::WithParamInterface<ScalingCase> {};
+
+TEST_P(DpiScalingTest, OnlyANumberThatRoundsToZeroSwitchesItOff) {
+  EXPECT_EQ(SettingsWith(std::string("DPIHosei=") + GetParam().value + "\r\n").dpiScaling,
+            GetParam().on);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, DpiScalingTest,
+    ::testing::Values(ScalingCase{"1", true}, ScalingCase{"0", false}, ScalingCase{"2", true},
+                      ScalingCase{"-1", true}, ScalingCase{"0.4", false},
+                      ScalingCase{"0.5", false}, ScalingCase{"0.6", true},
+                      ScalingCase{"1.5", true}, ScalingCase{" 0 ", false},
+                      ScalingCase{"&H0", false}, ScalingCase{"0x1", false},
+                      ScalingCase{"1 (on)", true},
+                      // Text without a leading number reads as 0, as for the other keys.
+                      ScalingCase{"off", false}, ScalingCase{"on", false}));
+
+TEST_F(SettingsFileTest, DpiScalingBeyond32BitsStopsStartUp) {
+  const SettingsFailure tooBig = FailureWith("DPIHosei=3000000000\r\n");
+  EXPECT_EQ(tooBig.key, "DPIHosei");
+  EXPECT_EQ(tooBig.number, 6);
+  EXPECT_EQ(FailureWith("DPIHosei=1e400\r\n").key, "DPIHosei");
+  // Read last: a failure of an earlier key is the one reported.
+  EXPECT_EQ(FailureWith("Saizu=1\r\nDPIHosei=1e400\r\n").key, "Saizu");
 }
 
 TEST_F(SettingsFileTest, SizesTakeTheFirstSixOfAtLeastFiveItems) {

@@ -297,5 +297,17 @@ TEST_F(SimPlatformTest, MonitorOfAWindow) {
   EXPECT_EQ(program.MonitorRectOf(0), (Rect{0, 0, 1920, 1080})) << "primary";
 }
 
+TEST_F(SimPlatformTest, DpiOfTheDisplayThatHoldsARectangle) {
+  EXPECT_EQ(program.MonitorDpiOf({10, 10, 11, 11}), 96u) << "the default display";
+  desktop.SetMonitors({{{0, 0, 1920, 1080}, true, 120}, {{1920, 0, 3200, 1024}, false, 192}});
+  EXPECT_EQ(program.MonitorDpiOf({10, 10, 11, 11}), 120u);
+  EXPECT_EQ(program.MonitorDpiOf({1920, 0, 1921, 1}), 192u) << "the right display's first pixel";
+  EXPECT_EQ(program.MonitorDpiOf({1919, 0, 1920, 1}), 120u) << "the left display's last pixel";
+  EXPECT_EQ(program.MonitorDpiOf({1800, 10, 2100, 50}), 192u) << "largest overlap";
+  EXPECT_EQ(program.MonitorDpiOf({1700, 10, 2000, 50}), 120u) << "largest overlap";
+  EXPECT_EQ(program.MonitorDpiOf({2000, 1100, 2000, 1100}), 192u) << "nearest";
+  EXPECT_EQ(program.MonitorDpiOf({-500, 500, -400, 600}), 120u) << "nearest";
+}
+
 }  // namespace
 }  // namespace sevalune::sim
