@@ -40,7 +40,7 @@ void Marker::Update(const Target& target, WindowHandle foreground, std::int16_t 
 }
 
 std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, WindowHandle foreground,
-                                                      bool imeOpen) {
+                                                      bool imeOpen) const {
   const MarkerColors& colors = settings_.colors;
   switch (target.kind) {
     case TargetKind::Menu: {

@@ -45,9 +45,11 @@ class SettingsReader {
 
   const std::string& currentKey() const { return currentKey_; }
 
-  ProfileString Read(std::string_view key, std::size_t bufferSize) {
+  ProfileString Read(std::string_view key, std::size_t bufferSize,
+                     std::string_view defaultValue = "") {
     currentKey_ = std::string(key);
-    return platform_.GetPrivateProfileString(kSettingsSection, key, "", bufferSize, path_);
+    return platform_.GetPrivateProfileString(kSettingsSection, key, defaultValue, bufferSize,
+                                             path_);
   }
 
  private:
@@ -140,6 +142,11 @@ void ReadClassListsAndHold(SettingsReader& reader, Settings& settings) {
   settings.hold = ParseHoldPolicy(TextOr(reader.Read("Oazuke", kLongBuffer), kDefaultOazuke));
 }
 
+// A missing key gives the default combination; a key present but empty switches it off.
+void ReadHotkey(SettingsReader& reader, Settings& settings) {
+  settings.hotkey = ReadHotkeySetting(reader.Read("Hottoki", kLongBuffer, kDefaultHotkeyText).text);
+}
+
 }  // namespace
 
 std::string SettingsFilePath(std::string_view executableDirectory) {
@@ -158,6 +165,7 @@ std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform) {
     ReadDebug(reader, settings);
     ReadMarkerSizes(reader, settings);
     ReadClassListsAndHold(reader, settings);
+    ReadHotkey(reader, settings);
   } catch (const ReadFailure& failed) {
     return SettingsFailure{reader.currentKey(), failed.failure.number,
                            std::string(failed.failure.description)};

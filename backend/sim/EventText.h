@@ -4,10 +4,18 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Platform.h"
+
 namespace sevalune::sim {
 
 // "TEXT" with a carriage return written \r, a line feed \n and a double quote \";
 // backslashes stay as they are, so paths read naturally.
 std::string Quoted(std::string_view text);
+
+// A rectangle as the state line writes the marker's: "x,y,wxh".
+std::string RectText(const Rect& rect);
+
+// A colour as six hexadecimal digits in the platform's order: blue, green, red.
+std::string ColorText(Color color);
 
 }  // namespace sevalune::sim

@@ -22,10 +22,16 @@ class RecordingHandler final : public PlatformEvents {
   void OnTimer() override { ++timers; }
   void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
   void OnTaskbarCreated() override { ++taskbarCreated; }
+  void OnHotkey(int id) override { hotkeys.push_back(id); }
+  void OnFinderFrame() override { ++finderFrames; }
+  void OnSettingsFileChanged() override { ++settingsFileChanges; }
 
   int timers = 0;
   std::vector<std::uint32_t> trayEvents;
   int taskbarCreated = 0;
+  std::vector<int> hotkeys;
+  int finderFrames = 0;
+  int settingsFileChanges = 0;
 };
 
 LONG_PTR StyleOf(WindowHandle window, int which) {
