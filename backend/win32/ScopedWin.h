@@ -2,11 +2,12 @@
 // when it goes out of scope, so no early return can leak one.
 #pragma once
 
-#include <objbase.h>
-
 #include <utility>
 
 #include "backend/win32/WindowsHeaders.h"
+// After the Windows headers and their settings (UNICODE, the version); the comment keeps
+// the formatter from sorting it before them.
+#include <objbase.h>
 
 namespace sevalune::win32 {
 
@@ -49,6 +50,9 @@ using ScopedBrush = ScopedHandle<HBRUSH, &::DeleteObject>;
 using ScopedWindow = ScopedHandle<HWND, &::DestroyWindow>;
 // Memory handed out by LocalAlloc (CommandLineToArgvW's answer, for one).
 using ScopedLocalMemory = ScopedHandle<HLOCAL, &::LocalFree>;
+// A folder's change notification (FindFirstChangeNotification); store only a valid one,
+// never INVALID_HANDLE_VALUE.
+using ScopedChangeNotification = ScopedHandle<HANDLE, &::FindCloseChangeNotification>;
 
 // A registered window class, unregistered when it goes out of scope. A class that was
 // already registered in this process (by another owner) is used but not unregistered.

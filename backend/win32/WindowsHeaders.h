@@ -25,8 +25,9 @@
 #define WINVER _WIN32_WINNT
 #endif
 
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, whose types it uses (a comment keeps the formatter from sorting them).
+#include <shellapi.h>
 
 #undef FindWindow
 #undef GetClassName
