@@ -129,16 +129,16 @@ std::string KeyName(std::uint32_t virtualKey) {
     return std::string(1, static_cast<char>(virtualKey));
   }
   if (virtualKey >= kFirstFunctionKey && virtualKey < kFirstFunctionKey + kFunctionKeys) {
-    return "F" + std::to_string(virtualKey - kFirstFunctionKey + 1);
+    return std::string("F").append(std::to_string(virtualKey - kFirstFunctionKey + 1));
   }
   if (virtualKey >= kFirstNumpadKey && virtualKey <= kFirstNumpadKey + 9) {
-    return "Num" + std::to_string(virtualKey - kFirstNumpadKey);
+    return std::string("Num").append(std::to_string(virtualKey - kFirstNumpadKey));
   }
   for (const NamedKey& key : kNamedKeys) {
     if (key.virtualKey == virtualKey) return std::string(key.name);
   }
   // Not one ParseHotkey gives; written as the number, so that the text still says which.
-  return "#" + std::to_string(virtualKey);
+  return std::string("#").append(std::to_string(virtualKey));
 }
 
 }  // namespace
@@ -165,7 +165,7 @@ std::string HotkeyText(const Hotkey& hotkey) {
     if (modifier.name == "Control") continue;  // written "Ctrl"
     if ((hotkey.modifiers & modifier.bit) != 0) text.append(modifier.name).append("+");
   }
-  return text + KeyName(hotkey.virtualKey);
+  return text.append(KeyName(hotkey.virtualKey));
 }
 
 HotkeySetting ReadHotkeySetting(std::string_view text) {
