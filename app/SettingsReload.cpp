@@ -40,7 +40,10 @@ void SettingsReload::ApplyPending() {
   settings_ = std::move(*pending_);
   pending_.reset();
   platform_.SetTimerPeriod(settings_.tickPeriodMs);
-  if (hotkeyChanged) hotkey_.Register(settings_.hotkey);
+  // A combination that another program held is tried again with every change: the user
+  // may have closed that program and saved the file to try once more.
+  const bool missing = settings_.hotkey.combination && !hotkey_.registered();
+  if (hotkeyChanged || missing) hotkey_.Register(settings_.hotkey);
 }
 
 void SettingsReload::Refuse(const BalloonText& balloon) {

@@ -37,7 +37,8 @@ class SettingsReload {
   // A reading equal to the last one (another file in the folder changed) changes nothing.
   void OnFileChanged();
   // At the start of a tick: the reading waiting to be applied replaces the settings in
-  // force, with the tick period and the hotkey.
+  // force, with the tick period and the hotkey (registered again when it changed, or when
+  // it could not be registered before).
   void ApplyPending();
 
   bool watching() const { return watching_; }

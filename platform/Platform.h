@@ -263,8 +263,9 @@ class Platform {
   virtual void SetFinderTimer(std::uint32_t milliseconds) = 0;
   // Watches the folder of the file for writes and for files made, renamed or removed,
   // without ever blocking the program's thread; OnSettingsFileChanged follows once the
-  // folder has been quiet for settleMs. False when the folder cannot be watched (missing,
-  // a share that does not notify): the program then runs on without.
+  // folder has been quiet for settleMs (in a folder that is never quiet, a few seconds after
+  // the first change at the latest). False when the folder cannot be watched (missing, a
+  // share that does not notify): the program then runs on without.
   virtual bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) = 0;
   // The folder of the executable, without a trailing "\" except at a drive's root.
   virtual std::string ExecutableDirectory() = 0;

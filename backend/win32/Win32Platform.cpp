@@ -21,6 +21,8 @@ constexpr UINT_PTR kTmrTimerId = 1;
 constexpr UINT_PTR kFinderTimerId = 2;
 // One-shot: the watched folder has been quiet for the settle time.
 constexpr UINT_PTR kSettleTimerId = 3;
+// The longest a change waits for the folder to become quiet.
+constexpr ULONGLONG kLongestSettleWaitMs = 2000;
 constexpr int kTextBoxId = 1;
 // The marker never grows anywhere near this far, so the text box is never seen.
 constexpr int kTextBoxLeft = 1000;
@@ -134,7 +136,10 @@ LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wPa
   PlatformEvents* handler = quitCode_ ? nullptr : handler_;
   switch (message) {
     case WM_TIMER:
-      if (wParam == kSettleTimerId) ::KillTimer(window, kSettleTimerId);
+      if (wParam == kSettleTimerId) {
+        ::KillTimer(window, kSettleTimerId);
+        settleSince_.reset();
+      }
       if (handler == nullptr) return 0;
       if (wParam == kTmrTimerId) handler->OnTimer();
       if (wParam == kFinderTimerId) handler->OnFinderFrame();
@@ -303,9 +308,14 @@ std::optional<int> Win32Platform::WaitAndDispatch(DWORD timeoutMs) {
 void Win32Platform::NoteFolderChange() {
   // A folder that keeps failing (a share that went away) is no longer watched.
   if (::FindNextChangeNotification(folderWatch_.get()) == FALSE) folderWatch_.reset();
+  const ULONGLONG now = ::GetTickCount64();
+  if (!settleSince_) settleSince_ = now;
   // Each change starts the settle time again; the program hears of the change once the
-  // writer has been quiet for that long.
-  ::SetTimer(frmSevalune_.get(), kSettleTimerId, settleMs_, nullptr);
+  // writer has been quiet for that long. In a folder that is never quiet for long (another
+  // program writes a log beside the file) the timer is left to come due all the same.
+  if (now - *settleSince_ < kLongestSettleWaitMs) {
+    ::SetTimer(frmSevalune_.get(), kSettleTimerId, settleMs_, nullptr);
+  }
 }
 
 }  // namespace sevalune::win32

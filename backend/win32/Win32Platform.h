@@ -161,6 +161,7 @@ class Win32Platform final : public Platform {
   // The settings file's folder, and how long it must be quiet before the program is told.
   ScopedChangeNotification folderWatch_;
   UINT settleMs_ = 0;
+  std::optional<ULONGLONG> settleSince_;  // the first change not yet told
 };
 
 }  // namespace sevalune::win32

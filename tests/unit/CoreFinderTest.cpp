@@ -93,18 +93,6 @@ TEST_F(CoreFinderTest, APressWhileTheTargetIsLookedForIsIgnored) {
   EXPECT_EQ(process().FinderTimerPeriod(), 15u);
 }
 
-TEST_F(CoreFinderTest, TheFrameTimerRunsApartFromTheTick) {
-  PressHotkey();
-  EXPECT_EQ(process().FinderTimerPeriod(), 15u);
-  EXPECT_EQ(process().TimerPeriod(), 110u);
-  EXPECT_TRUE(process().TimerEnabled());
-  Frames(33);
-  EXPECT_EQ(process().FinderTimerPeriod(), 15u) << "quiet after the animation";
-  Frames(20);
-  EXPECT_EQ(process().FinderTimerPeriod(), 0u);
-  EXPECT_TRUE(process().TimerEnabled());
-}
-
 TEST_F(CoreFinderTest, AnotherHotKeyIdIsNotTheFinders) {
   process().Deliver(SimMessage::Hotkey(kFinderHotkeyId + 1));
   EXPECT_EQ(CountEvents("finder"), 0u);

@@ -194,10 +194,9 @@ TEST_F(SettingsFileTest, ListsAreStoredUnchangedAndTheHoldIsParsed) {
             std::string(499, 'a'));
 }
 
-TEST_F(SettingsFileTest, HotkeyIsTheDefaultWhenMissingAndOffWhenEmptyOrZero) {
+TEST_F(SettingsFileTest, HotkeyIsTheDefaultWhenMissingAndOffWhenEmpty) {
   EXPECT_EQ(SettingsWith("Hottoki\r\n").hotkey, (HotkeySetting{Hotkey{0x7, 0x7B}, ""}));
   EXPECT_EQ(SettingsWith("Hottoki=\r\n").hotkey, HotkeySetting{});
-  EXPECT_EQ(SettingsWith("Hottoki=0\r\n").hotkey, HotkeySetting{});
   EXPECT_EQ(SettingsWith("hottoki=Win+Shift+F3\r\n").hotkey,
             (HotkeySetting{Hotkey{0xC, 0x72}, ""}));
 }

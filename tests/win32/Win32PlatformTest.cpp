@@ -24,15 +24,13 @@ class RecordingHandler final : public PlatformEvents {
   void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
   void OnTaskbarCreated() override { ++taskbarCreated; }
   void OnHotkey(int id) override { hotkeys.push_back(id); }
-  void OnFinderFrame() override { ++finderFrames; }
-  void OnSettingsFileChanged() override { ++settingsFileChanges; }
+  void OnFinderFrame() override {}
+  void OnSettingsFileChanged() override {}
 
   int timers = 0;
   std::vector<std::uint32_t> trayEvents;
   int taskbarCreated = 0;
   std::vector<int> hotkeys;
-  int finderFrames = 0;
-  int settingsFileChanges = 0;
 };
 
 LONG_PTR StyleOf(WindowHandle window, int which) {
@@ -409,48 +407,11 @@ TEST_F(Win32PlatformTest, TheFinderBarsPaintInTheFramesColour) {
   platform.HideFinderFrame();
 }
 
-TEST_F(Win32PlatformTest, HotKeysAndTheFinderTimerReachTheirHandlers) {
+TEST_F(Win32PlatformTest, HotKeysReachTheHandlerWithTheirIds) {
   ::PostMessageW(Marker(), WM_HOTKEY, 1, MAKELPARAM(0x7, 0x7B));
   ::PostMessageW(Marker(), WM_HOTKEY, 5, 0);
   platform.PumpMessages();
   EXPECT_EQ(handler.hotkeys, (std::vector<int>{1, 5}));
-
-  platform.SetFinderTimer(10);
-  for (int i = 0; i < 500 && handler.finderFrames < 2; ++i) {
-    ::Sleep(10);
-    platform.PumpMessages();
-  }
-  EXPECT_GE(handler.finderFrames, 2);
-  EXPECT_EQ(handler.timers, 0) << "the tick's timer is another";
-  platform.SetFinderTimer(0);
-  platform.PumpMessages();
-  const int seen = handler.finderFrames;
-  ::Sleep(50);
-  platform.PumpMessages();
-  EXPECT_EQ(handler.finderFrames, seen);
-}
-
-TEST_F(Win32PlatformTest, TheMessageLoopWaitsForTheWatchedFolderToo) {
-  wchar_t base[MAX_PATH] = {};
-  ::GetTempPathW(MAX_PATH, base);
-  const std::filesystem::path folder =
-      std::filesystem::path(base) / (L"sevalune-watch-" + std::to_wstring(::GetCurrentProcessId()));
-  std::filesystem::create_directories(folder);
-  const std::filesystem::path file = folder / L"sevalune.ini";
-  ASSERT_TRUE(platform.WatchSettingsFolder(Narrow(file.wstring()), 20));
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << "[Sevalune]\r\n";
-  }
-  // The change wakes the wait; the settle timer then reaches the handler.
-  for (int i = 0; i < 100 && handler.settingsFileChanges == 0; ++i) {
-    EXPECT_EQ(platform.WaitAndDispatch(50), std::nullopt);
-  }
-  EXPECT_EQ(handler.settingsFileChanges, 1);
-  ::PostQuitMessage(9);
-  EXPECT_EQ(platform.WaitAndDispatch(1000), std::optional<int>(9));
-  std::error_code ignored;
-  std::filesystem::remove_all(folder, ignored);
 }
 
 }  // namespace
