@@ -23,8 +23,9 @@ constexpr const wchar_t* kFinderClass = L"SevaluneFinder";
 constexpr const char* kFinderKeys = "ctrl+alt+shift+F12";
 // The frame's end: its width and the gap around the target.
 constexpr LONG kEndMargin = 6 + 4;
-// The frame is seen a few times on its half-second way; the end may fall between two looks.
-constexpr LONG kLastSeenSlack = 60;
+// The frame is seen many times on its half-second way, but a busy machine may look last a few
+// frames before the end: the frame then is still this much wider on each side.
+constexpr LONG kLastSeenSlack = 150;
 
 void PressFinderKeys() { PressOnKeyboard(kFinderKeys, {VK_CONTROL, VK_MENU, VK_SHIFT, VK_F12}); }
 
