@@ -88,8 +88,7 @@ class Parser {
  private:
   void Add(std::function<void(ScenarioRunner&)> run) { steps_.push_back({line_, std::move(run)}); }
 
-  std::size_t ParseIni(const std::vector<std::string>& lines, std::size_t start,
-                       bool duringRead) {
+  std::size_t ParseIni(const std::vector<std::string>& lines, std::size_t start, bool duringRead) {
     if (duringRead) RequireStarted("ini during-read");
     std::string bytes;
     for (std::size_t i = start + 1; i < lines.size(); ++i) {

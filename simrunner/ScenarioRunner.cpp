@@ -83,8 +83,8 @@ void ScenarioRunner::WriteSettingsFileDuringRead(std::string bytes) {
 void ScenarioRunner::SetFolderWatching(bool on) { desktop_.SetFolderWatching(on); }
 
 void ScenarioRunner::TakeHotkey(const Hotkey& hotkey) {
-  desktop_.RegisterHotkey(
-      SimHotkey{kOtherProgramProcess, 0, kOtherProgramHotkeyId, hotkey.modifiers, hotkey.virtualKey});
+  desktop_.RegisterHotkey(SimHotkey{kOtherProgramProcess, 0, kOtherProgramHotkeyId,
+                                    hotkey.modifiers, hotkey.virtualKey});
 }
 
 void ScenarioRunner::FreeHotkey(const Hotkey& hotkey) {
@@ -266,7 +266,8 @@ void ScenarioRunner::PressHotkey(const std::optional<Hotkey>& hotkey) {
   if (!pressed && program_) {
     // The combination the program holds, if it holds one.
     for (const SimHotkey& held : desktop_.Hotkeys()) {
-      if (held.process == program_->process().Process()) pressed = Hotkey{held.modifiers, held.virtualKey};
+      if (held.process == program_->process().Process())
+        pressed = Hotkey{held.modifiers, held.virtualKey};
     }
   }
   if (program_ && pressed) {

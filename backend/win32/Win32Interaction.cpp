@@ -54,7 +54,7 @@ int Win32Platform::TrackPopupMenu(WindowHandle owner, const std::vector<PopupMen
 }
 
 HotkeyRegistration Win32Platform::RegisterHotKey(int id, std::uint32_t modifiers,
-                                                std::uint32_t virtualKey) {
+                                                 std::uint32_t virtualKey) {
   // The main window gets WM_HOTKEY; the hot key goes with it when it is destroyed.
   if (::RegisterHotKey(frmSevalune_.get(), id, modifiers, virtualKey) != FALSE) {
     return HotkeyRegistration::Registered;
