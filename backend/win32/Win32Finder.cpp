@@ -76,22 +76,28 @@ void Win32Platform::ShowFinderFrame(const Rect& outer, std::int32_t thickness, C
   }
   const FrameSides sides = FinderFrameSides(outer, thickness);
   const Rect* places[] = {&sides.top, &sides.bottom, &sides.left, &sides.right};
-  for (std::size_t i = 0; i < finderBars_.size(); ++i) {
+  // The four bars move together, as one frame.
+  HDWP moves = ::BeginDeferWindowPos(static_cast<int>(finderBars_.size()));
+  for (std::size_t i = 0; i < finderBars_.size() && moves != nullptr; ++i) {
     const Rect& place = *places[i];
-    HWND bar = finderBars_[i].get();
-    ::SetWindowPos(bar, HWND_TOPMOST, place.left, place.top, place.right - place.left,
-                   place.bottom - place.top, kMovedAndShown);
-    if (newColor) {
-      ::InvalidateRect(bar, nullptr, TRUE);
-      ::UpdateWindow(bar);
-    }
+    moves = ::DeferWindowPos(moves, finderBars_[i].get(), HWND_TOPMOST, place.left, place.top,
+                             place.right - place.left, place.bottom - place.top, kMovedAndShown);
+  }
+  if (moves != nullptr) ::EndDeferWindowPos(moves);
+  if (!newColor) return;
+  for (const ScopedWindow& bar : finderBars_) {
+    ::InvalidateRect(bar.get(), nullptr, TRUE);
+    ::UpdateWindow(bar.get());
   }
 }
 
 void Win32Platform::HideFinderFrame() {
-  for (ScopedWindow& bar : finderBars_) {
-    if (bar) ::SetWindowPos(bar.get(), nullptr, 0, 0, 0, 0, kHidden);
+  HDWP hides = ::BeginDeferWindowPos(static_cast<int>(finderBars_.size()));
+  for (const ScopedWindow& bar : finderBars_) {
+    if (bar && hides != nullptr)
+      hides = ::DeferWindowPos(hides, bar.get(), nullptr, 0, 0, 0, 0, kHidden);
   }
+  if (hides != nullptr) ::EndDeferWindowPos(hides);
 }
 
 }  // namespace sevalune::win32

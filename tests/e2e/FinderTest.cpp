@@ -29,40 +29,42 @@ constexpr LONG kLastSeenSlack = 150;
 
 void PressFinderKeys() { PressOnKeyboard(kFinderKeys, {VK_CONTROL, VK_MENU, VK_SHIFT, VK_F12}); }
 
-// The bounding rectangle of the finder's visible bars, and their styles; nullopt while none
-// shows.
+// The bounding rectangle of the finder's visible bars, how many show, and whether they are
+// all click-through, inactive and topmost.
 struct FrameSeen {
   RECT outer{};
+  int bars = 0;
   bool clickThroughAndInactive = true;
 };
 
-std::optional<FrameSeen> FinderFrameOf(DWORD process) {
-  std::optional<FrameSeen> seen;
+FrameSeen FinderFrameOf(DWORD process) {
+  FrameSeen seen;
   for (HWND bar : TopLevelWindowsOf(process)) {
     if (ClassNameOf(bar) != kFinderClass || !::IsWindowVisible(bar)) continue;
     const RECT place = WindowRectOf(bar);
-    if (!seen) {
-      seen = FrameSeen{place, true};
-    } else {
-      RECT& outer = seen->outer;
-      outer = RECT{std::min(outer.left, place.left), std::min(outer.top, place.top),
-                   std::max(outer.right, place.right), std::max(outer.bottom, place.bottom)};
-    }
+    RECT& outer = seen.outer;
+    outer = seen.bars++ == 0
+                ? place
+                : RECT{std::min(outer.left, place.left), std::min(outer.top, place.top),
+                       std::max(outer.right, place.right), std::max(outer.bottom, place.bottom)};
     constexpr LONG_PTR kNeeded = WS_EX_TRANSPARENT | WS_EX_NOACTIVATE | WS_EX_TOPMOST;
-    seen->clickThroughAndInactive &= (ExtendedStyleOf(bar) & kNeeded) == kNeeded;
+    seen.clickThroughAndInactive &= (ExtendedStyleOf(bar) & kNeeded) == kNeeded;
   }
   return seen;
 }
 
-// Every distinct frame seen from its first showing until it has gone.
+// Every distinct whole frame (all four bars showing) seen from its first showing until it
+// has gone. Another process may look while the bars are being moved or hidden one by one.
 std::vector<FrameSeen> WatchFrames(DWORD process) {
   std::vector<FrameSeen> frames;
-  if (!WaitUntil([&] { return FinderFrameOf(process).has_value(); }, kTickTimeout)) return frames;
+  if (!WaitUntil([&] { return FinderFrameOf(process).bars > 0; }, kTickTimeout)) return frames;
   WaitUntil(
       [&] {
-        const std::optional<FrameSeen> now = FinderFrameOf(process);
-        if (!now) return true;
-        if (frames.empty() || !SameRect(frames.back().outer, now->outer)) frames.push_back(*now);
+        const FrameSeen now = FinderFrameOf(process);
+        if (now.bars == 0) return true;
+        if (now.bars == 4 && (frames.empty() || !SameRect(frames.back().outer, now.outer))) {
+          frames.push_back(now);
+        }
         return false;
       },
       kTickTimeout);
@@ -108,7 +110,7 @@ TEST_F(Finder, TheFrameClosesOnNotepadsCaretAndNotepadKeepsTheKeyboard) {
   EXPECT_LE(last.right - last.left, end.right - end.left + 2 * kLastSeenSlack) << Describe(last);
   EXPECT_LE(last.bottom - last.top, end.bottom - end.top + 2 * kLastSeenSlack) << Describe(last);
   for (const FrameSeen& frame : frames) EXPECT_TRUE(frame.clickThroughAndInactive);
-  EXPECT_FALSE(FinderFrameOf(sevalune().id()).has_value()) << "gone again";
+  EXPECT_EQ(FinderFrameOf(sevalune().id()).bars, 0) << "gone again";
 
   // Notepad kept the keyboard: no key was typed into it, and it is still in front with the
   // focus and caret in its text.
@@ -172,7 +174,7 @@ TEST_F(Finder, ATakenCombinationLeavesItRunningAndSaysSoOnceInABalloon) {
   MovePointerTo(CentreOf(notepadEdit()));
   PressFinderKeys();
   EXPECT_TRUE(other.PressArrived());
-  EXPECT_FALSE(WaitUntil([&] { return FinderFrameOf(sevalune().id()).has_value(); }, 500ms));
+  EXPECT_FALSE(WaitUntil([&] { return FinderFrameOf(sevalune().id()).bars > 0; }, 500ms));
   EXPECT_TRUE(sevalune().IsRunning());
   EXPECT_EQ(TextOf(notepadEdit()), L"still here");
 }
