@@ -16,6 +16,8 @@ void Application::OnTimer() {
   // skipped rather than run inside the one still going.
   if (tickRunning_) return;
   ScopedFlag running(tickRunning_);
+  // A changed settings file applies between ticks, never half way through one.
+  program_.reload.ApplyPending();
   tmrTimer_Timer(program_.tracker);
 }
 
@@ -24,5 +26,13 @@ void Application::OnTrayCallback(std::uint32_t eventCode) {
 }
 
 void Application::OnTaskbarCreated() { RestoreTrayIcon(program_.tray); }
+
+void Application::OnHotkey(int id) {
+  if (id == kFinderHotkeyId) program_.finder.OnHotkey();
+}
+
+void Application::OnFinderFrame() { program_.finder.OnFrame(); }
+
+void Application::OnSettingsFileChanged() { program_.reload.OnFileChanged(); }
 
 }  // namespace sevalune

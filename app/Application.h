@@ -21,6 +21,9 @@ class Application final : public PlatformEvents {
   void OnTimer() override;
   void OnTrayCallback(std::uint32_t eventCode) override;
   void OnTaskbarCreated() override;
+  void OnHotkey(int id) override;
+  void OnFinderFrame() override;
+  void OnSettingsFileChanged() override;
 
   const Program& program() const { return program_; }
 

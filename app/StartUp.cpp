@@ -49,6 +49,9 @@ void Form_Load(Program& program) {
   program.state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
   program.state.isEnabled = true;
   program.tray.icon.Add(program.state.isEnabled);
+  // After the icon: a balloon needs it.
+  program.hotkey.Register(program.settings.hotkey);
+  program.reload.Watch();
   platform.EnableTimer(true);
 }
 

@@ -40,7 +40,7 @@ void Marker::Update(const Target& target, WindowHandle foreground, std::int16_t 
 }
 
 std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, WindowHandle foreground,
-                                                      bool imeOpen) {
+                                                      bool imeOpen) const {
   const MarkerColors& colors = settings_.colors;
   switch (target.kind) {
     case TargetKind::Menu: {
@@ -73,7 +73,7 @@ std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, Wind
   return std::nullopt;
 }
 
-std::uint32_t Marker::DpiOfDisplayHolding(const Rect& place) {
+std::uint32_t Marker::DpiOfDisplayHolding(const Rect& place) const {
   if (!settings_.dpiScaling) return kDefaultScreenDpi;
   const std::uint32_t dpi = platform_.MonitorDpiOf(place);
   return dpi != 0 ? dpi : kDefaultScreenDpi;

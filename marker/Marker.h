@@ -41,14 +41,17 @@ class Marker {
 
   const BlinkMemory& blink() const { return blink_; }
 
- private:
   struct Placement {
     MarkerRect rect;
     Color color = 0;
   };
 
+  // Where and in which colour the marker goes for the target (nullopt: nowhere), without
+  // moving it; the finder converges on the same place.
   std::optional<Placement> PlacementFor(const Target& target, WindowHandle foreground,
-                                        bool imeOpen);
+                                        bool imeOpen) const;
+
+ private:
   // Moves and sizes the marker without touching its z-order (only when it is not already
   // there), then colours it (only when the colour changes).
   void Place(const Placement& placement);
@@ -58,7 +61,7 @@ class Marker {
   // is switched off. The place is the caret point for a caret block (the block's top-left
   // pixel), the focused control's rectangle for a bar, and the rectangle of the window
   // whose menu is open for the menu square.
-  std::uint32_t DpiOfDisplayHolding(const Rect& place);
+  std::uint32_t DpiOfDisplayHolding(const Rect& place) const;
 
   Platform& platform_;
   const Settings& settings_;

@@ -101,10 +101,14 @@ namespace nif {
 inline constexpr std::uint32_t Message = 0x1;
 inline constexpr std::uint32_t Icon = 0x2;
 inline constexpr std::uint32_t Tip = 0x4;
+inline constexpr std::uint32_t Info = 0x10;  // a balloon over the icon
 }  // namespace nif
+// The balloon's symbol (dwInfoFlags).
+inline constexpr std::uint32_t kBalloonWarning = 0x2;
 
 // The notification-icon record, field for field; the backend adds cbSize and turns the
-// picture into the icon handle it owns.
+// picture into the icon handle it owns. The balloon's texts hold at most 255 and 63
+// UTF-16 units; the backend cuts longer ones.
 struct NotifyIconData {
   WindowHandle window = 0;
   std::uint32_t id = 0;
@@ -112,6 +116,16 @@ struct NotifyIconData {
   std::uint32_t callbackMessage = 0;
   TrayPicture picture = TrayPicture::Enabled;
   std::string tip;
+  std::string info;       // the balloon's text
+  std::string infoTitle;  // the balloon's title
+  std::uint32_t infoFlags = 0;
+};
+
+// RegisterHotKey's answer.
+enum class HotkeyRegistration {
+  Registered,
+  Taken,   // another hot key (of any program, this one included) has the combination
+  Failed,  // any other refusal
 };
 
 // GetPrivateProfileString's answer: the characters placed (UTF-16 units, the terminator
@@ -139,6 +153,14 @@ class PlatformEvents {
   virtual void OnTrayCallback(std::uint32_t eventCode) = 0;
   // The shell announced a new task bar ("TaskbarCreated").
   virtual void OnTaskbarCreated() = 0;
+  // The user pressed a combination registered with RegisterHotKey (WM_HOTKEY). A held
+  // combination may repeat: MOD_NOREPEAT is not honoured everywhere.
+  virtual void OnHotkey(int id) = 0;
+  // The finder's frame timer came due.
+  virtual void OnFinderFrame() = 0;
+  // The watched settings file's folder changed and has then been quiet for the settle
+  // time given to WatchSettingsFolder.
+  virtual void OnSettingsFileChanged() = 0;
 
  protected:
   ~PlatformEvents() = default;
@@ -196,6 +218,11 @@ class Platform {
   // effective DPI); the system's DPI where the system has no per-display DPI (before
   // Windows 8.1). Never 0. A point is asked about as the one-pixel rectangle at it.
   virtual std::uint32_t MonitorDpiOf(const Rect& rect) = 0;
+  // A system-wide hot key for the main window; the modifiers are MOD_* bits. A second
+  // registration of the same id keeps the first: unregister it before.
+  virtual HotkeyRegistration RegisterHotKey(int id, std::uint32_t modifiers,
+                                            std::uint32_t virtualKey) = 0;
+  virtual bool UnregisterHotKey(int id) = 0;
 
   // --- shell32 --------------------------------------------------------------------
   virtual bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) = 0;
@@ -242,6 +269,19 @@ class Platform {
   // Shows the pop-up menu owned by `owner` at the pointer and waits until an item is
   // chosen (its 1-based index) or the menu is dismissed (0).
   virtual int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) = 0;
+  // The finder's frame: a hollow rectangle `thickness` pixels wide inside `outer`, in the
+  // colour, drawn by the backend in windows of its own that are topmost, click-through,
+  // never take the activation and are shown without it. Showing it again moves it.
+  virtual void ShowFinderFrame(const Rect& outer, std::int32_t thickness, Color color) = 0;
+  virtual void HideFinderFrame() = 0;
+  // The finder's frame timer (OnFinderFrame), apart from the periodic one; 0 stops it.
+  virtual void SetFinderTimer(std::uint32_t milliseconds) = 0;
+  // Watches the folder of the file for writes and for files made, renamed or removed,
+  // without ever blocking the program's thread; OnSettingsFileChanged follows once the
+  // folder has been quiet for settleMs (in a folder that is never quiet, a few seconds after
+  // the first change at the latest). False when the folder cannot be watched (missing, a
+  // share that does not notify): the program then runs on without.
+  virtual bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) = 0;
   // The folder of the executable, without a trailing "\" except at a drive's root.
   virtual std::string ExecutableDirectory() = 0;
   // Whether another instance of the program is already running.

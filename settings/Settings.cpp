@@ -45,9 +45,11 @@ class SettingsReader {
 
   const std::string& currentKey() const { return currentKey_; }
 
-  ProfileString Read(std::string_view key, std::size_t bufferSize) {
+  ProfileString Read(std::string_view key, std::size_t bufferSize,
+                     std::string_view defaultValue = "") {
     currentKey_ = std::string(key);
-    return platform_.GetPrivateProfileString(kSettingsSection, key, "", bufferSize, path_);
+    return platform_.GetPrivateProfileString(kSettingsSection, key, defaultValue, bufferSize,
+                                             path_);
   }
 
  private:
@@ -149,6 +151,11 @@ void ReadDpiScaling(SettingsReader& reader, Settings& settings) {
   settings.dpiScaling = IntegerOrOverflow(number, kInt32Min, kInt32Max) != 0;
 }
 
+// A missing key gives the default combination; a key present but empty switches it off.
+void ReadHotkey(SettingsReader& reader, Settings& settings) {
+  settings.hotkey = ReadHotkeySetting(reader.Read("Hottoki", kLongBuffer, kDefaultHotkeyText).text);
+}
+
 }  // namespace
 
 std::string SettingsFilePath(std::string_view executableDirectory) {
@@ -168,6 +175,7 @@ std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform) {
     ReadMarkerSizes(reader, settings);
     ReadClassListsAndHold(reader, settings);
     ReadDpiScaling(reader, settings);
+    ReadHotkey(reader, settings);
   } catch (const ReadFailure& failed) {
     return SettingsFailure{reader.currentKey(), failed.failure.number,
                            std::string(failed.failure.description)};

@@ -1,5 +1,5 @@
-// The settings file sevalune.ini, read once at start-up into typed values and never
-// written.
+// The settings file sevalune.ini, read into typed values at start-up and again whenever
+// it changes; never written.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "settings/HoldPolicy.h"
+#include "settings/Hotkey.h"
 
 namespace sevalune {
 
@@ -42,6 +43,7 @@ struct ClassLists {
   std::string neverMark;   // 1: the marker stays hidden
   std::string menusOnly;   // 2: only open menus are marked
   std::string parkCursor;  // 3: the mouse pointer is parked at the corner once
+  friend bool operator==(const ClassLists&, const ClassLists&) = default;
 };
 
 struct Settings {
@@ -55,6 +57,10 @@ struct Settings {
   // "DPIHosei": the sizes are given for 96 DPI and scaled to the DPI of the display that
   // holds the target; off, they are used as physical pixels everywhere.
   bool dpiScaling = true;
+  // "Hottoki": the finder's combination. An unusable value never stops the program: it
+  // runs without the hotkey and says so.
+  HotkeySetting hotkey{ParseHotkey(kDefaultHotkeyText), {}};
+  friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its
@@ -63,6 +69,7 @@ struct SettingsFailure {
   std::string key;
   int number = 0;
   std::string description;
+  friend bool operator==(const SettingsFailure&, const SettingsFailure&) = default;
 };
 
 // The failure numbers the box shows: the classic runtime error numbers of the failures a
@@ -76,7 +83,7 @@ inline constexpr int kFailureInvalidPropertyValue = 380;  // a tick period above
 std::string SettingsFilePath(std::string_view executableDirectory);
 
 // Reads every key in order with the documented fallbacks; stops at the first value
-// that cannot be stored.
+// that cannot be stored. "Hottoki" never fails: an unusable value is kept as such.
 std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform);
 
 // The text of the failure box.

@@ -72,8 +72,8 @@ class Parser {
       errorLine = line_;
       const std::string trimmed = Trimmed(lines[i]);
       if (trimmed.empty() || trimmed[0] == '#') continue;
-      if (trimmed == "ini") {
-        i = ParseIni(lines, i);
+      if (trimmed == "ini" || trimmed == "ini during-read") {
+        i = ParseIni(lines, i, trimmed != "ini");
         continue;
       }
       Words words = SplitWords(lines[i]);
@@ -88,11 +88,16 @@ class Parser {
  private:
   void Add(std::function<void(ScenarioRunner&)> run) { steps_.push_back({line_, std::move(run)}); }
 
-  std::size_t ParseIni(const std::vector<std::string>& lines, std::size_t start) {
+  std::size_t ParseIni(const std::vector<std::string>& lines, std::size_t start, bool duringRead) {
+    if (duringRead) RequireStarted("ini during-read");
     std::string bytes;
     for (std::size_t i = start + 1; i < lines.size(); ++i) {
       if (Trimmed(lines[i]) == "end") {
-        Add([bytes](ScenarioRunner& r) { r.SetSettingsFile(bytes); });
+        if (duringRead) {
+          Add([bytes](ScenarioRunner& r) { r.WriteSettingsFileDuringRead(bytes); });
+        } else {
+          Add([bytes](ScenarioRunner& r) { r.SetSettingsFile(bytes); });
+        }
         return i;
       }
       std::string content = lines[i];
@@ -151,6 +156,10 @@ class Parser {
   void ParseTick(const Words& args);
   void ParseTray(const Words& args);
   void ParseSettings(const Words& args);
+  void ParseHotkey(const Words& args);
+  void ParseFrames(const Words& args);
+  void ParseSettle(const Words& args);
+  void ParseWatching(const Words& args);
   void ParseExpect(const Words& args);
 
   int line_ = 0;
@@ -498,6 +507,49 @@ void Parser::ParseSettings(const Words& args) {
   Add([](ScenarioRunner& r) { r.PrintSettings(); });
 }
 
+// A combination as the settings file writes it.
+Hotkey Combination(const Word& word, const std::string& usage) {
+  const std::optional<Hotkey> hotkey = sevalune::ParseHotkey(Bare(word, usage));
+  if (!hotkey) throw ScenarioError("not a key combination: " + word.text);
+  return *hotkey;
+}
+
+void Parser::ParseHotkey(const Words& args) {
+  const std::string usage = "hotkey [COMBO] | hotkey taken|free COMBO";
+  RequireCount(args, 0, 2, usage);
+  if (args.size() == 2) {
+    const bool take = ChoiceOf<bool>(args[0], {{"taken", true}, {"free", false}}, usage);
+    const Hotkey hotkey = Combination(args[1], usage);
+    if (take) return Add([hotkey](ScenarioRunner& r) { r.TakeHotkey(hotkey); });
+    return Add([hotkey](ScenarioRunner& r) { r.FreeHotkey(hotkey); });
+  }
+  RequireStarted("hotkey");
+  std::optional<Hotkey> pressed;
+  if (args.size() == 1) pressed = Combination(args[0], usage);
+  Add([pressed](ScenarioRunner& r) { r.PressHotkey(pressed); });
+}
+
+void Parser::ParseFrames(const Words& args) {
+  RequireCount(args, 0, 1, "frames [N]");
+  RequireStarted("frames");
+  const int count = args.empty() ? 1 : ParseInt(Bare(args[0], "frames [N]"), "frame count");
+  if (count < 0) throw ScenarioError("frame count must not be negative");
+  Add([count](ScenarioRunner& r) { r.Frames(count); });
+}
+
+void Parser::ParseSettle(const Words& args) {
+  RequireCount(args, 0, 0, "settle");
+  RequireStarted("settle");
+  Add([](ScenarioRunner& r) { r.Settle(); });
+}
+
+void Parser::ParseWatching(const Words& args) {
+  const std::string usage = "watching on|off";
+  RequireCount(args, 1, 1, usage);
+  const bool on = ChoiceOf<bool>(args[0], {{"on", true}, {"off", false}}, usage);
+  Add([on](ScenarioRunner& r) { r.SetFolderWatching(on); });
+}
+
 void Parser::ParseCommand(const std::string& verb, const Words& args) {
   using CommandParser = void (Parser::*)(const Words&);
   static constexpr std::pair<std::string_view, CommandParser> kCommands[] = {
@@ -513,6 +565,8 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"answer", &Parser::ParseAnswer},     {"start", &Parser::ParseStart},
       {"second", &Parser::ParseSecond},     {"tick", &Parser::ParseTick},
       {"tray", &Parser::ParseTray},         {"settings", &Parser::ParseSettings},
+      {"hotkey", &Parser::ParseHotkey},     {"frames", &Parser::ParseFrames},
+      {"settle", &Parser::ParseSettle},     {"watching", &Parser::ParseWatching},
       {"expect", &Parser::ParseExpect},
   };
   for (const auto& [name, parse] : kCommands) {

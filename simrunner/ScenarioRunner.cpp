@@ -10,10 +10,15 @@
 namespace sevalune::sim {
 namespace {
 
-std::string Hex6(Color color) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(color & 0xFFFFFFu));
-  return text;
+std::string Hex6(Color color) { return ColorText(color); }
+
+// A process of some other program that holds hot keys.
+constexpr ProcessId kOtherProgramProcess = 9000;
+constexpr int kOtherProgramHotkeyId = 1;
+
+std::string HotkeySettingText(const HotkeySetting& hotkey) {
+  if (!hotkey.unusable.empty()) return "unusable";
+  return hotkey.combination ? HotkeyText(*hotkey.combination) : "off";
 }
 
 std::string PointText(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
@@ -66,6 +71,37 @@ void ScenarioRunner::SetPlatformNew(bool hasGuiThreadInfo) {
 
 void ScenarioRunner::SetSettingsFile(std::optional<std::string> bytes) {
   settingsFile_ = std::move(bytes);
+  if (program_) PlaceSettingsFile();
+}
+
+void ScenarioRunner::WriteSettingsFileDuringRead(std::string bytes) {
+  writeDuringRead_ = std::move(bytes);
+  readsBeforeWrite_ = 1;
+  // The hook runs as a call begins: the write lands when the read after the next begins.
+  desktop_.SetCallHook([this](std::string_view call) {
+    if (call != "GetPrivateProfileString" || !writeDuringRead_) return;
+    if (readsBeforeWrite_-- > 0) return;
+    settingsFile_ = std::move(*writeDuringRead_);
+    writeDuringRead_.reset();
+    PlaceSettingsFile();
+  });
+}
+
+void ScenarioRunner::SetFolderWatching(bool on) { desktop_.SetFolderWatching(on); }
+
+void ScenarioRunner::TakeHotkey(const Hotkey& hotkey) {
+  desktop_.RegisterHotkey(SimHotkey{kOtherProgramProcess, 0, kOtherProgramHotkeyId,
+                                    hotkey.modifiers, hotkey.virtualKey});
+}
+
+void ScenarioRunner::FreeHotkey(const Hotkey& hotkey) {
+  for (const SimHotkey& held : desktop_.Hotkeys()) {
+    if (held.process == kOtherProgramProcess && held.modifiers == hotkey.modifiers &&
+        held.virtualKey == hotkey.virtualKey) {
+      desktop_.UnregisterHotkey(held.process, held.window, held.id);
+      return;
+    }
+  }
 }
 
 void ScenarioRunner::AddMonitor(const MonitorInfo& monitor) {
@@ -231,6 +267,36 @@ void ScenarioRunner::Tray(const TrayEvent& event) {
   PrintState("tray " + std::string(event.name));
 }
 
+void ScenarioRunner::PressHotkey(const std::optional<Hotkey>& hotkey) {
+  BeginRunningStep();
+  std::optional<Hotkey> pressed = hotkey;
+  if (!pressed && program_) {
+    // The combination the program holds, if it holds one.
+    for (const SimHotkey& held : desktop_.Hotkeys()) {
+      if (held.process == program_->process().Process())
+        pressed = Hotkey{held.modifiers, held.virtualKey};
+    }
+  }
+  if (program_ && pressed) {
+    RunStep([&] { desktop_.PressHotkey(pressed->modifiers, pressed->virtualKey); });
+  }
+  PrintState("hotkey");
+}
+
+void ScenarioRunner::Frames(int count) {
+  BeginRunningStep();
+  for (int i = 0; i < count && program_; ++i) {
+    RunStep([this] { program_->process().Deliver(SimMessage::FinderFrame()); });
+  }
+  PrintState("frames " + std::to_string(count));
+}
+
+void ScenarioRunner::Settle() {
+  BeginRunningStep();
+  if (program_) RunStep([this] { desktop_.SettleFileChanges(); });
+  PrintState("settle");
+}
+
 void ScenarioRunner::PrintSettings() {
   if (!program_) return;
   const Program& program = program_->program();
@@ -251,6 +317,7 @@ void ScenarioRunner::PrintSettings() {
   line += std::string(" method=") +
           (program.state.method == LocationMethod::AttachThreadInput ? "old" : "new");
   line += std::string(" dpi=") + (s.dpiScaling ? "on" : "off");
+  line += " hotkey=" + HotkeySettingText(s.hotkey);
   Emit(line);
 }
 

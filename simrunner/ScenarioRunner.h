@@ -14,6 +14,7 @@
 
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimProgram.h"
+#include "settings/Hotkey.h"
 
 namespace sevalune::sim {
 
@@ -57,7 +58,15 @@ class ScenarioRunner {
 
   // --- desktop set-up ----------------------------------------------------------------
   void SetPlatformNew(bool hasGuiThreadInfo);
+  // Before start: the file the program will find. After: the file is written now, a change
+  // the program's folder watch notices at the next `settle`.
   void SetSettingsFile(std::optional<std::string> bytes);
+  // The file is written while the program reads it: right after its next read of one key.
+  void WriteSettingsFileDuringRead(std::string bytes);
+  void SetFolderWatching(bool on);
+  // Another program registers or releases the combination as its hot key.
+  void TakeHotkey(const Hotkey& hotkey);
+  void FreeHotkey(const Hotkey& hotkey);
   void AddMonitor(const MonitorInfo& monitor);
   void SetExecutableDirectory(std::string directory);
   void AddWindow(NewWindow window, const std::string& above, const std::string& below);
@@ -84,6 +93,12 @@ class ScenarioRunner {
   void Tick(int count);
   void Tray(const TrayEvent& event);
   void PrintSettings();
+  // The user presses the combination (nullopt: the one the program registered).
+  void PressHotkey(const std::optional<Hotkey>& hotkey);
+  // N periods of the finder's frame timer pass.
+  void Frames(int count);
+  // Time passes until the watched folder has settled after its changes.
+  void Settle();
 
   // --- checking ------------------------------------------------------------------------
   void ExpectFields(int line, const StateFields& wanted);
@@ -106,6 +121,8 @@ class ScenarioRunner {
   SimDesktop desktop_;
   std::string executableDirectory_ = std::string(SimPlatform::kDefaultExecutableDirectory);
   std::optional<std::string> settingsFile_;
+  std::optional<std::string> writeDuringRead_;
+  int readsBeforeWrite_ = 0;
   std::string yokusi_;
   bool monitorsGiven_ = false;
   std::vector<MonitorInfo> monitors_;

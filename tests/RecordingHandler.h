@@ -13,10 +13,16 @@ class RecordingHandler final : public PlatformEvents {
   void OnTimer() override { ++ticks; }
   void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
   void OnTaskbarCreated() override { ++taskbarsCreated; }
+  void OnHotkey(int id) override { hotkeys.push_back(id); }
+  void OnFinderFrame() override { ++finderFrames; }
+  void OnSettingsFileChanged() override { ++settingsChanges; }
 
   int ticks = 0;
   std::vector<std::uint32_t> trayEvents;
   int taskbarsCreated = 0;
+  std::vector<int> hotkeys;
+  int finderFrames = 0;
+  int settingsChanges = 0;
 };
 
 }  // namespace sevalune::testing

@@ -20,15 +20,7 @@ bool CountDownHold(TickState& tick) {
   return true;
 }
 
-std::optional<Target> LocateByAttaching(Tracker& t, WindowHandle foreground) {
-  Platform& platform = t.platform;
-  if (CountDownHold(t.tick)) return std::nullopt;
-  if (platform.GetAsyncKeyState(kVirtualKeyLeftButton) != 0) {
-    t.tick.holdTicks = kLeftButtonHoldTicks;
-    t.marker.HideTopmost();
-    return std::nullopt;
-  }
-
+std::optional<Target> LocateByAttaching(Platform& platform, WindowHandle foreground) {
   const ThreadId own = platform.GetWindowThreadProcessId(platform.MarkerWindow()).thread;
   const ThreadId other = platform.GetWindowThreadProcessId(foreground).thread;
   Target target;
@@ -54,10 +46,7 @@ std::optional<Target> LocateByAttaching(Tracker& t, WindowHandle foreground) {
   return target;
 }
 
-std::optional<Target> LocateByThreadInfo(Tracker& t, WindowHandle foreground) {
-  Platform& platform = t.platform;
-  if (CountDownHold(t.tick)) return std::nullopt;
-
+std::optional<Target> LocateByThreadInfo(Platform& platform, WindowHandle foreground) {
   Target target;
   const ThreadId thread = platform.GetWindowThreadProcessId(foreground).thread;
   if (!platform.GetGUIThreadInfo(thread, target.threadGuiInfo).value_or(false)) {
@@ -71,18 +60,35 @@ std::optional<Target> LocateByThreadInfo(Tracker& t, WindowHandle foreground) {
   return target;
 }
 
+// The tick's holds: a running hold countdown, and on the older method the left button in
+// use.
+bool HoldsThisTick(Tracker& t) {
+  if (CountDownHold(t.tick)) return true;
+  if (t.state.method != LocationMethod::AttachThreadInput) return false;
+  if (t.platform.GetAsyncKeyState(kVirtualKeyLeftButton) == 0) return false;
+  t.tick.holdTicks = kLeftButtonHoldTicks;
+  t.marker.HideTopmost();
+  return true;
+}
+
 }  // namespace
 
-std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {
-  std::optional<Target> target = t.state.method == LocationMethod::AttachThreadInput
-                                     ? LocateByAttaching(t, foreground)
-                                     : LocateByThreadInfo(t, foreground);
+std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool debugMode,
+                                 WindowHandle foreground) {
+  std::optional<Target> target = method == LocationMethod::AttachThreadInput
+                                     ? LocateByAttaching(platform, foreground)
+                                     : LocateByThreadInfo(platform, foreground);
   // The debug switch shows the caret block on a focused control that has no caret, to
   // see where the program thinks the focus is.
-  if (target && target->kind == TargetKind::Parts && t.settings.debugMode) {
+  if (target && target->kind == TargetKind::Parts && debugMode) {
     target->kind = TargetKind::Caret;
   }
   return target;
+}
+
+std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {
+  if (HoldsThisTick(t)) return std::nullopt;
+  return FindTarget(t.platform, t.state.method, t.settings.debugMode, foreground);
 }
 
 }  // namespace sevalune

@@ -3,15 +3,20 @@
 #include <optional>
 
 #include "marker/Target.h"
+#include "tracking/LocationMethod.h"
 #include "tracking/Tracker.h"
 
 namespace sevalune {
 
 // Finds the focus window, the caret and any open menu in the foreground window's GUI
 // thread, by the per-thread GUI query or, on the older method, by attaching to that
-// thread's input for a moment. nullopt when the tick must end here: it is held (hold
-// countdown, or the left button in use on the older method), or the program was asked to
-// quit while messages were pumped.
+// thread's input for a moment. nullopt only when the program was asked to quit while
+// messages were pumped. Touches nothing of the tick's (the finder uses it too).
+std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool debugMode,
+                                 WindowHandle foreground);
+
+// The tick's location step: FindTarget after the tick's holds. nullopt also when the tick
+// is held (hold countdown, or the left button in use on the older method).
 std::optional<Target> LocateTarget(Tracker& tracker, WindowHandle foreground);
 
 }  // namespace sevalune

@@ -25,6 +25,17 @@ void TrayIcon::Restore(bool trackingOn) {
   if (added_) Send(TrayMessage::Add, trackingOn);
 }
 
+void TrayIcon::ShowBalloon(std::string_view title, std::string_view text) {
+  if (!added_) return;
+  // Only the balloon's members change; the icon, tip and callback stay as last sent.
+  NotifyIconData balloon = record_;
+  balloon.flags = nif::Info;
+  balloon.infoTitle = std::string(title);
+  balloon.info = std::string(text);
+  balloon.infoFlags = kBalloonWarning;
+  platform_.ShellNotifyIcon(TrayMessage::Modify, balloon);
+}
+
 void TrayIcon::Send(TrayMessage message, bool trackingOn) {
   record_.window = platform_.MarkerWindow();
   record_.id = kTrayIconId;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "platform/Platform.h"
 
@@ -25,6 +26,10 @@ class TrayIcon {
   // The task bar was created anew and has forgotten the icon: adds it again. Before the
   // first Add, and after Delete, there is nothing to bring back.
   void Restore(bool trackingOn);
+  // A balloon over the icon with a warning symbol, shown once: the record keeps no trace
+  // of it, so later changes and a restored icon do not show it again. Nothing while the
+  // icon is not there.
+  void ShowBalloon(std::string_view title, std::string_view text);
 
   bool added() const { return added_; }
 

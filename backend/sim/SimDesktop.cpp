@@ -224,6 +224,53 @@ bool SimDesktop::SendTrayEvent(WindowHandle window, std::uint32_t id, std::uint3
   return true;
 }
 
+// --- files ----------------------------------------------------------------------------
+
+void SimDesktop::SettleFileChanges() {
+  // Copied: a handler may start or end processes.
+  const std::vector<SimPlatform*> running = processes_;
+  for (SimPlatform* process : running) {
+    if (std::find(processes_.begin(), processes_.end(), process) != processes_.end()) {
+      process->SettleWatchedFolder();
+    }
+  }
+}
+
+// --- hot keys -------------------------------------------------------------------------
+
+HotkeyRegistration SimDesktop::RegisterHotkey(const SimHotkey& hotkey) {
+  const bool taken = std::any_of(hotkeys_.begin(), hotkeys_.end(), [&](const SimHotkey& held) {
+    return held.modifiers == hotkey.modifiers && held.virtualKey == hotkey.virtualKey;
+  });
+  if (taken) return HotkeyRegistration::Taken;
+  hotkeys_.push_back(hotkey);
+  return HotkeyRegistration::Registered;
+}
+
+bool SimDesktop::UnregisterHotkey(ProcessId process, WindowHandle window, int id) {
+  const auto it = std::find_if(hotkeys_.begin(), hotkeys_.end(), [&](const SimHotkey& held) {
+    return held.process == process && held.window == window && held.id == id;
+  });
+  if (it == hotkeys_.end()) return false;
+  hotkeys_.erase(it);
+  return true;
+}
+
+void SimDesktop::ReleaseHotkeys(ProcessId process) {
+  std::erase_if(hotkeys_, [process](const SimHotkey& held) { return held.process == process; });
+}
+
+bool SimDesktop::PressHotkey(std::uint32_t modifiers, std::uint32_t virtualKey) {
+  const auto it = std::find_if(hotkeys_.begin(), hotkeys_.end(), [&](const SimHotkey& held) {
+    return held.modifiers == modifiers && held.virtualKey == virtualKey;
+  });
+  if (it == hotkeys_.end()) return false;
+  SimPlatform* process = ProcessOf(it->process);
+  if (process == nullptr) return false;
+  process->Notify(SimMessage::Hotkey(it->id));
+  return true;
+}
+
 // --- scripted answers -----------------------------------------------------------------
 
 std::optional<MenuAnswer> SimDesktop::TakeMenuAnswer() {

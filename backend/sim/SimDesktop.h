@@ -40,6 +40,15 @@ struct MenuAnswer {
   int afterTicks = 0;
 };
 
+// A registered hot key: the window (0 for a thread's own) and id it was registered with.
+struct SimHotkey {
+  ProcessId process = 0;
+  WindowHandle window = 0;
+  int id = 0;
+  std::uint32_t modifiers = 0;  // without MOD_NOREPEAT, which does not tell hot keys apart
+  std::uint32_t virtualKey = 0;
+};
+
 // The scripted answer of the next modal box (message box or input box).
 struct BoxAnswer {
   bool ok = true;
@@ -151,6 +160,24 @@ class SimDesktop {
   // --- files -------------------------------------------------------------------------
   SimFiles& Files() { return files_; }
   const SimFiles& Files() const { return files_; }
+  // Whether folders can be watched at all (default on); off plays a share that gives no
+  // change notifications.
+  void SetFolderWatching(bool on) { folderWatching_ = on; }
+  bool FolderWatching() const { return folderWatching_; }
+  // Time passes until every changed, watched folder has been quiet for its settle time:
+  // each process watching such a folder is told once.
+  void SettleFileChanges();
+
+  // --- hot keys ------------------------------------------------------------------------
+  // Fails (Taken) when any hot key has the combination.
+  HotkeyRegistration RegisterHotkey(const SimHotkey& hotkey);
+  bool UnregisterHotkey(ProcessId process, WindowHandle window, int id);
+  // The hot keys of an ended process go with it.
+  void ReleaseHotkeys(ProcessId process);
+  // The user presses the combination: the process holding it is sent its id; false when
+  // none holds it (the keys then go to the foreground window, which the desktop ignores).
+  bool PressHotkey(std::uint32_t modifiers, std::uint32_t virtualKey);
+  const std::vector<SimHotkey>& Hotkeys() const { return hotkeys_; }
 
   // --- scripted answers --------------------------------------------------------------
   void QueueMenuAnswer(MenuAnswer answer) { menuAnswers_.push_back(std::move(answer)); }
@@ -218,6 +245,8 @@ class SimDesktop {
   std::vector<MonitorInfo> monitors_;
   SimTray tray_;
   SimFiles files_;
+  bool folderWatching_ = true;
+  std::vector<SimHotkey> hotkeys_;
   std::deque<MenuAnswer> menuAnswers_;
   std::deque<BoxAnswer> boxAnswers_;
   EventSink eventSink_;

@@ -13,19 +13,31 @@ std::string SimFiles::KeyOf(std::string_view path) {
   return Utf16ToUtf8(folded);
 }
 
+std::string SimFiles::FolderOf(std::string_view path) {
+  const std::size_t separator = path.find_last_of("\\/");
+  return std::string(path.substr(0, separator == std::string_view::npos ? 0 : separator));
+}
+
+void SimFiles::NoteChange(std::string_view path) { ++folderChanges_[KeyOf(FolderOf(path))]; }
+
 void SimFiles::Put(std::string_view path, std::string bytes) {
   entries_.insert_or_assign(KeyOf(path), Entry{Kind::File, std::move(bytes)});
+  NoteChange(path);
 }
 
 void SimFiles::PutDirectory(std::string_view path) {
   entries_.insert_or_assign(KeyOf(path), Entry{Kind::Directory, {}});
+  NoteChange(path);
 }
 
 void SimFiles::PutUnreadable(std::string_view path) {
   entries_.insert_or_assign(KeyOf(path), Entry{Kind::Unreadable, {}});
+  NoteChange(path);
 }
 
-void SimFiles::Remove(std::string_view path) { entries_.erase(KeyOf(path)); }
+void SimFiles::Remove(std::string_view path) {
+  if (entries_.erase(KeyOf(path)) != 0) NoteChange(path);
+}
 
 std::optional<std::string_view> SimFiles::Read(std::string_view path) const {
   const auto it = entries_.find(KeyOf(path));
@@ -34,5 +46,19 @@ std::optional<std::string_view> SimFiles::Read(std::string_view path) const {
 }
 
 bool SimFiles::Exists(std::string_view path) const { return entries_.contains(KeyOf(path)); }
+
+bool SimFiles::FolderExists(std::string_view folder) const {
+  const std::string key = KeyOf(folder);
+  const auto it = entries_.find(key);
+  if (it != entries_.end()) return it->second.kind == Kind::Directory;
+  const std::string prefix = key + "\\";
+  const auto next = entries_.lower_bound(prefix);
+  return next != entries_.end() && next->first.starts_with(prefix);
+}
+
+std::uint64_t SimFiles::ChangesIn(std::string_view folder) const {
+  const auto it = folderChanges_.find(KeyOf(folder));
+  return it == folderChanges_.end() ? 0 : it->second;
+}
 
 }  // namespace sevalune::sim

@@ -1,7 +1,9 @@
 // The files of the simulated desktop, by path. Paths compare as on Windows: without
-// regard to case, "/" and "\" alike.
+// regard to case, "/" and "\" alike. Every write, new entry and removal counts as a change
+// of the folder that holds it, which a folder watch notices.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +23,13 @@ class SimFiles {
   // unreadable file.
   std::optional<std::string_view> Read(std::string_view path) const;
   bool Exists(std::string_view path) const;
+  // A folder exists when it was made or holds anything.
+  bool FolderExists(std::string_view folder) const;
+  // How many changes the folder has seen so far.
+  std::uint64_t ChangesIn(std::string_view folder) const;
+
+  // The folder part of a path: everything before its last separator.
+  static std::string FolderOf(std::string_view path);
 
  private:
   enum class Kind { File, Directory, Unreadable };
@@ -30,8 +39,10 @@ class SimFiles {
   };
 
   static std::string KeyOf(std::string_view path);
+  void NoteChange(std::string_view path);
 
   std::map<std::string, Entry> entries_;
+  std::map<std::string, std::uint64_t> folderChanges_;
 };
 
 }  // namespace sevalune::sim

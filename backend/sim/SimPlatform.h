@@ -33,13 +33,24 @@ inline constexpr ThreadId kSecondThread = 4101;
 
 // A message waiting in the process's queue.
 struct SimMessage {
-  enum class Kind { Timer, TrayCallback, TaskbarCreated };
+  enum class Kind { Timer, TrayCallback, TaskbarCreated, Hotkey, FinderFrame, SettingsFileChanged };
   Kind kind = Kind::Timer;
-  std::uint32_t eventCode = 0;  // for a tray callback: the mouse event on the icon
+  // For a tray callback: the mouse event on the icon; for a hot key: its id.
+  std::uint32_t eventCode = 0;
 
   static SimMessage Timer() { return {Kind::Timer, 0}; }
   static SimMessage TrayCallback(std::uint32_t code) { return {Kind::TrayCallback, code}; }
   static SimMessage TaskbarCreated() { return {Kind::TaskbarCreated, 0}; }
+  static SimMessage Hotkey(int id) { return {Kind::Hotkey, static_cast<std::uint32_t>(id)}; }
+  static SimMessage FinderFrame() { return {Kind::FinderFrame, 0}; }
+  static SimMessage SettingsFileChanged() { return {Kind::SettingsFileChanged, 0}; }
+};
+
+// The finder's frame as the program last showed it.
+struct SimFinderFrame {
+  Rect outer;
+  std::int32_t thickness = 0;
+  Color color = 0;
 };
 
 class SimPlatform final : public Platform {
@@ -87,6 +98,9 @@ class SimPlatform final : public Platform {
                                                   std::uint32_t timeoutMs) override;
   Rect MonitorRectOf(WindowHandle window) override;
   std::uint32_t MonitorDpiOf(const Rect& rect) override;
+  HotkeyRegistration RegisterHotKey(int id, std::uint32_t modifiers,
+                                    std::uint32_t virtualKey) override;
+  bool UnregisterHotKey(int id) override;
 
   // --- shell32 --------------------------------------------------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
@@ -115,6 +129,10 @@ class SimPlatform final : public Platform {
                                       std::string_view defaultText) override;
   void InjectUnassignedKey() override;
   int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) override;
+  void ShowFinderFrame(const Rect& outer, std::int32_t thickness, Color color) override;
+  void HideFinderFrame() override;
+  void SetFinderTimer(std::uint32_t milliseconds) override;
+  bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) override;
   std::string ExecutableDirectory() override;
   bool AnotherInstanceRunning() override;
   void Quit(int exitCode) override;
@@ -137,6 +155,13 @@ class SimPlatform final : public Platform {
   std::uint32_t TimerPeriod() const { return timerPeriod_; }
   bool TimerEnabled() const { return timerEnabled_; }
   ThreadId AttachedThread() const { return attachedTo_; }
+  // The finder's frame while it is shown.
+  const std::optional<SimFinderFrame>& FinderFrameShown() const { return finderFrame_; }
+  std::uint32_t FinderTimerPeriod() const { return finderTimerPeriod_; }
+  // The watched folder; empty while none is watched.
+  const std::string& WatchedFolder() const { return watchedFolder_; }
+  // The watched folder has changed since the program was last told: it is told now.
+  void SettleWatchedFolder();
   // What a modal loop runs for each tick it waits: by default a timer message, which is
   // dropped while the timer is off.
   void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }
@@ -186,6 +211,10 @@ class SimPlatform final : public Platform {
   std::optional<int> exitCode_;
   std::deque<SimMessage> queue_;
   std::function<void()> nestedTickDriver_;
+  std::optional<SimFinderFrame> finderFrame_;
+  std::uint32_t finderTimerPeriod_ = 0;
+  std::string watchedFolder_;
+  std::uint64_t watchedChangesSeen_ = 0;
 };
 
 }  // namespace sevalune::sim

@@ -20,6 +20,10 @@ SimPlatform::SimPlatform(SimDesktop& desktop, ProcessId process, ThreadId thread
       thread_(thread),
       executableDirectory_(std::move(executableDirectory)) {
   desktop_.RegisterProcess(*this);
+  // The executable lies in its folder, which therefore exists.
+  if (!desktop_.Files().FolderExists(executableDirectory_)) {
+    desktop_.Files().PutDirectory(executableDirectory_);
+  }
   frmSevalune_ = CreateOwnWindow("marker", "SevaluneMarker", kMainWindowTitle, true);
   NewChild textBox;
   textBox.name = UniqueName("textbox");
@@ -46,11 +50,14 @@ WindowHandle SimPlatform::ExistingMenuForm() const {
 
 void SimPlatform::Post(SimMessage message) {
   if (ended_) return;
-  const auto isTimer = [](const SimMessage& queued) {
-    return queued.kind == SimMessage::Kind::Timer;
+  const auto isTimer = [](SimMessage::Kind kind) {
+    return kind == SimMessage::Kind::Timer || kind == SimMessage::Kind::FinderFrame;
   };
-  // WM_TIMER is generated, never queued twice.
-  if (isTimer(message) && std::any_of(queue_.begin(), queue_.end(), isTimer)) return;
+  const auto sameTimer = [&message](const SimMessage& queued) {
+    return queued.kind == message.kind;
+  };
+  // WM_TIMER is generated, never queued twice for one timer.
+  if (isTimer(message.kind) && std::any_of(queue_.begin(), queue_.end(), sameTimer)) return;
   queue_.push_back(message);
 }
 
@@ -100,6 +107,7 @@ void SimPlatform::Dispatch(const SimMessage& message) {
   if (ended_ || QuitRequested() || handler_ == nullptr) return;
   // A stopped timer's pending tick is dropped, as KillTimer removes it.
   if (message.kind == SimMessage::Kind::Timer && !timerEnabled_) return;
+  if (message.kind == SimMessage::Kind::FinderFrame && finderTimerPeriod_ == 0) return;
   RunAsHandler([this, &message] {
     switch (message.kind) {
       case SimMessage::Kind::Timer:
@@ -111,8 +119,25 @@ void SimPlatform::Dispatch(const SimMessage& message) {
       case SimMessage::Kind::TaskbarCreated:
         handler_->OnTaskbarCreated();
         break;
+      case SimMessage::Kind::Hotkey:
+        handler_->OnHotkey(static_cast<int>(message.eventCode));
+        break;
+      case SimMessage::Kind::FinderFrame:
+        handler_->OnFinderFrame();
+        break;
+      case SimMessage::Kind::SettingsFileChanged:
+        handler_->OnSettingsFileChanged();
+        break;
     }
   });
+}
+
+void SimPlatform::SettleWatchedFolder() {
+  if (ended_ || watchedFolder_.empty()) return;
+  const std::uint64_t changes = desktop_.Files().ChangesIn(watchedFolder_);
+  if (changes == watchedChangesSeen_) return;
+  watchedChangesSeen_ = changes;
+  Notify(SimMessage::SettingsFileChanged());
 }
 
 void SimPlatform::RunAsHandler(const std::function<void()>& handler) {
@@ -138,6 +163,10 @@ void SimPlatform::EndProcess(Cause cause) {
   menuOpen_ = false;
   attachedTo_ = 0;
   queue_.clear();
+  finderFrame_.reset();
+  finderTimerPeriod_ = 0;
+  watchedFolder_.clear();
+  desktop_.ReleaseHotkeys(process_);
   desktop_.DestroyWindows(desktop_.Windows().TopLevelWindowsOf(process_), cause);
   desktop_.ReleaseMutex(process_);
 }

@@ -101,6 +101,9 @@ bool SimPlatform::ShellNotifyIcon(TrayMessage message, const NotifyIconData& dat
   }
   desktop_.Emit("icon " + std::string(TrayVerb(message)) + " " +
                 (data.picture == TrayPicture::Enabled ? "on" : "off"));
+  if (done && (data.flags & nif::Info) != 0) {
+    desktop_.Emit("balloon title=" + Quoted(data.infoTitle) + " text=" + Quoted(data.info));
+  }
   return done;
 }
 
@@ -224,6 +227,37 @@ int SimPlatform::TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuI
   if (!answer) return 0;
   RunNestedTicks(answer->afterTicks);
   return IndexOfItem(items, answer->item);
+}
+
+void SimPlatform::ShowFinderFrame(const Rect& outer, std::int32_t thickness, Color color) {
+  if (!Enter("ShowFinderFrame")) return;
+  finderFrame_ = SimFinderFrame{outer, thickness, color};
+  desktop_.Emit("finder frame " + RectText(outer) + " thickness=" + std::to_string(thickness) +
+                " color=" + ColorText(color));
+}
+
+void SimPlatform::HideFinderFrame() {
+  if (!Enter("HideFinderFrame")) return;
+  if (finderFrame_) desktop_.Emit("finder hide");
+  finderFrame_.reset();
+}
+
+void SimPlatform::SetFinderTimer(std::uint32_t milliseconds) {
+  if (!Enter("SetFinderTimer")) return;
+  finderTimerPeriod_ = milliseconds;
+}
+
+bool SimPlatform::WatchSettingsFolder(std::string_view filePath, std::uint32_t /*settleMs*/) {
+  if (!Enter("WatchSettingsFolder")) return false;
+  const std::string folder = SimFiles::FolderOf(filePath);
+  if (!desktop_.FolderWatching() || !desktop_.Files().FolderExists(folder)) {
+    desktop_.Emit("watch failed dir=" + Quoted(folder));
+    return false;
+  }
+  watchedFolder_ = folder;
+  watchedChangesSeen_ = desktop_.Files().ChangesIn(folder);
+  desktop_.Emit("watch dir=" + Quoted(folder));
+  return true;
 }
 
 std::string SimPlatform::ExecutableDirectory() {

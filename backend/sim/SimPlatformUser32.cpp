@@ -6,6 +6,7 @@
 #include "backend/sim/CaseFold.h"
 #include "backend/sim/SimPlatform.h"
 #include "platform/Utf.h"
+#include "settings/Hotkey.h"
 
 namespace sevalune::sim {
 namespace {
@@ -292,6 +293,28 @@ Rect SimPlatform::MonitorRectOf(WindowHandle window) {
 std::uint32_t SimPlatform::MonitorDpiOf(const Rect& rect) {
   if (!Enter("MonitorDpiOf")) return kDefaultScreenDpi;
   return MonitorFor(desktop_.Monitors(), rect).dpi;
+}
+
+}  // namespace sevalune::sim
+
+namespace sevalune::sim {
+
+HotkeyRegistration SimPlatform::RegisterHotKey(int id, std::uint32_t modifiers,
+                                               std::uint32_t virtualKey) {
+  if (!Enter("RegisterHotKey")) return HotkeyRegistration::Failed;
+  const std::uint32_t combination = modifiers & ~mod::NoRepeat;
+  const HotkeyRegistration result =
+      desktop_.RegisterHotkey(SimHotkey{process_, frmSevalune_, id, combination, virtualKey});
+  desktop_.Emit("hotkey register " + HotkeyText(Hotkey{combination, virtualKey}) +
+                (result == HotkeyRegistration::Registered ? " ok" : " taken"));
+  return result;
+}
+
+bool SimPlatform::UnregisterHotKey(int id) {
+  if (!Enter("UnregisterHotKey")) return false;
+  const bool done = desktop_.UnregisterHotkey(process_, frmSevalune_, id);
+  if (done) desktop_.Emit("hotkey unregister");
+  return done;
 }
 
 }  // namespace sevalune::sim

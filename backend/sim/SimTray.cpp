@@ -46,6 +46,10 @@ void SimTray::Apply(const NotifyIconData& data, SimTrayIcon& icon) {
   if ((data.flags & nif::Message) != 0) icon.callbackMessage = data.callbackMessage;
   if ((data.flags & nif::Icon) != 0) icon.picture = data.picture;
   if ((data.flags & nif::Tip) != 0) icon.tip = data.tip;
+  if ((data.flags & nif::Info) != 0) {
+    icon.balloonTitle = data.infoTitle;
+    icon.balloonText = data.info;
+  }
 }
 
 }  // namespace sevalune::sim

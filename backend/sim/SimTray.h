@@ -15,6 +15,9 @@ struct SimTrayIcon {
   std::uint32_t callbackMessage = 0;
   TrayPicture picture = TrayPicture::Enabled;
   std::string tip;
+  // The last balloon shown over the icon.
+  std::string balloonTitle;
+  std::string balloonText;
 };
 
 class SimTray {

@@ -5,6 +5,9 @@
 #include <utility>
 
 #include "backend/win32/WindowsHeaders.h"
+// After the Windows headers and their settings (UNICODE, the version); the comment keeps
+// the formatter from sorting it before them.
+#include <objbase.h>
 
 namespace sevalune::win32 {
 
@@ -49,6 +52,9 @@ using ScopedWindow = ScopedHandle<HWND, &::DestroyWindow>;
 using ScopedLocalMemory = ScopedHandle<HLOCAL, &::LocalFree>;
 // A library loaded with LoadLibraryEx.
 using ScopedModule = ScopedHandle<HMODULE, &::FreeLibrary>;
+// A folder's change notification (FindFirstChangeNotification); store only a valid one,
+// never INVALID_HANDLE_VALUE.
+using ScopedChangeNotification = ScopedHandle<HANDLE, &::FindCloseChangeNotification>;
 
 // A registered window class, unregistered when it goes out of scope. A class that was
 // already registered in this process (by another owner) is used but not unregistered.

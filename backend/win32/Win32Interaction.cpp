@@ -1,4 +1,4 @@
-// Modal boxes, the pop-up menu and the one synthesised key press.
+// Modal boxes, the pop-up menu, the one synthesised key press and the hot key.
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/InputBox.h"
 #include "backend/win32/WideText.h"
@@ -52,6 +52,20 @@ int Win32Platform::TrackPopupMenu(WindowHandle owner, const std::vector<PopupMen
                        pointer.x, pointer.y, 0, ownerWindow, nullptr);
   ::PostMessageW(ownerWindow, WM_NULL, 0, 0);
   return static_cast<int>(chosen);
+}
+
+HotkeyRegistration Win32Platform::RegisterHotKey(int id, std::uint32_t modifiers,
+                                                 std::uint32_t virtualKey) {
+  // The main window gets WM_HOTKEY; the hot key goes with it when it is destroyed.
+  if (::RegisterHotKey(frmSevalune_.get(), id, modifiers, virtualKey) != FALSE) {
+    return HotkeyRegistration::Registered;
+  }
+  return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED ? HotkeyRegistration::Taken
+                                                             : HotkeyRegistration::Failed;
+}
+
+bool Win32Platform::UnregisterHotKey(int id) {
+  return ::UnregisterHotKey(frmSevalune_.get(), id) != FALSE;
 }
 
 }  // namespace sevalune::win32

@@ -15,7 +15,14 @@ constexpr const wchar_t* kAppClassName = L"SevaluneApp";
 constexpr const wchar_t* kMarkerClassName = L"SevaluneMarker";
 constexpr const wchar_t* kMenuClassName = L"SevaluneMenu";
 constexpr const wchar_t* kMenuTitle = L"Sevalune Menu";
+// Its windows are made and painted in Win32Finder.cpp.
+constexpr const wchar_t* kFinderClassName = L"SevaluneFinder";
 constexpr UINT_PTR kTmrTimerId = 1;
+constexpr UINT_PTR kFinderTimerId = 2;
+// One-shot: the watched folder has been quiet for the settle time.
+constexpr UINT_PTR kSettleTimerId = 3;
+// The longest a change waits for the folder to become quiet.
+constexpr ULONGLONG kLongestSettleWaitMs = 2000;
 constexpr int kTextBoxId = 1;
 // The marker never grows anywhere near this far, so the text box is never seen.
 constexpr int kTextBoxLeft = 1000;
@@ -70,6 +77,7 @@ Win32Platform::Win32Platform(Win32Options options)
       appClass_(WindowClass(instance_, kAppClassName, &::DefWindowProcW, enabledIcon_.get())),
       markerClass_(WindowClass(instance_, kMarkerClassName, &MarkerProcedure, enabledIcon_.get())),
       menuClass_(WindowClass(instance_, kMenuClassName, &::DefWindowProcW, disabledIcon_.get())),
+      finderClass_(WindowClass(instance_, kFinderClassName, &FinderProcedure, nullptr)),
       taskbarCreatedMessage_(::RegisterWindowMessageW(L"TaskbarCreated")),
       markerBrush_(::CreateSolidBrush(markerColor_)) {
   // The application window: found by other code through its title, never shown.
@@ -98,9 +106,12 @@ Win32Platform::Win32Platform(Win32Options options)
 
 Win32Platform::~Win32Platform() {
   RemoveRemainingTrayIcons();
+  for (ScopedWindow& bar : finderBars_) bar.reset();
   // Cut the marker loose from this object first: its WM_DESTROY must not end the message
-  // loop of whatever runs after this object is gone.
-  ::KillTimer(frmSevalune_.get(), kTmrTimerId);
+  // loop of whatever runs after this object is gone. Its hot keys go with it.
+  for (const UINT_PTR timer : {kTmrTimerId, kFinderTimerId, kSettleTimerId}) {
+    ::KillTimer(frmSevalune_.get(), timer);
+  }
   ::SetWindowLongPtrW(frmSevalune_.get(), GWLP_USERDATA, 0);
 }
 
@@ -125,7 +136,17 @@ LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wPa
   PlatformEvents* handler = quitCode_ ? nullptr : handler_;
   switch (message) {
     case WM_TIMER:
-      if (wParam == kTmrTimerId && handler != nullptr) handler->OnTimer();
+      if (wParam == kSettleTimerId) {
+        ::KillTimer(window, kSettleTimerId);
+        settleSince_.reset();
+      }
+      if (handler == nullptr) return 0;
+      if (wParam == kTmrTimerId) handler->OnTimer();
+      if (wParam == kFinderTimerId) handler->OnFinderFrame();
+      if (wParam == kSettleTimerId) handler->OnSettingsFileChanged();
+      return 0;
+    case WM_HOTKEY:
+      if (handler != nullptr) handler->OnHotkey(static_cast<int>(wParam));
       return 0;
     case kMsgMouseMove:
       // The tray icon's callback message: the icon's mouse event is in the low word.
@@ -223,6 +244,14 @@ void Win32Platform::EnableTimer(bool enabled) {
   ApplyTimer();
 }
 
+void Win32Platform::SetFinderTimer(std::uint32_t milliseconds) {
+  if (milliseconds > 0) {
+    ::SetTimer(frmSevalune_.get(), kFinderTimerId, milliseconds, nullptr);
+  } else {
+    ::KillTimer(frmSevalune_.get(), kFinderTimerId);
+  }
+}
+
 void Win32Platform::ApplyTimer() {
   // A period of 0 stops the tick, as it does for the framework timer the program expects;
   // SetTimer itself would raise it to 10 ms.
@@ -248,15 +277,45 @@ bool Win32Platform::PumpMessages() {
 }
 
 int Win32Platform::RunMessageLoop() {
-  MSG message{};
   while (!quitCode_) {
-    const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-    if (got == 0) return static_cast<int>(message.wParam);
-    if (got == -1) return 1;
+    if (const std::optional<int> code = WaitAndDispatch(INFINITE)) return *code;
+  }
+  return *quitCode_;
+}
+
+std::optional<int> Win32Platform::WaitAndDispatch(DWORD timeoutMs) {
+  // The folder watch is one more thing to wait for beside the messages: no thread of its
+  // own, and a changed file is noticed even while the program sleeps in its loop.
+  HANDLE watch = folderWatch_.get();
+  const DWORD handles = watch != nullptr ? 1 : 0;
+  const DWORD woken =
+      ::MsgWaitForMultipleObjectsEx(handles, &watch, timeoutMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (handles == 1 && woken == WAIT_OBJECT_0) {
+    NoteFolderChange();
+  } else if (woken == WAIT_FAILED) {
+    // A handle that cannot be waited for would make this loop spin: the watch is given up.
+    folderWatch_.reset();
+  }
+  MSG message{};
+  while (!quitCode_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+    if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
     ::TranslateMessage(&message);
     ::DispatchMessageW(&message);
   }
-  return *quitCode_;
+  return std::nullopt;
+}
+
+void Win32Platform::NoteFolderChange() {
+  // A folder that keeps failing (a share that went away) is no longer watched.
+  if (::FindNextChangeNotification(folderWatch_.get()) == FALSE) folderWatch_.reset();
+  const ULONGLONG now = ::GetTickCount64();
+  if (!settleSince_) settleSince_ = now;
+  // Each change starts the settle time again; the program hears of the change once the
+  // writer has been quiet for that long. In a folder that is never quiet for long (another
+  // program writes a log beside the file) the timer is left to come due all the same.
+  if (now - *settleSince_ < kLongestSettleWaitMs) {
+    ::SetTimer(frmSevalune_.get(), kSettleTimerId, settleMs_, nullptr);
+  }
 }
 
 }  // namespace sevalune::win32

@@ -5,6 +5,7 @@
 // window, the main window (which is the marker) and the main window's text box.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +34,10 @@ class Win32Platform final : public Platform {
   // The message loop of the process; returns the exit code asked for by Quit (or the one
   // that WM_QUIT carries when the main window was closed from outside).
   int RunMessageLoop();
+  // One wait of the message loop, at most timeoutMs: for a message, which is dispatched
+  // with all that wait, or for a change in the watched folder, which starts the settle
+  // time again. Nothing else blocks the thread. Nullopt, or the code that WM_QUIT carried.
+  std::optional<int> WaitAndDispatch(DWORD timeoutMs);
 
   void SetEventHandler(PlatformEvents* handler) override;
 
@@ -78,6 +83,7 @@ class Win32Platform final : public Platform {
   std::string ExecutableDirectory() override;
   bool AnotherInstanceRunning() override;
   void Quit(int exitCode) override;
+  bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) override;
 
   // --- the program's windows, timer and message pump (Win32Platform.cpp) --------------
   WindowHandle MarkerWindow() override;
@@ -97,6 +103,14 @@ class Win32Platform final : public Platform {
                                       std::string_view defaultText) override;
   void InjectUnassignedKey() override;
   int TrackPopupMenu(WindowHandle owner, const std::vector<PopupMenuItem>& items) override;
+  HotkeyRegistration RegisterHotKey(int id, std::uint32_t modifiers,
+                                    std::uint32_t virtualKey) override;
+  bool UnregisterHotKey(int id) override;
+
+  // --- the finder's frame (Win32Finder.cpp) --------------------------------------------
+  void ShowFinderFrame(const Rect& outer, std::int32_t thickness, Color color) override;
+  void HideFinderFrame() override;
+  void SetFinderTimer(std::uint32_t milliseconds) override;
 
  private:
   using GetGuiThreadInfoFunction = BOOL(WINAPI*)(DWORD, GUITHREADINFO*);
@@ -106,6 +120,11 @@ class Win32Platform final : public Platform {
   static LRESULT CALLBACK MarkerProcedure(HWND window, UINT message, WPARAM wParam,
                                           LPARAM lParam) noexcept;
   LRESULT HandleMarkerMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK FinderProcedure(HWND window, UINT message, WPARAM wParam,
+                                          LPARAM lParam) noexcept;
+  bool EnsureFinderWindows();
+  void PaintFinder(HWND window, HDC deviceContext) const;
+  void NoteFolderChange();
   void FillBackground(HDC deviceContext, const RECT& area) const;
   void ApplyTimer();
   HWND CreateMenuForm() const;
@@ -126,6 +145,7 @@ class Win32Platform final : public Platform {
   ScopedWindowClass appClass_;
   ScopedWindowClass markerClass_;
   ScopedWindowClass menuClass_;
+  ScopedWindowClass finderClass_;
   UINT taskbarCreatedMessage_;
   Color markerColor_ = 0;
   ScopedBrush markerBrush_;
@@ -142,6 +162,14 @@ class Win32Platform final : public Platform {
   std::optional<GetDpiForMonitorFunction> getDpiForMonitor_;  // null where shcore lacks it
   std::optional<std::uint32_t> systemDpi_;                    // fixed for the process's life
   std::vector<std::pair<HWND, UINT>> trayIcons_;              // added and not yet deleted
+  // The finder's frame: four bars, made when first shown.
+  Color finderColor_ = 0;
+  ScopedBrush finderBrush_;
+  std::array<ScopedWindow, 4> finderBars_;
+  // The settings file's folder, and how long it must be quiet before the program is told.
+  ScopedChangeNotification folderWatch_;
+  UINT settleMs_ = 0;
+  std::optional<ULONGLONG> settleSince_;  // the first change not yet told
 };
 
 }  // namespace sevalune::win32

@@ -19,8 +19,19 @@ static_assert(offsetof(NOTIFYICONDATAW, szTip) == 24);
 #endif
 
 // The tip field holds 63 units and the terminator in the first form of the record; the
-// program's tip is kept within that.
+// program's tip is kept within that. The balloon's fields hold 255 and 63 units.
 constexpr std::size_t kTipUnits = 63;
+constexpr std::size_t kBalloonTextUnits = 255;
+constexpr std::size_t kBalloonTitleUnits = 63;
+// Only systems before Vista heed it; later ones show a balloon for as long as they choose.
+constexpr UINT kBalloonTimeoutMs = 10000;
+
+template <std::size_t Size>
+void CopyInto(wchar_t (&field)[Size], const std::string& text, std::size_t maxUnits) {
+  static_assert(Size > 0);
+  const std::wstring wide = TruncateUnits(Widen(text), std::min(maxUnits, Size - 1));
+  std::wmemcpy(field, wide.data(), wide.size());  // the record came zeroed: terminated
+}
 
 constexpr const wchar_t* kSingleInstanceMutex = L"Local\\Sevalune.SingleInstance";
 
@@ -42,8 +53,11 @@ bool Win32Platform::ShellNotifyIcon(TrayMessage message, const NotifyIconData& d
   record.uFlags = data.flags;
   record.uCallbackMessage = data.callbackMessage;
   record.hIcon = IconFor(data.picture);
-  const std::wstring tip = TruncateUnits(Widen(data.tip), kTipUnits);
-  std::wmemcpy(record.szTip, tip.data(), tip.size());  // the record came zeroed: terminated
+  CopyInto(record.szTip, data.tip, kTipUnits);
+  CopyInto(record.szInfo, data.info, kBalloonTextUnits);
+  CopyInto(record.szInfoTitle, data.infoTitle, kBalloonTitleUnits);
+  record.dwInfoFlags = data.infoFlags;
+  record.uTimeout = kBalloonTimeoutMs;
   const bool done = ::Shell_NotifyIconW(static_cast<DWORD>(message), &record) != FALSE;
   if (done) RememberTrayIcon(message, record.hWnd, record.uID);
   return done;
@@ -110,6 +124,17 @@ bool Win32Platform::AnotherInstanceRunning() {
     anotherInstanceRunning_ = error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED;
   }
   return *anotherInstanceRunning_;
+}
+
+bool Win32Platform::WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) {
+  const std::wstring folder = DirectoryOf(Widen(filePath));
+  // Writes, and files made, renamed or removed (an editor that saves by renaming).
+  HANDLE change = ::FindFirstChangeNotificationW(
+      folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME);
+  if (change == INVALID_HANDLE_VALUE) return false;
+  folderWatch_.reset(change);
+  settleMs_ = settleMs;
+  return true;
 }
 
 void Win32Platform::Quit(int exitCode) {

@@ -100,8 +100,12 @@ class DesktopDriver {
   virtual std::unique_ptr<Platform> StartAnotherInstance() = 0;
   // A tray icon's mouse event is posted to the main window, as the shell does.
   virtual void PostTrayEvent(std::uint32_t eventCode) = 0;
-  // Waits until the program's enabled timer has come due several times over.
+  // Waits until the program's enabled timers (the tick's, the finder's) have come due
+  // several times over.
   virtual void LetTimerPeriodsPass() = 0;
+  // Waits while the program idles in its message loop until the folder changes made so
+  // far have been noticed and a watch's settle time has passed, dispatching what comes.
+  virtual void LetFolderChangesSettle() = 0;
 
   // --- files ----------------------------------------------------------------------------
   // Full paths, in the form the program passes them to the platform.

@@ -128,9 +128,15 @@ class SimDriver final : public DesktopDriver {
   }
 
   void LetTimerPeriodsPass() override {
-    if (!program_.TimerEnabled() || program_.TimerPeriod() == 0) return;
-    for (int i = 0; i < kTimerPeriods; ++i) program_.Post(sim::SimMessage::Timer());
+    const bool tick = program_.TimerEnabled() && program_.TimerPeriod() != 0;
+    const bool finder = program_.FinderTimerPeriod() != 0;
+    for (int i = 0; i < kTimerPeriods; ++i) {
+      if (tick) program_.Post(sim::SimMessage::Timer());
+      if (finder) program_.Post(sim::SimMessage::FinderFrame());
+    }
   }
+
+  void LetFolderChangesSettle() override { desktop_.SettleFileChanges(); }
 
   std::string WriteFile(std::string_view name, std::string_view bytes) override {
     const std::string path = PathOf(name);

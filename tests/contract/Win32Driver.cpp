@@ -292,6 +292,15 @@ class Win32Driver final : public DesktopDriver {
     ::Sleep(300);
   }
 
+  void LetFolderChangesSettle() override {
+    // Generous: the notification comes within milliseconds, the settle time is the test's.
+    constexpr DWORD kWaitMs = 1000;
+    const ULONGLONG end = ::GetTickCount64() + kWaitMs;
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+      program_.WaitAndDispatch(static_cast<DWORD>(end - now));
+    }
+  }
+
   std::string WriteFile(std::string_view name, std::string_view bytes) override {
     const std::wstring path = folder_.PathOf(name);
     win32::ScopedKernelHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,

@@ -278,6 +278,11 @@ void SoakRun::OnTaskbarCreated() {
   if (pendingTaskbarCreated_ > 0) --pendingTaskbarCreated_;
 }
 
+// The soak presses no hot key and changes no settings file; handed on all the same.
+void SoakRun::OnHotkey(int id) { app_.OnHotkey(id); }
+void SoakRun::OnFinderFrame() { app_.OnFinderFrame(); }
+void SoakRun::OnSettingsFileChanged() { app_.OnSettingsFileChanged(); }
+
 // --- the desktop's observers ------------------------------------------------------------
 
 void SoakRun::OnEvent(const std::string& line) {

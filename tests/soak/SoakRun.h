@@ -47,6 +47,9 @@ class SoakRun final : public PlatformEvents {
   void OnTimer() override;
   void OnTrayCallback(std::uint32_t eventCode) override;
   void OnTaskbarCreated() override;
+  void OnHotkey(int id) override;
+  void OnFinderFrame() override;
+  void OnSettingsFileChanged() override;
 
  private:
   // What held when an outermost tick began.

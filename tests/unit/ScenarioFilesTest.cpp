@@ -31,25 +31,32 @@ constexpr const char* kPasses =
     "expect fg=editor icon=on\n";
 constexpr const char* kFails = "start\nexpect icon=off\n";
 constexpr const char* kMalformed = "start\nfly away\n";
+// What every start prints before its state line.
+constexpr const char* kStartEvents =
+    "  icon add on\n"
+    "  hotkey register Ctrl+Alt+Shift+F12 ok\n"
+    "  watch dir=\"C:\\Program Files\\Sevalune\"\n";
 
 TEST(ScenarioFiles, EachFileRunsOnADesktopOfItsOwnUnderItsName) {
   // The second file would see the editor, and a second icon, if the desktop were shared.
   const FilesResult run = RunFiles({{"a.sim", kPasses}, {"b.sim", "start\nexpect fg=none\n"}});
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.output,
-            "=== a.sim\n"
-            "  icon add on\n"
-            "start marker=0,0,15x6 shown color=000000 fg=editor cursor=0,0 icon=on menu=closed\n"
-            "=== b.sim\n"
-            "  icon add on\n"
-            "start marker=0,0,15x6 shown color=000000 fg=none cursor=0,0 icon=on menu=closed\n"
-            "=== 2 of 2 scenarios passed\n");
+            std::string("=== a.sim\n") + kStartEvents +
+                "start marker=0,0,15x6 shown color=000000 fg=editor cursor=0,0 icon=on "
+                "menu=closed\n"
+                "=== b.sim\n" +
+                kStartEvents +
+                "start marker=0,0,15x6 shown color=000000 fg=none cursor=0,0 icon=on "
+                "menu=closed\n"
+                "=== 2 of 2 scenarios passed\n");
 }
 
 TEST(ScenarioFiles, AFailedExpectationGivesStatusOneAndTheOthersStillRun) {
   const FilesResult run = RunFiles({{"fails.sim", kFails}, {"passes.sim", kPasses}});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.output.find("=== passes.sim\n  icon add on\nstart "), std::string::npos)
+  EXPECT_NE(run.output.find(std::string("=== passes.sim\n") + kStartEvents + "start "),
+            std::string::npos)
       << run.output;
   EXPECT_TRUE(
       run.output.ends_with("=== expect failed: fails.sim\n"
@@ -78,7 +85,8 @@ TEST(ScenarioFiles, QuietLeavesOutTheOutputOfFilesThatPassed) {
       RunFiles({{"passes.sim", kPasses}, {"fails.sim", kFails}}, ShownOutput::NotPassed);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.output.find("passes.sim\n"), std::string::npos) << run.output;
-  EXPECT_TRUE(run.output.starts_with("=== fails.sim\n  icon add on\nstart ")) << run.output;
+  EXPECT_TRUE(run.output.starts_with(std::string("=== fails.sim\n") + kStartEvents + "start "))
+      << run.output;
   EXPECT_NE(run.output.find("expect failed at line 2: wanted icon=off got icon=on"),
             std::string::npos)
       << run.output;

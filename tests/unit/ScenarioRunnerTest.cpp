@@ -40,6 +40,8 @@ TEST(ScenarioRunner, TheExampleRunsAndPrintsAStateLineForEachStep) {
   EXPECT_EQ(run.status, 0) << run.output;
   EXPECT_EQ(run.output,
             "  icon add on\n"
+            "  hotkey register Ctrl+Alt+Shift+F12 ok\n"
+            "  watch dir=\"C:\\Program Files\\Sevalune\"\n"
             "start marker=0,0,15x6 shown color=000000 fg=editor cursor=0,0 icon=on menu=closed\n"
             "tick 1 marker=124,185,10x9 shown color=FF00FF fg=editor cursor=0,0 icon=on "
             "menu=closed\n"

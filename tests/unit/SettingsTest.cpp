@@ -57,6 +57,7 @@ void ExpectDefaults(const Settings& s) {
   EXPECT_EQ(s.classLists.parkCursor, "xxx");
   EXPECT_EQ(s.hold, (HoldPolicy{HoldMode::OldMethodOnly, 2}));
   EXPECT_TRUE(s.dpiScaling);
+  EXPECT_EQ(s.hotkey, (HotkeySetting{Hotkey{0x7, 0x7B}, ""}));
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesEveryFallback) {
@@ -227,6 +228,21 @@ TEST_F(SettingsFileTest, ListsAreStoredUnchangedAndTheHoldIsParsed) {
   EXPECT_EQ(s.hold, (HoldPolicy{HoldMode::Always, 0}));
   EXPECT_EQ(SettingsWith("KirainaKurasu1=" + std::string(600, 'a') + "\r\n").classLists.neverMark,
             std::string(499, 'a'));
+}
+
+TEST_F(SettingsFileTest, HotkeyIsTheDefaultWhenMissingAndOffWhenEmpty) {
+  EXPECT_EQ(SettingsWith("Hottoki\r\n").hotkey, (HotkeySetting{Hotkey{0x7, 0x7B}, ""}));
+  EXPECT_EQ(SettingsWith("Hottoki=\r\n").hotkey, HotkeySetting{});
+  EXPECT_EQ(SettingsWith("hottoki=Win+Shift+F3\r\n").hotkey,
+            (HotkeySetting{Hotkey{0xC, 0x72}, ""}));
+}
+
+TEST_F(SettingsFileTest, AnUnusableHotkeyIsKeptAsWrittenAndNeverFails) {
+  const Settings s = SettingsWith("Hottoki=Ctrl+Alt+Shft+F12\r\nTenmetuKeisuu=4\r\n");
+  EXPECT_EQ(s.hotkey, (HotkeySetting{std::nullopt, "Ctrl+Alt+Shft+F12"}));
+  EXPECT_EQ(s.blinkFactor, 4);
+  // Another key's failure still names that key.
+  EXPECT_EQ(FailureWith("Hottoki=nonsense\r\nSaizu=1,2,3,4\r\n").key, "Saizu");
 }
 
 TEST_F(SettingsFileTest, FailureTextNamesKeyNumberAndDescription) {

@@ -4,12 +4,17 @@
 // backends follow are in the contract suite (tests/contract).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "backend/win32/HandleCast.h"
+#include "backend/win32/WideText.h"
 #include "backend/win32/Win32Platform.h"
+#include "marker/FinderAnimation.h"
 #include "tests/RecordingHandler.h"
 
 namespace sevalune::win32 {
@@ -188,6 +193,99 @@ TEST_F(Win32PlatformTest, ATipLongerThanTheIconRecordHoldsIsCut) {
   icon.picture = TrayPicture::Disabled;
   EXPECT_TRUE(platform.ShellNotifyIcon(TrayMessage::Modify, icon));
   EXPECT_TRUE(platform.ShellNotifyIcon(TrayMessage::Delete, icon));
+}
+
+}  // namespace
+}  // namespace sevalune::win32
+
+namespace sevalune::win32 {
+namespace {
+
+// The finder's bars: the windows of this thread with the finder's class.
+std::vector<HWND> FinderBars() {
+  std::vector<HWND> bars;
+  ::EnumThreadWindows(
+      ::GetCurrentThreadId(),
+      [](HWND window, LPARAM context) -> BOOL {
+        wchar_t name[32] = {};
+        ::GetClassNameW(window, name, 32);
+        if (std::wstring_view(name) == L"SevaluneFinder") {
+          reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&bars));
+  return bars;
+}
+
+Rect RectOf(HWND window) {
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  return Rect{rect.left, rect.top, rect.right, rect.bottom};
+}
+
+TEST_F(Win32PlatformTest, TheFinderFrameIsFourClickThroughBarsThatNeverActivate) {
+  EXPECT_TRUE(FinderBars().empty()) << "made when first shown";
+  const Rect outer{114, 175, 144, 204};
+  platform.ShowFinderFrame(outer, 6, 0x00FF00);
+  const std::vector<HWND> bars = FinderBars();
+  ASSERT_EQ(bars.size(), 4u);
+
+  std::vector<Rect> places;
+  for (HWND bar : bars) {
+    EXPECT_TRUE(::IsWindowVisible(bar));
+    EXPECT_FALSE(::IsWindowEnabled(bar));
+    const LONG_PTR style = ::GetWindowLongPtrW(bar, GWL_STYLE);
+    EXPECT_NE(style & WS_POPUP, 0);
+    EXPECT_EQ(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), 0);
+    const LONG_PTR extended = ::GetWindowLongPtrW(bar, GWL_EXSTYLE);
+    for (const LONG_PTR bit : std::initializer_list<LONG_PTR>{
+             WS_EX_TRANSPARENT, WS_EX_LAYERED, WS_EX_NOACTIVATE, WS_EX_TOOLWINDOW, WS_EX_TOPMOST}) {
+      EXPECT_NE(extended & bit, 0) << std::hex << bit;
+    }
+    EXPECT_EQ(::SendMessageW(bar, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(bar), 0),
+              MA_NOACTIVATE);
+    EXPECT_EQ(::SendMessageW(bar, WM_NCHITTEST, 0, MAKELPARAM(120, 180)), HTTRANSPARENT);
+    places.push_back(RectOf(bar));
+  }
+  const FrameSides sides = FinderFrameSides(outer, 6);
+  for (const Rect& side : {sides.top, sides.bottom, sides.left, sides.right}) {
+    EXPECT_NE(std::find(places.begin(), places.end(), side), places.end())
+        << side.left << "," << side.top << "," << side.right << "," << side.bottom;
+  }
+
+  // Shown again: the same bars move.
+  platform.ShowFinderFrame(Rect{0, 0, 100, 50}, 6, 0x00FF00);
+  EXPECT_EQ(FinderBars(), bars);
+  platform.HideFinderFrame();
+  for (HWND bar : bars) EXPECT_FALSE(::IsWindowVisible(bar));
+  EXPECT_FALSE(::IsWindowVisible(Marker())) << "the marker is not the finder's";
+}
+
+TEST_F(Win32PlatformTest, TheFinderBarsPaintInTheFramesColour) {
+  platform.ShowFinderFrame(Rect{10, 10, 60, 60}, 6, 0x00FF00);
+  HWND bar = FinderBars().front();
+  const HDC screen = ::GetDC(nullptr);
+  const HDC memory = ::CreateCompatibleDC(screen);
+  const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 4, 4);
+  const HGDIOBJ previous = ::SelectObject(memory, bitmap);
+  for (const Color color : {Color{0x00FF00}, Color{0x0000FF}}) {
+    platform.ShowFinderFrame(Rect{10, 10, 60, 60}, 6, color);
+    ::SendMessageW(bar, WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory), 0);
+    EXPECT_EQ(::GetPixel(memory, 1, 1), color) << std::hex << color;
+  }
+  ::SelectObject(memory, previous);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  platform.HideFinderFrame();
+}
+
+TEST_F(Win32PlatformTest, HotKeysReachTheHandlerWithTheirIds) {
+  ::PostMessageW(Marker(), WM_HOTKEY, 1, MAKELPARAM(0x7, 0x7B));
+  ::PostMessageW(Marker(), WM_HOTKEY, 5, 0);
+  platform.PumpMessages();
+  EXPECT_EQ(handler.hotkeys, (std::vector<int>{1, 5}));
 }
 
 }  // namespace

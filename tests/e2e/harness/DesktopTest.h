@@ -69,6 +69,8 @@ class DesktopTest : public ::testing::Test {
   HWND StartSevalune(const std::optional<std::string>& settingsFile,
                      const std::wstring& arguments = L"");
   ChildProcess& sevalune() { return *sevalune_; }
+  // The settings file beside the running sevalune.exe, written anew.
+  void RewriteSettingsFile(const std::string& bytes) { folder_->WriteSettingsFile(bytes); }
   const std::filesystem::path& sevaluneCopy() const { return folder_->executable(); }
 
  private:

@@ -40,11 +40,13 @@ ProgramFolder::ProgramFolder(const std::filesystem::path& executable,
                              const std::optional<std::string>& settingsFileBytes)
     : folder_(CreateFreshFolder()), executable_(folder_ / L"sevalune.exe") {
   std::filesystem::copy_file(executable, executable_);
-  if (settingsFileBytes) {
-    std::ofstream file(folder_ / L"sevalune.ini", std::ios::binary);
-    file.write(settingsFileBytes->data(), static_cast<std::streamsize>(settingsFileBytes->size()));
-    if (!file) throw std::runtime_error("the settings file could not be written");
-  }
+  if (settingsFileBytes) WriteSettingsFile(*settingsFileBytes);
+}
+
+void ProgramFolder::WriteSettingsFile(const std::string& bytes) const {
+  std::ofstream file(folder_ / L"sevalune.ini", std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!file) throw std::runtime_error("the settings file could not be written");
 }
 
 ProgramFolder::~ProgramFolder() {

@@ -23,6 +23,9 @@ class ProgramFolder {
   ProgramFolder& operator=(const ProgramFolder&) = delete;
 
   const std::filesystem::path& executable() const { return executable_; }
+  // Writes the settings file anew while the program runs, as an editor saves it: cut to
+  // nothing, then written (a change of the file's contents, which a folder watch sees).
+  void WriteSettingsFile(const std::string& bytes) const;
 
  private:
   std::filesystem::path folder_;

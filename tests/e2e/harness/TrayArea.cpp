@@ -1,5 +1,6 @@
 #include "harness/TrayArea.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -109,6 +110,19 @@ std::optional<std::wstring> ShownNotificationTip(HWND iconWindow) {
     if (!text.empty()) return text;
   }
   return std::nullopt;
+}
+
+std::vector<std::wstring> ShownBalloonTexts() {
+  std::vector<std::wstring> texts;
+  for (HWND tray : TopLevelWindowsOfClass(kWineTrayClass)) {
+    for (HWND tip : TopLevelWindowsOf(ProcessOf(tray))) {
+      const bool balloon = (::GetWindowLongPtrW(tip, GWL_STYLE) & TTS_BALLOON) != 0;
+      if (ClassNameOf(tip) == kTooltipClass && balloon && ::IsWindowVisible(tip)) {
+        texts.push_back(TextOf(tip));
+      }
+    }
+  }
+  return texts;
 }
 
 }  // namespace sevalune::e2e

@@ -49,4 +49,9 @@ bool SendTaskbarCreated(HWND window);
 // rests on one of its icons; nullopt when none shows.
 std::optional<std::wstring> ShownNotificationTip(HWND iconWindow);
 
+// The texts of the balloons shown over notification icons: Wine's tray draws each as a
+// tooltip control of balloon style (TTS_BALLOON) of its own process, which answers
+// WM_GETTEXT with the balloon's text (its title is not to be read from outside).
+std::vector<std::wstring> ShownBalloonTexts();
+
 }  // namespace sevalune::e2e

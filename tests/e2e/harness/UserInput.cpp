@@ -1,5 +1,6 @@
 #include "harness/UserInput.h"
 
+#include <string>
 #include <vector>
 
 namespace sevalune::e2e {
@@ -37,6 +38,23 @@ void PressChord(std::initializer_list<WORD> virtualKeys) {
     inputs.push_back(KeyInput(*key, 0, KEYEVENTF_KEYUP));
   }
   Send(inputs);
+}
+
+void PressOnKeyboard(const char* xdotoolKeys, std::initializer_list<WORD> virtualKeys) {
+  // Wine's own way of starting a program of the host system (its browser launcher uses it).
+  using UnixSpawn = LONG(__cdecl*)(char* const argv[], int wait);
+  const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  const auto spawn = ntdll == nullptr ? nullptr
+                                      : reinterpret_cast<UnixSpawn>(reinterpret_cast<void*>(
+                                            ::GetProcAddress(ntdll, "__wine_unix_spawnvp")));
+  if (spawn != nullptr) {
+    std::string keys(xdotoolKeys);
+    char program[] = "xdotool";
+    char command[] = "key";
+    char* const argv[] = {program, command, keys.data(), nullptr};
+    if (spawn(argv, 1) == 0) return;
+  }
+  PressChord(virtualKeys);
 }
 
 void MovePointerTo(POINT point) { ::SetCursorPos(point.x, point.y); }

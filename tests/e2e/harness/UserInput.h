@@ -13,6 +13,10 @@ namespace sevalune::e2e {
 void TypeText(std::wstring_view text);
 // Presses the keys in order and releases them in reverse order (Alt+F: {VK_MENU, 'F'}).
 void PressChord(std::initializer_list<WORD> virtualKeys);
+// A chord pressed on the keyboard itself, through the display server, as the user presses
+// it: under Wine with xdotool (`xdotoolKeys`, e.g. "ctrl+alt+shift+F12"), which reaches the
+// Wine window under the pointer; elsewhere, or without xdotool, with SendInput.
+void PressOnKeyboard(const char* xdotoolKeys, std::initializer_list<WORD> virtualKeys);
 // Moves the mouse pointer to a screen point.
 void MovePointerTo(POINT point);
 

@@ -1,0 +1,32 @@
+#include "app/FinderHotkey.h"
+
+#include "app/BalloonTexts.h"
+
+namespace sevalune {
+
+FinderHotkey::FinderHotkey(Platform& platform, TrayIcon& icon) : platform_(platform), icon_(icon) {}
+
+void FinderHotkey::Register(const HotkeySetting& setting) {
+  if (registered_) platform_.UnregisterHotKey(kFinderHotkeyId);
+  registered_ = false;
+  if (!setting.unusable.empty()) return Tell(HotkeyUnusableBalloon(setting.unusable));
+  if (!setting.combination) return;
+  const Hotkey& hotkey = *setting.combination;
+  // Windows then sends no repeats while the combination is held; Wine ignores the bit.
+  switch (platform_.RegisterHotKey(kFinderHotkeyId, hotkey.modifiers | mod::NoRepeat,
+                                   hotkey.virtualKey)) {
+    case HotkeyRegistration::Registered:
+      registered_ = true;
+      return;
+    case HotkeyRegistration::Taken:
+      return Tell(HotkeyTakenBalloon(hotkey));
+    case HotkeyRegistration::Failed:
+      return Tell(HotkeyFailedBalloon(hotkey));
+  }
+}
+
+void FinderHotkey::Tell(const BalloonText& balloon) {
+  icon_.ShowBalloon(balloon.title, balloon.text);
+}
+
+}  // namespace sevalune
