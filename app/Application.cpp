@@ -25,4 +25,10 @@ void Application::OnTrayCallback(std::uint32_t eventCode) {
 
 void Application::OnTaskbarCreated() { RestoreTrayIcon(program_.tray); }
 
+void Application::OnTargetMoved() {
+  // Inside a tick (one of its pumps) the tick itself is about to place the marker.
+  if (tickRunning_) return;
+  PlaceBetweenTicks(program_.tracker);
+}
+
 }  // namespace sevalune

@@ -21,6 +21,7 @@ class Application final : public PlatformEvents {
   void OnTimer() override;
   void OnTrayCallback(std::uint32_t eventCode) override;
   void OnTaskbarCreated() override;
+  void OnTargetMoved() override;
 
   const Program& program() const { return program_; }
 

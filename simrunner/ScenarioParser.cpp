@@ -150,6 +150,8 @@ class Parser {
   void ParseSecond(const Words& args);
   void ParseTick(const Words& args);
   void ParseTray(const Words& args);
+  void ParseFrame(const Words& args);
+  void ParseNotify(const Words& args);
   void ParseSettings(const Words& args);
   void ParseExpect(const Words& args);
 
@@ -492,6 +494,23 @@ void Parser::ParseTray(const Words& args) {
   Add([event = *known](ScenarioRunner& r) { r.Tray(event); });
 }
 
+void Parser::ParseFrame(const Words& args) {
+  RequireCount(args, 0, 1, "frame [N]");
+  RequireStarted("frame");
+  const int count = args.empty() ? 1 : ParseInt(Bare(args[0], "frame [N]"), "frame count");
+  if (count < 0) throw ScenarioError("frame count must not be negative");
+  Add([count](ScenarioRunner& r) { r.Frames(count); });
+}
+
+void Parser::ParseNotify(const Words& args) {
+  const std::string usage = "notify caret|focus|foreground|menustart|menuend";
+  RequireCount(args, 1, 1, usage);
+  RequireStarted("notify");
+  const std::string what =
+      Choice(args[0], {"caret", "focus", "foreground", "menustart", "menuend"}, usage);
+  Add([what](ScenarioRunner& r) { r.NotifyTargetMoved(what); });
+}
+
 void Parser::ParseSettings(const Words& args) {
   RequireCount(args, 0, 0, "settings");
   RequireStarted("settings");
@@ -512,7 +531,8 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"yokusi", &Parser::ParseYokusi},     {"taskbar", &Parser::ParseTaskbar},
       {"answer", &Parser::ParseAnswer},     {"start", &Parser::ParseStart},
       {"second", &Parser::ParseSecond},     {"tick", &Parser::ParseTick},
-      {"tray", &Parser::ParseTray},         {"settings", &Parser::ParseSettings},
+      {"tray", &Parser::ParseTray},         {"frame", &Parser::ParseFrame},
+      {"notify", &Parser::ParseNotify},     {"settings", &Parser::ParseSettings},
       {"expect", &Parser::ParseExpect},
   };
   for (const auto& [name, parse] : kCommands) {

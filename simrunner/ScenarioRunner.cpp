@@ -231,6 +231,20 @@ void ScenarioRunner::Tray(const TrayEvent& event) {
   PrintState("tray " + std::string(event.name));
 }
 
+void ScenarioRunner::Frames(int count) {
+  BeginRunningStep();
+  for (int i = 0; i < count; ++i) {
+    if (program_) RunStep([this] { program_->process().WatchCaretOnce(); });
+    PrintState("frame");
+  }
+}
+
+void ScenarioRunner::NotifyTargetMoved(std::string_view what) {
+  BeginRunningStep();
+  if (program_) RunStep([this] { program_->process().Notify(SimMessage::TargetMoved()); });
+  PrintState("notify " + std::string(what));
+}
+
 void ScenarioRunner::PrintSettings() {
   if (!program_) return;
   const Program& program = program_->program();

@@ -83,6 +83,10 @@ class ScenarioRunner {
   void StartSecondInstance();
   void Tick(int count);
   void Tray(const TrayEvent& event);
+  // Time between ticks: the caret watch looks `count` times.
+  void Frames(int count);
+  // The system raises a notification that the target may have moved (`what` names it).
+  void NotifyTargetMoved(std::string_view what);
   void PrintSettings();
 
   // --- checking ------------------------------------------------------------------------

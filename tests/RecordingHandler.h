@@ -13,10 +13,12 @@ class RecordingHandler final : public PlatformEvents {
   void OnTimer() override { ++ticks; }
   void OnTrayCallback(std::uint32_t eventCode) override { trayEvents.push_back(eventCode); }
   void OnTaskbarCreated() override { ++taskbarsCreated; }
+  void OnTargetMoved() override { ++targetMoves; }
 
   int ticks = 0;
   std::vector<std::uint32_t> trayEvents;
   int taskbarsCreated = 0;
+  int targetMoves = 0;
 };
 
 }  // namespace sevalune::testing

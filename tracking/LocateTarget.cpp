@@ -54,35 +54,46 @@ std::optional<Target> LocateByAttaching(Tracker& t, WindowHandle foreground) {
   return target;
 }
 
-std::optional<Target> LocateByThreadInfo(Tracker& t, WindowHandle foreground) {
-  Platform& platform = t.platform;
-  if (CountDownHold(t.tick)) return std::nullopt;
-
+Target ReadThreadInfo(Platform& platform, WindowHandle foreground) {
   Target target;
-  const ThreadId thread = platform.GetWindowThreadProcessId(foreground).thread;
-  if (!platform.GetGUIThreadInfo(thread, target.threadGuiInfo).value_or(false)) {
+  target.thread = platform.GetWindowThreadProcessId(foreground).thread;
+  if (!platform.GetGUIThreadInfo(target.thread, target.threadGuiInfo).value_or(false)) {
     target.threadGuiInfo = GuiThreadInfo{};
   }
   const GuiThreadInfo& info = target.threadGuiInfo;
   target.caretPoint = Point{info.caretRect.left, info.caretRect.bottom};
   platform.ClientToScreen(info.focus, target.caretPoint);
-  if (!platform.PumpMessages()) return std::nullopt;
   target.kind = GuiInfoKind(info);
+  return target;
+}
+
+std::optional<Target> LocateByThreadInfo(Tracker& t, WindowHandle foreground) {
+  if (CountDownHold(t.tick)) return std::nullopt;
+  Target target = ReadThreadInfo(t.platform, foreground);
+  if (!t.platform.PumpMessages()) return std::nullopt;
+  return target;
+}
+
+// The debug switch shows the caret block on a focused control that has no caret, to see
+// where the program thinks the focus is.
+std::optional<Target> WithDebugMode(const Tracker& t, std::optional<Target> target) {
+  if (target && target->kind == TargetKind::Parts && t.settings.debugMode) {
+    target->kind = TargetKind::Caret;
+  }
   return target;
 }
 
 }  // namespace
 
 std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {
-  std::optional<Target> target = t.state.method == LocationMethod::AttachThreadInput
-                                     ? LocateByAttaching(t, foreground)
-                                     : LocateByThreadInfo(t, foreground);
-  // The debug switch shows the caret block on a focused control that has no caret, to
-  // see where the program thinks the focus is.
-  if (target && target->kind == TargetKind::Parts && t.settings.debugMode) {
-    target->kind = TargetKind::Caret;
-  }
-  return target;
+  return WithDebugMode(t, t.state.method == LocationMethod::AttachThreadInput
+                              ? LocateByAttaching(t, foreground)
+                              : LocateByThreadInfo(t, foreground));
+}
+
+std::optional<Target> LocateBetweenTicks(Tracker& t, WindowHandle foreground) {
+  if (t.state.method == LocationMethod::AttachThreadInput) return std::nullopt;
+  return WithDebugMode(t, ReadThreadInfo(t.platform, foreground));
 }
 
 }  // namespace sevalune

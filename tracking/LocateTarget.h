@@ -14,4 +14,9 @@ namespace sevalune {
 // quit while messages were pumped.
 std::optional<Target> LocateTarget(Tracker& tracker, WindowHandle foreground);
 
+// The same location between ticks, by the per-thread query alone: no hold is counted down
+// and no message pumped. nullopt on the older method, whose attaching to another thread's
+// input is left to the tick.
+std::optional<Target> LocateBetweenTicks(Tracker& tracker, WindowHandle foreground);
+
 }  // namespace sevalune

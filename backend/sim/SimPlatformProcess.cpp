@@ -46,11 +46,11 @@ WindowHandle SimPlatform::ExistingMenuForm() const {
 
 void SimPlatform::Post(SimMessage message) {
   if (ended_) return;
-  const auto isTimer = [](const SimMessage& queued) {
-    return queued.kind == SimMessage::Kind::Timer;
-  };
-  // WM_TIMER is generated, never queued twice.
-  if (isTimer(message) && std::any_of(queue_.begin(), queue_.end(), isTimer)) return;
+  // WM_TIMER is generated, never queued twice; so are the notices of a moved target.
+  const bool coalesced =
+      message.kind == SimMessage::Kind::Timer || message.kind == SimMessage::Kind::TargetMoved;
+  const auto same = [&](const SimMessage& queued) { return queued.kind == message.kind; };
+  if (coalesced && std::any_of(queue_.begin(), queue_.end(), same)) return;
   queue_.push_back(message);
 }
 
@@ -110,6 +110,9 @@ void SimPlatform::Dispatch(const SimMessage& message) {
         break;
       case SimMessage::Kind::TaskbarCreated:
         handler_->OnTaskbarCreated();
+        break;
+      case SimMessage::Kind::TargetMoved:
+        handler_->OnTargetMoved();
         break;
     }
   });

@@ -47,6 +47,7 @@ class SoakRun final : public PlatformEvents {
   void OnTimer() override;
   void OnTrayCallback(std::uint32_t eventCode) override;
   void OnTaskbarCreated() override;
+  void OnTargetMoved() override;
 
  private:
   // What held when an outermost tick began.
