@@ -49,6 +49,8 @@ using ScopedWindow = ScopedHandle<HWND, &::DestroyWindow>;
 using ScopedLocalMemory = ScopedHandle<HLOCAL, &::LocalFree>;
 // A library loaded with LoadLibraryEx.
 using ScopedModule = ScopedHandle<HMODULE, &::FreeLibrary>;
+// A hook for the system's accessibility events (SetWinEventHook).
+using ScopedWinEventHook = ScopedHandle<HWINEVENTHOOK, &::UnhookWinEvent>;
 
 // A registered window class, unregistered when it goes out of scope. A class that was
 // already registered in this process (by another owner) is used but not unregistered.

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "backend/win32/ScopedWin.h"
+#include "backend/win32/TargetWatch.h"
 #include "backend/win32/WindowsHeaders.h"
 #include "platform/Platform.h"
 
@@ -87,6 +88,7 @@ class Win32Platform final : public Platform {
   std::string TextBoxText() override;
   Color MarkerColor() override;
   void SetMarkerColor(Color color) override;
+  void FollowCaret(ThreadId thread) override;
   void SetTimerPeriod(std::uint32_t milliseconds) override;
   void EnableTimer(bool enabled) override;
   bool PumpMessages() override;
@@ -142,6 +144,7 @@ class Win32Platform final : public Platform {
   std::optional<GetDpiForMonitorFunction> getDpiForMonitor_;  // null where shcore lacks it
   std::optional<std::uint32_t> systemDpi_;                    // fixed for the process's life
   std::vector<std::pair<HWND, UINT>> trayIcons_;              // added and not yet deleted
+  std::optional<TargetWatch> targetWatch_;  // after the marker: it posts to the marker
 };
 
 }  // namespace sevalune::win32

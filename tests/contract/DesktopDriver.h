@@ -102,6 +102,8 @@ class DesktopDriver {
   virtual void PostTrayEvent(std::uint32_t eventCode) = 0;
   // Waits until the program's enabled timer has come due several times over.
   virtual void LetTimerPeriodsPass() = 0;
+  // Waits until the caret watch of FollowCaret has looked at its thread several times.
+  virtual void LetCaretWatchLook() = 0;
 
   // --- files ----------------------------------------------------------------------------
   // Full paths, in the form the program passes them to the platform.
