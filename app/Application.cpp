@@ -35,4 +35,10 @@ void Application::OnFinderFrame() { program_.finder.OnFrame(); }
 
 void Application::OnSettingsFileChanged() { program_.reload.OnFileChanged(); }
 
+void Application::OnTargetMoved() {
+  // Inside a tick (one of its pumps) the tick itself is about to place the marker.
+  if (tickRunning_) return;
+  PlaceBetweenTicks(program_.tracker);
+}
+
 }  // namespace sevalune

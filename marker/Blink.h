@@ -23,6 +23,12 @@ constexpr std::int32_t BlinkHidePhase(std::int32_t blinkFactor) {
   return odd && half % 2 != 0 ? half + 1 : half;
 }
 
+// Whether the cycle shows the marker after the tick of this phase: from the phase that
+// places it up to the one that hides it.
+constexpr bool BlinkShows(std::int16_t phase, std::int32_t blinkFactor) {
+  return phase >= 0 && phase < BlinkHidePhase(blinkFactor) && BlinkOnTicks(blinkFactor) > 0;
+}
+
 constexpr BlinkAction BlinkActionAt(std::int16_t phase, std::int32_t blinkFactor) {
   if (phase >= 0 && phase <= BlinkOnTicks(blinkFactor) - 1) return BlinkAction::Place;
   if (phase == BlinkHidePhase(blinkFactor)) return BlinkAction::Hide;

@@ -39,6 +39,14 @@ void Marker::Update(const Target& target, WindowHandle foreground, std::int16_t 
   blink_.lastImeOpen = imeOpen;
 }
 
+void Marker::MoveBetweenTicks(const Target& target, WindowHandle foreground, std::int16_t imeOpen) {
+  if (!BlinkShows(blink_.phase, settings_.blinkFactor)) return;
+  Rect current;
+  if (!platform_.GetWindowRect(platform_.MarkerWindow(), current)) return;
+  if (current.bottom - current.top <= 0) return;
+  if (const auto placement = PlacementFor(target, foreground, imeOpen != 0)) Place(*placement);
+}
+
 std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, WindowHandle foreground,
                                                       bool imeOpen) const {
   const MarkerColors& colors = settings_.colors;

@@ -31,6 +31,11 @@ class Marker {
   // colour and size for the kind of target and the input-method status.
   void Update(const Target& target, WindowHandle foreground, std::int16_t imeOpen);
 
+  // Between ticks: moves a marker that the blink cycle shows now onto the target, as the
+  // last update would have placed it there. The cycle is not advanced, and a marker that a
+  // tick has hidden (by the cycle or a gate) stays hidden.
+  void MoveBetweenTicks(const Target& target, WindowHandle foreground, std::int16_t imeOpen);
+
   // Shrinks the marker to 0 x 0 at the screen origin, keeping its z-order; nothing is
   // called when it is already 0 pixels high.
   void Hide();

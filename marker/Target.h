@@ -12,6 +12,7 @@ struct Target {
   TargetKind kind = TargetKind::None;
   Point caretPoint;             // the caret's left edge and lower end, screen pixels
   GuiThreadInfo threadGuiInfo;  // its focus window is the target's focus window
+  ThreadId thread = 0;          // the GUI thread it was found in
 };
 
 }  // namespace sevalune

@@ -161,6 +161,10 @@ class PlatformEvents {
   // The watched settings file's folder changed and has then been quiet for the settle
   // time given to WatchSettingsFolder.
   virtual void OnSettingsFileChanged() = 0;
+  // The target may have moved since the last tick: a caret moved, the focus or the
+  // foreground changed, a menu opened or closed (as the system's notifications, or the
+  // caret watch of FollowCaret, tell). Several in a row arrive as one.
+  virtual void OnTargetMoved() = 0;
 
  protected:
   ~PlatformEvents() = default;
@@ -252,6 +256,10 @@ class Platform {
   virtual std::string TextBoxText() = 0;
   virtual Color MarkerColor() = 0;
   virtual void SetMarkerColor(Color color) = 0;
+  // Watches the caret of a GUI thread between ticks, cheaply, and reports each move with
+  // OnTargetMoved; 0 stops watching. For programs whose caret moves raise no notification
+  // of the system's (the backend also listens to those: caret, focus, foreground, menus).
+  virtual void FollowCaret(ThreadId thread) = 0;
   // The periodic timer; created off with a period of 110 ms.
   virtual void SetTimerPeriod(std::uint32_t milliseconds) = 0;
   virtual void EnableTimer(bool enabled) = 0;

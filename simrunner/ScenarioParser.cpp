@@ -155,6 +155,8 @@ class Parser {
   void ParseSecond(const Words& args);
   void ParseTick(const Words& args);
   void ParseTray(const Words& args);
+  void ParseBetween(const Words& args);
+  void ParseNotify(const Words& args);
   void ParseSettings(const Words& args);
   void ParseHotkey(const Words& args);
   void ParseFrames(const Words& args);
@@ -501,6 +503,23 @@ void Parser::ParseTray(const Words& args) {
   Add([event = *known](ScenarioRunner& r) { r.Tray(event); });
 }
 
+void Parser::ParseBetween(const Words& args) {
+  RequireCount(args, 0, 1, "between [N]");
+  RequireStarted("between");
+  const int count = args.empty() ? 1 : ParseInt(Bare(args[0], "between [N]"), "between count");
+  if (count < 0) throw ScenarioError("between count must not be negative");
+  Add([count](ScenarioRunner& r) { r.BetweenTicks(count); });
+}
+
+void Parser::ParseNotify(const Words& args) {
+  const std::string usage = "notify caret|focus|foreground|menustart|menuend";
+  RequireCount(args, 1, 1, usage);
+  RequireStarted("notify");
+  const std::string what =
+      Choice(args[0], {"caret", "focus", "foreground", "menustart", "menuend"}, usage);
+  Add([what](ScenarioRunner& r) { r.NotifyTargetMoved(what); });
+}
+
 void Parser::ParseSettings(const Words& args) {
   RequireCount(args, 0, 0, "settings");
   RequireStarted("settings");
@@ -567,6 +586,7 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"tray", &Parser::ParseTray},         {"settings", &Parser::ParseSettings},
       {"hotkey", &Parser::ParseHotkey},     {"frames", &Parser::ParseFrames},
       {"settle", &Parser::ParseSettle},     {"watching", &Parser::ParseWatching},
+      {"between", &Parser::ParseBetween},   {"notify", &Parser::ParseNotify},
       {"expect", &Parser::ParseExpect},
   };
   for (const auto& [name, parse] : kCommands) {

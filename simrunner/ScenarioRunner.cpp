@@ -297,6 +297,20 @@ void ScenarioRunner::Settle() {
   PrintState("settle");
 }
 
+void ScenarioRunner::BetweenTicks(int count) {
+  BeginRunningStep();
+  for (int i = 0; i < count; ++i) {
+    if (program_) RunStep([this] { program_->process().WatchCaretOnce(); });
+    PrintState("between");
+  }
+}
+
+void ScenarioRunner::NotifyTargetMoved(std::string_view what) {
+  BeginRunningStep();
+  if (program_) RunStep([this] { program_->process().Notify(SimMessage::TargetMoved()); });
+  PrintState("notify " + std::string(what));
+}
+
 void ScenarioRunner::PrintSettings() {
   if (!program_) return;
   const Program& program = program_->program();

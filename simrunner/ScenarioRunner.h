@@ -92,6 +92,10 @@ class ScenarioRunner {
   void StartSecondInstance();
   void Tick(int count);
   void Tray(const TrayEvent& event);
+  // Moments between ticks: the caret watch looks `count` times.
+  void BetweenTicks(int count);
+  // The system raises a notification that the target may have moved (`what` names it).
+  void NotifyTargetMoved(std::string_view what);
   void PrintSettings();
   // The user presses the combination (nullopt: the one the program registered).
   void PressHotkey(const std::optional<Hotkey>& hotkey);

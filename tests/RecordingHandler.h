@@ -16,6 +16,7 @@ class RecordingHandler final : public PlatformEvents {
   void OnHotkey(int id) override { hotkeys.push_back(id); }
   void OnFinderFrame() override { ++finderFrames; }
   void OnSettingsFileChanged() override { ++settingsChanges; }
+  void OnTargetMoved() override { ++targetMoves; }
 
   int ticks = 0;
   std::vector<std::uint32_t> trayEvents;
@@ -23,6 +24,7 @@ class RecordingHandler final : public PlatformEvents {
   std::vector<int> hotkeys;
   int finderFrames = 0;
   int settingsChanges = 0;
+  int targetMoves = 0;
 };
 
 }  // namespace sevalune::testing

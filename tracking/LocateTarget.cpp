@@ -46,17 +46,30 @@ std::optional<Target> LocateByAttaching(Platform& platform, WindowHandle foregro
   return target;
 }
 
-std::optional<Target> LocateByThreadInfo(Platform& platform, WindowHandle foreground) {
+// The thread's GUI state by the per-thread query, without pumping messages.
+Target ReadThreadInfo(Platform& platform, WindowHandle foreground) {
   Target target;
-  const ThreadId thread = platform.GetWindowThreadProcessId(foreground).thread;
-  if (!platform.GetGUIThreadInfo(thread, target.threadGuiInfo).value_or(false)) {
+  target.thread = platform.GetWindowThreadProcessId(foreground).thread;
+  if (!platform.GetGUIThreadInfo(target.thread, target.threadGuiInfo).value_or(false)) {
     target.threadGuiInfo = GuiThreadInfo{};
   }
   const GuiThreadInfo& info = target.threadGuiInfo;
   target.caretPoint = Point{info.caretRect.left, info.caretRect.bottom};
   platform.ClientToScreen(info.focus, target.caretPoint);
-  if (!platform.PumpMessages()) return std::nullopt;
   target.kind = GuiInfoKind(info);
+  return target;
+}
+
+std::optional<Target> LocateByThreadInfo(Platform& platform, WindowHandle foreground) {
+  Target target = ReadThreadInfo(platform, foreground);
+  if (!platform.PumpMessages()) return std::nullopt;
+  return target;
+}
+
+// The debug switch shows the caret block on a focused control that has no caret, to see
+// where the program thinks the focus is.
+std::optional<Target> WithDebugMode(bool debugMode, std::optional<Target> target) {
+  if (target && target->kind == TargetKind::Parts && debugMode) target->kind = TargetKind::Caret;
   return target;
 }
 
@@ -75,20 +88,19 @@ bool HoldsThisTick(Tracker& t) {
 
 std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool debugMode,
                                  WindowHandle foreground) {
-  std::optional<Target> target = method == LocationMethod::AttachThreadInput
-                                     ? LocateByAttaching(platform, foreground)
-                                     : LocateByThreadInfo(platform, foreground);
-  // The debug switch shows the caret block on a focused control that has no caret, to
-  // see where the program thinks the focus is.
-  if (target && target->kind == TargetKind::Parts && debugMode) {
-    target->kind = TargetKind::Caret;
-  }
-  return target;
+  return WithDebugMode(debugMode, method == LocationMethod::AttachThreadInput
+                                      ? LocateByAttaching(platform, foreground)
+                                      : LocateByThreadInfo(platform, foreground));
 }
 
 std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {
   if (HoldsThisTick(t)) return std::nullopt;
   return FindTarget(t.platform, t.state.method, t.settings.debugMode, foreground);
+}
+
+std::optional<Target> LocateBetweenTicks(Tracker& t, WindowHandle foreground) {
+  if (t.state.method == LocationMethod::AttachThreadInput) return std::nullopt;
+  return WithDebugMode(t.settings.debugMode, ReadThreadInfo(t.platform, foreground));
 }
 
 }  // namespace sevalune

@@ -19,4 +19,9 @@ std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool
 // is held (hold countdown, or the left button in use on the older method).
 std::optional<Target> LocateTarget(Tracker& tracker, WindowHandle foreground);
 
+// The same location between ticks, by the per-thread query alone: no hold is counted down
+// and no message pumped. nullopt on the older method, whose attaching to another thread's
+// input is left to the tick.
+std::optional<Target> LocateBetweenTicks(Tracker& tracker, WindowHandle foreground);
+
 }  // namespace sevalune

@@ -4,6 +4,7 @@
 
 #include "platform/AppIdentity.h"
 #include "tracking/ClassList.h"
+#include "tracking/Following.h"
 #include "tracking/ImeProbe.h"
 #include "tracking/LocateTarget.h"
 #include "tracking/Recovery.h"
@@ -43,6 +44,13 @@ bool IsProgramOrTaskbarWindow(Tracker& t, WindowHandle window) {
   return window == 0 || window == t.state.trayWindow;
 }
 
+// Between ticks the mouse is only looked at: the tick that follows counts the hold.
+bool MouseMovedSinceTick(Tracker& t) {
+  Point cursor = t.tick.lastCursor;
+  t.platform.GetCursorPos(cursor);
+  return cursor != t.tick.lastCursor;
+}
+
 bool IsSuppressed(Tracker& t) {
   return t.platform.TextBoxText() == kSuppressText || !t.state.isEnabled;
 }
@@ -71,6 +79,30 @@ bool IsUsableTarget(Platform& platform, WindowHandle window) {
   return platform.IsWindowVisible(window) && platform.IsWindowEnabled(window);
 }
 
+// The gates on the foreground window after the pointer may have been parked.
+bool LaterWindowGatesPass(Platform& platform, WindowHandle foreground) {
+  return !DropDownListIsOpen(platform) && IsUsableTarget(platform, foreground);
+}
+
+// Once the caret moves, its thread is watched between ticks until it has rested for about
+// a second of ticks. The watch counts ticks, not moves, so the blink cycle's clock and the
+// tick's other counters are left alone.
+void RestWatch(Tracker& t) {
+  if (t.tick.followTicks == 0 || --t.tick.followTicks > 0) return;
+  t.tick.followedThread = 0;
+  t.platform.FollowCaret(0);
+}
+
+void WatchMovingCaret(Tracker& t, const Target& target) {
+  const bool moved = target.caretPoint != t.tick.lastCaretPoint;
+  t.tick.lastCaretPoint = target.caretPoint;
+  if (!moved || target.kind != TargetKind::Caret || target.thread == 0) return;
+  t.tick.followTicks = FollowTicksFor(t.settings.tickPeriodMs);
+  if (t.tick.followedThread == target.thread) return;
+  t.tick.followedThread = target.thread;
+  t.platform.FollowCaret(target.thread);
+}
+
 }  // namespace
 
 void tmrTimer_Timer(Tracker& t) {
@@ -78,6 +110,7 @@ void tmrTimer_Timer(Tracker& t) {
   const Settings& settings = t.settings;
   AppState& state = t.state;
 
+  RestWatch(t);
   if (state.menuIsOpen) return t.marker.Hide();
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceLastTick(t)) {
@@ -104,18 +137,54 @@ void tmrTimer_Timer(Tracker& t) {
   if (ClassListContains(settings.classLists.neverMark, className)) return t.marker.Hide();
   if (IsHiddenFormWindow(platform, foreground, className)) return t.marker.Hide();
   ParkCursorForNewListedWindow(t, foreground, className);
-  if (DropDownListIsOpen(platform)) return t.marker.Hide();
-  if (!IsUsableTarget(platform, foreground)) return t.marker.Hide();
+  if (!LaterWindowGatesPass(platform, foreground)) return t.marker.Hide();
 
   const std::int16_t imeOpen = GetImeOpenStatus(platform);
   const std::optional<Target> target = LocateTarget(t, foreground);
   if (!target) return;
+  if (state.method == LocationMethod::GuiThreadInfo) WatchMovingCaret(t, *target);
   if (ClassListContains(settings.classLists.menusOnly, className) &&
       target->kind != TargetKind::Menu) {
     return t.marker.Hide();
   }
   t.marker.Update(*target, foreground, imeOpen);
   platform.PumpMessages();
+}
+
+void PlaceBetweenTicks(Tracker& t) {
+  Platform& platform = t.platform;
+  const Settings& settings = t.settings;
+  const AppState& state = t.state;
+
+  // The menu step owns the marker while it runs; a running hold is the tick's to count.
+  if (state.menuIsOpen || t.tick.holdTicks > 0) return;
+  const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
+  if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceTick(t)) {
+    return t.marker.Hide();
+  }
+
+  const WindowHandle foreground = platform.GetForegroundWindow();
+  if (foreground == 0 || foreground == platform.MarkerWindow() || foreground == state.appWindow ||
+      foreground == platform.MenuFormWindow() || foreground == state.trayWindow) {
+    return;  // the tick's recovery, if any, is the tick's business
+  }
+  if (IsSuppressed(t)) return t.marker.Hide();
+  const std::string className = platform.GetClassName(foreground, kClassBufferSize);
+  if (ClassListContains(settings.classLists.neverMark, className) ||
+      IsHiddenFormWindow(platform, foreground, className) ||
+      !LaterWindowGatesPass(platform, foreground)) {
+    return t.marker.Hide();
+  }
+
+  const std::optional<Target> target = LocateBetweenTicks(t, foreground);
+  if (!target) return;
+  if (ClassListContains(settings.classLists.menusOnly, className) &&
+      target->kind != TargetKind::Menu) {
+    return t.marker.Hide();
+  }
+  // The input method's state is the one the last tick asked for: asking waits for the other
+  // program, which is the tick's to do.
+  t.marker.MoveBetweenTicks(*target, foreground, t.marker.blink().lastImeOpen);
 }
 
 }  // namespace sevalune

@@ -12,6 +12,9 @@ struct TickState {
   std::int16_t noForegroundTicks = 0;   // ticks in a row without a foreground window
   Point lastCursor;                     // the pointer at the last check for movement
   WindowHandle prevTickForeground = 0;  // for parking the pointer once per new window
+  Point lastCaretPoint;                 // where the last tick found the caret
+  std::int16_t followTicks = 0;         // ticks left to watch the caret between ticks
+  ThreadId followedThread = 0;          // the thread whose caret is watched, or 0
 };
 
 }  // namespace sevalune

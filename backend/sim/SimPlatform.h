@@ -33,7 +33,15 @@ inline constexpr ThreadId kSecondThread = 4101;
 
 // A message waiting in the process's queue.
 struct SimMessage {
-  enum class Kind { Timer, TrayCallback, TaskbarCreated, Hotkey, FinderFrame, SettingsFileChanged };
+  enum class Kind {
+    Timer,
+    TrayCallback,
+    TaskbarCreated,
+    Hotkey,
+    FinderFrame,
+    SettingsFileChanged,
+    TargetMoved
+  };
   Kind kind = Kind::Timer;
   // For a tray callback: the mouse event on the icon; for a hot key: its id.
   std::uint32_t eventCode = 0;
@@ -44,6 +52,7 @@ struct SimMessage {
   static SimMessage Hotkey(int id) { return {Kind::Hotkey, static_cast<std::uint32_t>(id)}; }
   static SimMessage FinderFrame() { return {Kind::FinderFrame, 0}; }
   static SimMessage SettingsFileChanged() { return {Kind::SettingsFileChanged, 0}; }
+  static SimMessage TargetMoved() { return {Kind::TargetMoved, 0}; }
 };
 
 // The finder's frame as the program last showed it.
@@ -121,6 +130,7 @@ class SimPlatform final : public Platform {
   std::string TextBoxText() override;
   Color MarkerColor() override;
   void SetMarkerColor(Color color) override;
+  void FollowCaret(ThreadId thread) override;
   void SetTimerPeriod(std::uint32_t milliseconds) override;
   void EnableTimer(bool enabled) override;
   bool PumpMessages() override;
@@ -165,7 +175,13 @@ class SimPlatform final : public Platform {
   // What a modal loop runs for each tick it waits: by default a timer message, which is
   // dropped while the timer is off.
   void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }
-  // Queues a message for the next PumpMessages; a timer tick never piles up.
+  // The thread whose caret FollowCaret watches, or 0.
+  ThreadId FollowedThread() const { return followedThread_; }
+  // One look of the caret watch between ticks (a frame of time): a move of the watched
+  // thread's caret or focus since the last look is reported with OnTargetMoved.
+  void WatchCaretOnce();
+  // Queues a message for the next PumpMessages; a timer tick, or a move of the target,
+  // never piles up.
   void Post(SimMessage message);
   // Dispatches at once, as the idle message loop would.
   void Deliver(SimMessage message);
@@ -204,6 +220,8 @@ class SimPlatform final : public Platform {
   bool timerEnabled_ = false;
   ThreadId attachedTo_ = 0;
   int handlerDepth_ = 0;
+  ThreadId followedThread_ = 0;
+  GuiThreadInfo watchedState_;
   std::uint64_t callsAfterQuit_ = 0;
   std::optional<bool> anotherInstanceRunning_;
   bool menuOpen_ = false;

@@ -50,14 +50,14 @@ WindowHandle SimPlatform::ExistingMenuForm() const {
 
 void SimPlatform::Post(SimMessage message) {
   if (ended_) return;
-  const auto isTimer = [](SimMessage::Kind kind) {
-    return kind == SimMessage::Kind::Timer || kind == SimMessage::Kind::FinderFrame;
+  // WM_TIMER is generated, never queued twice for one timer; so are the notices of a moved
+  // target.
+  const auto coalesced = [](SimMessage::Kind kind) {
+    return kind == SimMessage::Kind::Timer || kind == SimMessage::Kind::FinderFrame ||
+           kind == SimMessage::Kind::TargetMoved;
   };
-  const auto sameTimer = [&message](const SimMessage& queued) {
-    return queued.kind == message.kind;
-  };
-  // WM_TIMER is generated, never queued twice for one timer.
-  if (isTimer(message.kind) && std::any_of(queue_.begin(), queue_.end(), sameTimer)) return;
+  const auto same = [&message](const SimMessage& queued) { return queued.kind == message.kind; };
+  if (coalesced(message.kind) && std::any_of(queue_.begin(), queue_.end(), same)) return;
   queue_.push_back(message);
 }
 
@@ -127,6 +127,9 @@ void SimPlatform::Dispatch(const SimMessage& message) {
         break;
       case SimMessage::Kind::SettingsFileChanged:
         handler_->OnSettingsFileChanged();
+        break;
+      case SimMessage::Kind::TargetMoved:
+        handler_->OnTargetMoved();
         break;
     }
   });

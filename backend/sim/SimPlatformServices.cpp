@@ -176,6 +176,21 @@ void SimPlatform::SetMarkerColor(Color color) {
   markerColor_ = color;
 }
 
+void SimPlatform::FollowCaret(ThreadId thread) {
+  if (!Enter("FollowCaret")) return;
+  followedThread_ = thread;
+  watchedState_ = desktop_.GuiState(thread).value_or(GuiThreadInfo{});
+}
+
+void SimPlatform::WatchCaretOnce() {
+  if (ended_ || QuitRequested() || followedThread_ == 0) return;
+  const GuiThreadInfo now = desktop_.GuiState(followedThread_).value_or(GuiThreadInfo{});
+  const bool moved = now.caret != watchedState_.caret || now.caretRect != watchedState_.caretRect ||
+                     now.focus != watchedState_.focus;
+  watchedState_ = now;
+  if (moved) Notify(SimMessage::TargetMoved());
+}
+
 void SimPlatform::SetTimerPeriod(std::uint32_t milliseconds) {
   if (!Enter("SetTimerPeriod")) return;
   timerPeriod_ = milliseconds;

@@ -55,6 +55,8 @@ using ScopedModule = ScopedHandle<HMODULE, &::FreeLibrary>;
 // A folder's change notification (FindFirstChangeNotification); store only a valid one,
 // never INVALID_HANDLE_VALUE.
 using ScopedChangeNotification = ScopedHandle<HANDLE, &::FindCloseChangeNotification>;
+// A hook for the system's accessibility events (SetWinEventHook).
+using ScopedWinEventHook = ScopedHandle<HWINEVENTHOOK, &::UnhookWinEvent>;
 
 // A registered window class, unregistered when it goes out of scope. A class that was
 // already registered in this process (by another owner) is used but not unregistered.

@@ -23,6 +23,8 @@ constexpr UINT_PTR kFinderTimerId = 2;
 constexpr UINT_PTR kSettleTimerId = 3;
 // The longest a change waits for the folder to become quiet.
 constexpr ULONGLONG kLongestSettleWaitMs = 2000;
+// Posted to the marker by the target watch: the target may have moved.
+constexpr UINT kMsgTargetMoved = WM_APP + 1;
 constexpr int kTextBoxId = 1;
 // The marker never grows anywhere near this far, so the text box is never seen.
 constexpr int kTextBoxLeft = 1000;
@@ -102,6 +104,8 @@ Win32Platform::Win32Platform(Win32Options options)
       CreateOrThrow(0, L"Edit", L"", WS_CHILD | ES_AUTOHSCROLL,
                     RECT{kTextBoxLeft, 0, kTextBoxLeft + 120, 20}, frmSevalune_.get(),
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextBoxId)), instance_, nullptr);
+
+  targetWatch_.emplace(frmSevalune_.get(), kMsgTargetMoved);
 }
 
 Win32Platform::~Win32Platform() {
@@ -147,6 +151,10 @@ LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wPa
       return 0;
     case WM_HOTKEY:
       if (handler != nullptr) handler->OnHotkey(static_cast<int>(wParam));
+      return 0;
+    case kMsgTargetMoved:
+      targetWatch_->Acknowledge();
+      if (handler != nullptr) handler->OnTargetMoved();
       return 0;
     case kMsgMouseMove:
       // The tray icon's callback message: the icon's mouse event is in the low word.
@@ -231,6 +239,8 @@ void Win32Platform::SetMarkerColor(Color color) {
   // together with the move that usually follows.
   ::UpdateWindow(frmSevalune_.get());
 }
+
+void Win32Platform::FollowCaret(ThreadId thread) { targetWatch_->Follow(thread); }
 
 void Win32Platform::SetTimerPeriod(std::uint32_t milliseconds) {
   if (milliseconds == timerPeriod_) return;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "backend/win32/ScopedWin.h"
+#include "backend/win32/TargetWatch.h"
 #include "backend/win32/WindowsHeaders.h"
 #include "platform/Platform.h"
 
@@ -93,6 +94,7 @@ class Win32Platform final : public Platform {
   std::string TextBoxText() override;
   Color MarkerColor() override;
   void SetMarkerColor(Color color) override;
+  void FollowCaret(ThreadId thread) override;
   void SetTimerPeriod(std::uint32_t milliseconds) override;
   void EnableTimer(bool enabled) override;
   bool PumpMessages() override;
@@ -170,6 +172,7 @@ class Win32Platform final : public Platform {
   ScopedChangeNotification folderWatch_;
   UINT settleMs_ = 0;
   std::optional<ULONGLONG> settleSince_;  // the first change not yet told
+  std::optional<TargetWatch> targetWatch_;  // after the marker: it posts to the marker
 };
 
 }  // namespace sevalune::win32

@@ -106,6 +106,8 @@ class DesktopDriver {
   // Waits while the program idles in its message loop until the folder changes made so
   // far have been noticed and a watch's settle time has passed, dispatching what comes.
   virtual void LetFolderChangesSettle() = 0;
+  // Waits until the caret watch of FollowCaret has looked at its thread several times.
+  virtual void LetCaretWatchLook() = 0;
 
   // --- files ----------------------------------------------------------------------------
   // Full paths, in the form the program passes them to the platform.

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/RecordingHandler.h"
 #include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
@@ -17,20 +18,7 @@ constexpr std::uint32_t kF11 = 0x7A;
 // Short, so the tests wait little; the program's own is longer.
 constexpr std::uint32_t kSettleMs = 50;
 
-class RecordingHandler final : public PlatformEvents {
- public:
-  void OnTimer() override { ++ticks; }
-  void OnTrayCallback(std::uint32_t) override {}
-  void OnTaskbarCreated() override {}
-  void OnHotkey(int id) override { hotkeys.push_back(id); }
-  void OnFinderFrame() override { ++finderFrames; }
-  void OnSettingsFileChanged() override { ++folderChanges; }
-
-  int ticks = 0;
-  std::vector<int> hotkeys;
-  int finderFrames = 0;
-  int folderChanges = 0;
-};
+using testing::RecordingHandler;
 
 class HotkeyWatchFinder : public ContractTest {
  protected:
@@ -78,25 +66,25 @@ TEST_F(HotkeyWatchFinder, AWriteInTheWatchedFolderIsToldOnceItHasSettled) {
   const std::string file = WatchedFile();
   ASSERT_TRUE(platform.WatchSettingsFolder(file, kSettleMs));
   Driver().LetFolderChangesSettle();
-  EXPECT_EQ(handler.folderChanges, 0) << "nothing changed after the watch began";
+  EXPECT_EQ(handler.settingsChanges, 0) << "nothing changed after the watch began";
 
   Driver().WriteFile("watched\\sevalune.ini", "[Sevalune]\r\nIro=\r\n");
   Driver().LetFolderChangesSettle();
-  EXPECT_EQ(handler.folderChanges, 1);
+  EXPECT_EQ(handler.settingsChanges, 1);
 
   // Several writes in a row, and a new file beside it: told once, after the last.
   Driver().WriteFile("watched\\sevalune.ini", "[Sevalune]\r\n");
   Driver().WriteFile("watched\\sevalune.ini", "[Sevalune]\r\nDebug=1\r\n");
   Driver().WriteFile("watched\\other.txt", "x");
   Driver().LetFolderChangesSettle();
-  EXPECT_EQ(handler.folderChanges, 2);
+  EXPECT_EQ(handler.settingsChanges, 2);
 }
 
 TEST_F(HotkeyWatchFinder, AWriteElsewhereIsNotTold) {
   ASSERT_TRUE(platform.WatchSettingsFolder(WatchedFile(), kSettleMs));
   Driver().WriteFile("elsewhere.ini", "[Sevalune]\r\n");
   Driver().LetFolderChangesSettle();
-  EXPECT_EQ(handler.folderChanges, 0);
+  EXPECT_EQ(handler.settingsChanges, 0);
 }
 
 TEST_F(HotkeyWatchFinder, AMissingFolderCannotBeWatched) {

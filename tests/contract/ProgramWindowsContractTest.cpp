@@ -120,6 +120,30 @@ TEST_F(ProgramWindows, AfterQuitThePumpSaysStopAndNoHandlerRuns) {
   EXPECT_TRUE(handler.trayEvents.empty());
 }
 
+TEST_F(ProgramWindows, AFollowedCaretsMovesAreReportedUntilTheFollowingStops) {
+  WindowRequest wanted;
+  wanted.rect = Rect{200, 200, 400, 300};
+  wanted.thread = GuiThread::Second;
+  const WindowHandle window = Driver().AddWindow(wanted);
+  Driver().Focus(window);
+  Driver().CreateCaret(window, Rect{10, 10, 11, 25});
+  platform.FollowCaret(SecondThread());
+  Driver().LetCaretWatchLook();
+  platform.PumpMessages();
+  EXPECT_EQ(handler.targetMoves, 0) << "where the caret stood when the following began";
+
+  Driver().CreateCaret(window, Rect{30, 10, 31, 25});
+  Driver().LetCaretWatchLook();
+  platform.PumpMessages();
+  EXPECT_EQ(handler.targetMoves, 1) << "one move, one notice";
+
+  platform.FollowCaret(0);
+  Driver().CreateCaret(window, Rect{50, 10, 51, 25});
+  Driver().LetCaretWatchLook();
+  platform.PumpMessages();
+  EXPECT_EQ(handler.targetMoves, 1);
+}
+
 TEST_F(ProgramWindows, TimerTicksNeverPileUp) {
   platform.SetTimerPeriod(20);
   platform.EnableTimer(true);

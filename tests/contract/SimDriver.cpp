@@ -127,6 +127,10 @@ class SimDriver final : public DesktopDriver {
     program_.Post(sim::SimMessage::TrayCallback(eventCode));
   }
 
+  void LetCaretWatchLook() override {
+    for (int i = 0; i < kTimerPeriods; ++i) program_.WatchCaretOnce();
+  }
+
   void LetTimerPeriodsPass() override {
     const bool tick = program_.TimerEnabled() && program_.TimerPeriod() != 0;
     const bool finder = program_.FinderTimerPeriod() != 0;

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <ostream>
 #include <string>
+#include <thread>
 
 #include "harness/CaseName.h"
 #include "harness/Desktop.h"
@@ -73,6 +74,35 @@ INSTANTIATE_TEST_SUITE_P(
         CaretCase{"SaizuSizes", AnsiSettingsFile("[Sevalune]\r\nSaizu=20,4,18,8,7,6\r\n"), kMagenta,
                   20, 4}),
     CaseName{});
+
+// Between ticks: with a tick only every three seconds, each key typed moves the marker to
+// the new caret long before the next tick could, because the program watches a caret that
+// has just moved (notepad's caret raises none of the system's events under Wine).
+using FollowingBetweenTicks = DesktopTest;
+
+TEST_F(FollowingBetweenTicks, EachKeyMovesTheMarkerBeforeTheNextTickCould) {
+  constexpr Milliseconds kWithinAFractionOfATick = 600ms;
+  constexpr int kKeys = 4;
+  const HWND notepad = StartNotepad();
+  ASSERT_NE(notepad, nullptr);
+  const HWND marker = StartSevalune(AnsiSettingsFile("[Sevalune]\r\nMimawariKankaku=3000\r\n"));
+  ASSERT_NE(marker, nullptr);
+  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"hello"));
+  ASSERT_NO_FATAL_FAILURE(
+      ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(notepad); }, kMagenta));
+
+  // Four keys a third of a second apart: a tick can have moved the marker for one at most.
+  for (int key = 0; key < kKeys; ++key) {
+    ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"x"));
+    const std::optional<RECT> caret = CaretMarkerRectFor(notepad);
+    ASSERT_TRUE(caret.has_value());
+    EXPECT_TRUE(WaitUntil([&] { return SameRect(WindowRectOf(marker), *caret); },
+                          kWithinAFractionOfATick))
+        << "key " << key << ": the marker stayed at " << Describe(WindowRectOf(marker));
+    std::this_thread::sleep_for(300ms);
+  }
+  EXPECT_EQ(::GetForegroundWindow(), notepad);
+}
 
 using Blinking = DesktopTest;
 

@@ -29,6 +29,9 @@ constexpr std::uint32_t kTrayClickInsideModalOdds = 10;
 constexpr std::uint32_t kQueuedTrayClickPerMille = 8;
 constexpr std::uint32_t kTaskbarRestartPerMille = 2;
 constexpr std::uint32_t kQueuedTimerPerMille = 10;
+constexpr std::uint32_t kQueuedTargetMovePerMille = 10;
+// One round between ticks in this many lets the caret watch look (a frame of time).
+constexpr std::uint32_t kCaretWatchOdds = 2;
 constexpr std::uint64_t kClockCheckInterval = 256;
 constexpr int kMostAfterTicks = 3;
 
@@ -37,10 +40,10 @@ struct TrayClick {
   std::uint32_t weight;
 };
 constexpr std::array<TrayClick, 5> kTrayClicks{{{kMsgLeftButtonUp, 3},
-                                               {kMsgRightButtonUp, 3},
-                                               {0x0201, 2},  // left button down
-                                               {0x0203, 1},  // left double click
-                                               {kMsgMouseMove, 1}}};
+                                                {kMsgRightButtonUp, 3},
+                                                {0x0201, 2},  // left button down
+                                                {0x0203, 1},  // left double click
+                                                {kMsgMouseMove, 1}}};
 
 std::uint32_t PickTrayClick(RandomSource& random) {
   std::uint32_t total = 0;
@@ -177,6 +180,10 @@ void SoakRun::BetweenTicks() {
     RestartTaskbar();
     CheckInvariants("after the task bar was re-created", MenuStep::Outside);
   }
+  if (random_.OneIn(kCaretWatchOdds)) {
+    ++counts_.caretWatchLooks;
+    RunGuarded("while the caret watch looked", [this] { process_.WatchCaretOnce(); });
+  }
   // The idle message loop dispatches whatever was posted during the last tick.
   if (process_.QueuedMessages() > 0) {
     RunGuarded("in the idle message loop", [this] { process_.PumpMessages(); });
@@ -268,8 +275,22 @@ void SoakRun::OnTrayCallback(std::uint32_t eventCode) {
   app_.OnTrayCallback(eventCode);
   // Quit was chosen: the program unwinds, and the final check judges what it leaves.
   if (process_.QuitRequested()) return;
-  CheckInvariants("after a tray callback",
-                  insideMenuStep ? MenuStep::Inside : MenuStep::Outside);
+  CheckInvariants("after a tray callback", insideMenuStep ? MenuStep::Inside : MenuStep::Outside);
+}
+
+void SoakRun::OnTargetMoved() {
+  ++counts_.targetMoveHandlers;
+  const Rect before = MarkerRect();
+  app_.OnTargetMoved();
+  const Rect after = MarkerRect();
+  if (after != before) ++counts_.movesBetweenTicks;
+  // Between ticks the marker is only ever moved where a tick has shown it.
+  if (before == Rect{} && after != Rect{}) {
+    return Fail("a placement between ticks showed the hidden marker at " + RectText(after));
+  }
+  if (process_.QuitRequested()) return;
+  CheckInvariants("after a placement between ticks",
+                  app_.program().state.menuIsOpen ? MenuStep::Inside : MenuStep::Outside);
 }
 
 void SoakRun::OnTaskbarCreated() {
@@ -317,6 +338,13 @@ void SoakRun::ChangeDuringCall() {
     NoteChange();
     ++counts_.timersQueued;
     process_.Post(sim::SimMessage::Timer());
+    return;
+  }
+  draw -= kQueuedTimerPerMille;
+  if (draw < kQueuedTargetMovePerMille) {
+    // The system's notification of a moved caret, focus or foreground.
+    ++counts_.targetMovesQueued;
+    process_.Post(sim::SimMessage::TargetMoved());
   } else {
     ChangeDesktop();
   }
@@ -440,8 +468,8 @@ void SoakRun::CheckInvariants(std::string_view where, MenuStep menuStep) {
   const std::string place(where);
   const sim::SimWindow* marker = desktop_.Window(process_.Marker());
   if (process_.Ended() || marker == nullptr) return Fail("the process ended " + place);
-  if (const auto shape = UndocumentedMarkerShape(marker->rect, profile_.sizes,
-                                                 startUpShapeAllowed_)) {
+  if (const auto shape =
+          UndocumentedMarkerShape(marker->rect, profile_.sizes, startUpShapeAllowed_)) {
     return Fail(*shape + " " + place);
   }
   if (marker->rect != kStartUpMarker) startUpShapeAllowed_ = false;
@@ -504,8 +532,8 @@ void SoakRun::PrintOutcome(const SoakResult& result, double seconds) const {
     return;
   }
   if (result.stoppedByTime) {
-    out_ << "stopped by the time bound after " << static_cast<std::uint64_t>(seconds) << " s at tick "
-         << result.ticks << " of " << options_.ticks << " (not a failure)\n";
+    out_ << "stopped by the time bound after " << static_cast<std::uint64_t>(seconds)
+         << " s at tick " << result.ticks << " of " << options_.ticks << " (not a failure)\n";
   }
   out_ << "final Quit: icon removed, process ended\n";
   out_ << "PASSED (random start value " << randomValue_ << ")\n";

@@ -48,8 +48,9 @@ void PrintSummary(std::ostream& out, const SoakCounts& counts, std::uint64_t tic
       << counts.outerTicks << ", inside menus and boxes " << counts.nestedTicks
       << ", from the message queue " << queuedTicks << ")\n";
   out << "menus opened: " << desktop.CallCount("TrackPopupMenu") << " ("
-      << Listed(counts.menuAnswers) << "); boxes shown: "
-      << desktop.CallCount("MessageBox") + desktop.CallCount("InputBox") << "\n";
+      << Listed(counts.menuAnswers)
+      << "); boxes shown: " << desktop.CallCount("MessageBox") + desktop.CallCount("InputBox")
+      << "\n";
   out << "recoveries seen: own windows in the foreground " << desktop.CallCount("GetDesktopWindow")
       << ", no foreground " << counts.noForegroundRecoveries << "\n";
   out << "foreground changes: by the desktop " << counts.foregroundByDesktop << ", by the program "
@@ -59,6 +60,10 @@ void PrintSummary(std::ostream& out, const SoakCounts& counts, std::uint64_t tic
   out << "tray clicks: " << counts.trayClicksDelivered << " delivered, " << counts.trayClicksQueued
       << " queued during calls; task bar re-created " << counts.taskbarRestarts
       << "; timer messages queued " << counts.timersQueued << "\n";
+  out << "between ticks: " << counts.caretWatchLooks << " looks of the caret watch, "
+      << counts.targetMovesQueued << " notifications queued during calls, "
+      << counts.targetMoveHandlers << " handled, " << counts.movesBetweenTicks
+      << " moved the marker\n";
   out << "events by kind: " << Listed(counts.eventsByKind) << "\n";
   out << "ticks undisturbed by the desktop: " << counts.undisturbedTicks
       << "; placements in them checked exactly: " << counts.placementsChecked << "\n";

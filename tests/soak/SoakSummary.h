@@ -30,6 +30,10 @@ struct SoakCounts {
   std::uint64_t noForegroundRecoveries = 0;
   std::uint64_t undisturbedTicks = 0;  // nothing but the program changed the desktop
   std::uint64_t placementsChecked = 0;
+  std::uint64_t caretWatchLooks = 0;     // frames of time between ticks
+  std::uint64_t targetMovesQueued = 0;   // the system's notifications, during calls
+  std::uint64_t targetMoveHandlers = 0;  // notices of a moved target the program handled
+  std::uint64_t movesBetweenTicks = 0;   // of which moved the marker
   CountsByName menuAnswers;
   CountsByName eventsByKind;
 };

@@ -17,9 +17,15 @@ std::string BlinkPattern(std::int32_t factor, std::int32_t cycles = 1) {
   for (std::int32_t tick = 0; tick < factor * cycles; ++tick) {
     phase = NextBlinkPhase(tick == 0, phase, factor);
     switch (BlinkActionAt(phase, factor)) {
-      case BlinkAction::Place: pattern += 'P'; break;
-      case BlinkAction::Hide: pattern += 'H'; break;
-      case BlinkAction::Nothing: pattern += '-'; break;
+      case BlinkAction::Place:
+        pattern += 'P';
+        break;
+      case BlinkAction::Hide:
+        pattern += 'H';
+        break;
+      case BlinkAction::Nothing:
+        pattern += '-';
+        break;
     }
   }
   return pattern;
@@ -46,6 +52,25 @@ TEST(BlinkCycleTest, EveryCycleRepeatsTheFirst) {
   for (const std::int32_t factor : {1, 2, 3, 4, 5, 6, 7, 8, 9, 32767}) {
     EXPECT_EQ(BlinkPattern(factor, 2), BlinkPattern(factor) + BlinkPattern(factor)) << factor;
   }
+}
+
+// One letter a phase: S when the marker is shown after that phase's tick, . when not.
+std::string ShownPattern(std::int32_t factor) {
+  std::string pattern;
+  for (std::int16_t phase = 0; phase < factor; ++phase)
+    pattern += BlinkShows(phase, factor) ? 'S' : '.';
+  return pattern;
+}
+
+// Between ticks the marker is moved only in these phases: from its placing to its hiding.
+TEST(BlinkCycleTest, TheMarkerIsShownFromItsPlacingToItsHiding) {
+  EXPECT_EQ(ShownPattern(1), ".");
+  EXPECT_EQ(ShownPattern(2), "S.");
+  EXPECT_EQ(ShownPattern(3), "SS.");
+  EXPECT_EQ(ShownPattern(5), "SS...");
+  EXPECT_EQ(ShownPattern(7), "SSSS...");
+  EXPECT_EQ(ShownPattern(8), "SSSS....");
+  EXPECT_EQ(ShownPattern(9), "SSSS.....");
 }
 
 TEST(BlinkCycleTest, WrapsAroundAndRestartsOnANewTarget) {

@@ -7,6 +7,7 @@
 
 #include "settings/HoldPolicy.h"
 #include "tests/CaseName.h"
+#include "tracking/Following.h"
 #include "tracking/TargetKinds.h"
 
 namespace sevalune {
@@ -138,6 +139,18 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"capture without focus", 0, 0, kOther, kMenu, kMenu},
         KindCase{"caret without focus", 1, 0, 0, kCaret, kCaret}),
     CaseName<&KindCase::what>{});
+
+// The caret is watched between ticks for about a second after it last moved.
+TEST(FollowingTest, WatchesForTheTicksOfAboutASecondAndAtLeastTwo) {
+  EXPECT_EQ(FollowTicksFor(110), 10);
+  EXPECT_EQ(FollowTicksFor(100), 10);
+  EXPECT_EQ(FollowTicksFor(10), 100);
+  EXPECT_EQ(FollowTicksFor(1), 1000);
+  EXPECT_EQ(FollowTicksFor(0), 1000);
+  EXPECT_EQ(FollowTicksFor(400), 3);
+  EXPECT_EQ(FollowTicksFor(1000), 2);
+  EXPECT_EQ(FollowTicksFor(65535), 2);
+}
 
 }  // namespace
 }  // namespace sevalune
