@@ -39,11 +39,15 @@ void Marker::Update(const Target& target, WindowHandle foreground, std::int16_t 
   blink_.lastImeOpen = imeOpen;
 }
 
-void Marker::MoveBetweenTicks(const Target& target, WindowHandle foreground, std::int16_t imeOpen) {
-  if (!BlinkShows(blink_.phase, settings_.blinkFactor)) return;
+bool Marker::ShownNow() const {
+  if (!BlinkShows(blink_.phase, settings_.blinkFactor)) return false;
   Rect current;
-  if (!platform_.GetWindowRect(platform_.MarkerWindow(), current)) return;
-  if (current.bottom - current.top <= 0) return;
+  if (!platform_.GetWindowRect(platform_.MarkerWindow(), current)) return false;
+  return current.bottom - current.top > 0;
+}
+
+void Marker::MoveBetweenTicks(const Target& target, WindowHandle foreground, std::int16_t imeOpen) {
+  if (!ShownNow()) return;
   if (const auto placement = PlacementFor(target, foreground, imeOpen != 0)) Place(*placement);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "marker/Blink.h"
 #include "marker/MarkerGeometry.h"
 #include "marker/Target.h"
 #include "platform/Platform.h"
@@ -35,6 +36,10 @@ class Marker {
   // last update would have placed it there. The cycle is not advanced, and a marker that a
   // tick has hidden (by the cycle or a gate) stays hidden.
   void MoveBetweenTicks(const Target& target, WindowHandle foreground, std::int16_t imeOpen);
+  // Whether the marker stands shown now: the blink cycle shows it and no gate has shrunk it.
+  bool ShownNow() const;
+  // Whether the blink cycle shows the marker after the last update.
+  bool BlinkShowsIt() const { return BlinkShows(blink_.phase, settings_.blinkFactor); }
 
   // Shrinks the marker to 0 x 0 at the screen origin, keeping its z-order; nothing is
   // called when it is already 0 pixels high.

@@ -84,23 +84,28 @@ bool LaterWindowGatesPass(Platform& platform, WindowHandle foreground) {
   return !DropDownListIsOpen(platform) && IsUsableTarget(platform, foreground);
 }
 
-// Once the caret moves, its thread is watched between ticks until it has rested for about
-// a second of ticks. The watch counts ticks, not moves, so the blink cycle's clock and the
-// tick's other counters are left alone.
-void RestWatch(Tracker& t) {
-  if (t.tick.followTicks == 0 || --t.tick.followTicks > 0) return;
-  t.tick.followedThread = 0;
-  t.platform.FollowCaret(0);
+// Once the caret moves, it is followed between ticks until it has rested for about a second
+// of ticks; the platform watches it only while the blink cycle shows the marker, as there is
+// nothing to move otherwise. Following counts ticks, not moves, so the blink cycle's clock
+// and the tick's other counters are left alone.
+void WatchCaret(Tracker& t, ThreadId thread) {
+  if (thread == t.tick.watchedThread) return;
+  t.tick.watchedThread = thread;
+  t.platform.FollowCaret(thread);
 }
 
-void WatchMovingCaret(Tracker& t, const Target& target) {
+void CountDownFollowing(Tracker& t) {
+  if (t.tick.followTicks == 0 || --t.tick.followTicks > 0) return;
+  t.tick.followedThread = 0;
+  WatchCaret(t, 0);
+}
+
+void NoteCaretMove(Tracker& t, const Target& target) {
   const bool moved = target.caretPoint != t.tick.lastCaretPoint;
   t.tick.lastCaretPoint = target.caretPoint;
   if (!moved || target.kind != TargetKind::Caret || target.thread == 0) return;
   t.tick.followTicks = FollowTicksFor(t.settings.tickPeriodMs);
-  if (t.tick.followedThread == target.thread) return;
   t.tick.followedThread = target.thread;
-  t.platform.FollowCaret(target.thread);
 }
 
 }  // namespace
@@ -110,7 +115,7 @@ void tmrTimer_Timer(Tracker& t) {
   const Settings& settings = t.settings;
   AppState& state = t.state;
 
-  RestWatch(t);
+  CountDownFollowing(t);
   if (state.menuIsOpen) return t.marker.Hide();
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceLastTick(t)) {
@@ -142,12 +147,13 @@ void tmrTimer_Timer(Tracker& t) {
   const std::int16_t imeOpen = GetImeOpenStatus(platform);
   const std::optional<Target> target = LocateTarget(t, foreground);
   if (!target) return;
-  if (state.method == LocationMethod::GuiThreadInfo) WatchMovingCaret(t, *target);
+  if (state.method == LocationMethod::GuiThreadInfo) NoteCaretMove(t, *target);
   if (ClassListContains(settings.classLists.menusOnly, className) &&
       target->kind != TargetKind::Menu) {
     return t.marker.Hide();
   }
   t.marker.Update(*target, foreground, imeOpen);
+  WatchCaret(t, t.marker.BlinkShowsIt() ? t.tick.followedThread : 0);
   platform.PumpMessages();
 }
 
@@ -156,8 +162,9 @@ void PlaceBetweenTicks(Tracker& t) {
   const Settings& settings = t.settings;
   const AppState& state = t.state;
 
-  // The menu step owns the marker while it runs; a running hold is the tick's to count.
-  if (state.menuIsOpen || t.tick.holdTicks > 0) return;
+  // The menu step owns the marker while it runs; a running hold is the tick's to count;
+  // and a marker that is not shown has nowhere to move (nothing more is asked then).
+  if (state.menuIsOpen || t.tick.holdTicks > 0 || !t.marker.ShownNow()) return;
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceTick(t)) {
     return t.marker.Hide();

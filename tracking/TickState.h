@@ -13,8 +13,9 @@ struct TickState {
   Point lastCursor;                     // the pointer at the last check for movement
   WindowHandle prevTickForeground = 0;  // for parking the pointer once per new window
   Point lastCaretPoint;                 // where the last tick found the caret
-  std::int16_t followTicks = 0;         // ticks left to watch the caret between ticks
-  ThreadId followedThread = 0;          // the thread whose caret is watched, or 0
+  std::int16_t followTicks = 0;         // ticks left to follow a caret that moved lately
+  ThreadId followedThread = 0;          // the thread of that caret, or 0
+  ThreadId watchedThread = 0;           // the thread the platform watches now, or 0
 };
 
 }  // namespace sevalune
