@@ -53,10 +53,14 @@ std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, Wind
                        imeOpen ? colors.caretIme : colors.caret};
     case TargetKind::Parts: {
       const WindowHandle focus = target.threadGuiInfo.focus;
-      const Rect control = WindowRectOrZero(platform_, focus);
-      // Only the bar beside a tall control depends on the display that holds it.
+      const Rect control =
+          target.element ? target.element->rect : WindowRectOrZero(platform_, focus);
+      // Only the bar beside a tall control depends on the display that holds it; an
+      // element came with the display of its window.
       const std::int32_t monitorLeft =
-          IsTallControl(control) ? platform_.MonitorRectOf(focus).left : 0;
+          !IsTallControl(control) ? 0
+          : target.element        ? target.element->display.left
+                                  : platform_.MonitorRectOf(focus).left;
       const std::optional<MarkerRect> rect = PartsMarker(control, settings_.sizes, monitorLeft);
       if (!rect) return std::nullopt;
       return Placement{*rect, imeOpen ? colors.partsIme : colors.parts};

@@ -52,6 +52,9 @@ struct Settings {
   MarkerSizes sizes;
   ClassLists classLists;
   HoldPolicy hold;  // "Oazuke"
+  // "Akusesibiriti": without a system caret, look for the caret and the focused element
+  // through the accessibility interfaces.
+  bool accessibility = true;
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its

@@ -74,15 +74,8 @@ std::optional<Target> LocateByThreadInfo(Tracker& t, WindowHandle foreground) {
 }  // namespace
 
 std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {
-  std::optional<Target> target = t.state.method == LocationMethod::AttachThreadInput
-                                     ? LocateByAttaching(t, foreground)
-                                     : LocateByThreadInfo(t, foreground);
-  // The debug switch shows the caret block on a focused control that has no caret, to
-  // see where the program thinks the focus is.
-  if (target && target->kind == TargetKind::Parts && t.settings.debugMode) {
-    target->kind = TargetKind::Caret;
-  }
-  return target;
+  return t.state.method == LocationMethod::AttachThreadInput ? LocateByAttaching(t, foreground)
+                                                             : LocateByThreadInfo(t, foreground);
 }
 
 }  // namespace sevalune

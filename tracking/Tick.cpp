@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/AppIdentity.h"
+#include "tracking/AccessibleFallback.h"
 #include "tracking/ClassList.h"
 #include "tracking/ImeProbe.h"
 #include "tracking/LocateTarget.h"
@@ -78,6 +79,7 @@ void tmrTimer_Timer(Tracker& t) {
   const Settings& settings = t.settings;
   AppState& state = t.state;
 
+  ++t.tick.ticks;
   if (state.menuIsOpen) return t.marker.Hide();
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceLastTick(t)) {
@@ -108,12 +110,16 @@ void tmrTimer_Timer(Tracker& t) {
   if (!IsUsableTarget(platform, foreground)) return t.marker.Hide();
 
   const std::int16_t imeOpen = GetImeOpenStatus(platform);
-  const std::optional<Target> target = LocateTarget(t, foreground);
+  std::optional<Target> target = LocateTarget(t, foreground);
   if (!target) return;
   if (ClassListContains(settings.classLists.menusOnly, className) &&
       target->kind != TargetKind::Menu) {
     return t.marker.Hide();
   }
+  ApplyAccessibleFallback(t, foreground, *target);
+  // The debug switch shows the caret block on a focused control that has no caret, to
+  // see where the program thinks the focus is.
+  if (target->kind == TargetKind::Parts && settings.debugMode) target->kind = TargetKind::Caret;
   t.marker.Update(*target, foreground, imeOpen);
   platform.PumpMessages();
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "tracking/AccessibleMemory.h"
 
 namespace sevalune {
 
@@ -12,6 +13,8 @@ struct TickState {
   std::int16_t noForegroundTicks = 0;   // ticks in a row without a foreground window
   Point lastCursor;                     // the pointer at the last check for movement
   WindowHandle prevTickForeground = 0;  // for parking the pointer once per new window
+  std::uint64_t ticks = 0;              // ticks run so far, this one included
+  AccessibleMemory accessible;          // the accessibility fallback's requests and memory
 };
 
 }  // namespace sevalune

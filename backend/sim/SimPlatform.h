@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backend/sim/SimAccessibleRounds.h"
 #include "backend/sim/SimDesktop.h"
 #include "platform/Platform.h"
 
@@ -87,6 +88,9 @@ class SimPlatform final : public Platform {
                                                   std::uint32_t timeoutMs) override;
   Rect MonitorRectOf(WindowHandle window) override;
 
+  // --- accessibility ----------------------------------------------------------------
+  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) override;
+
   // --- shell32 --------------------------------------------------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
   std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
@@ -136,6 +140,8 @@ class SimPlatform final : public Platform {
   std::uint32_t TimerPeriod() const { return timerPeriod_; }
   bool TimerEnabled() const { return timerEnabled_; }
   ThreadId AttachedThread() const { return attachedTo_; }
+  // Accessibility workers left stuck in calls into hung programs.
+  std::size_t StuckAccessibleWorkers() const { return accessibleRounds_.StuckWorkers(); }
   // What a modal loop runs for each tick it waits: by default a timer message, which is
   // dropped while the timer is off.
   void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }
@@ -185,6 +191,7 @@ class SimPlatform final : public Platform {
   std::optional<int> exitCode_;
   std::deque<SimMessage> queue_;
   std::function<void()> nestedTickDriver_;
+  SimAccessibleRounds accessibleRounds_;
 };
 
 }  // namespace sevalune::sim

@@ -1,4 +1,5 @@
-// The user32 calls of a simulated process: windows, z-order, activation, input state.
+// The user32 calls of a simulated process: windows, z-order, activation, input state, and
+// the accessibility query, which asks other programs' windows too.
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -285,6 +286,11 @@ Rect SimPlatform::MonitorRectOf(WindowHandle window) {
   const SimWindow* found = desktop_.Window(window);
   return MonitorRectFor(desktop_.Monitors(),
                         found != nullptr ? std::optional<Rect>(found->rect) : std::nullopt);
+}
+
+AccessibleAnswer SimPlatform::QueryAccessible(WindowHandle window, std::uint64_t serial) {
+  if (!Enter("QueryAccessible")) return {};
+  return accessibleRounds_.Query(desktop_, thread_, window, serial);
 }
 
 }  // namespace sevalune::sim
