@@ -116,6 +116,11 @@ void ScenarioRunner::SetImeOpen(ProcessId process, bool open) {
   desktop_.SetImeOpen(process, open);
 }
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
+void ScenarioRunner::SetAccessible(const std::string& name,
+                                   const std::optional<SimAccessible>& published) {
+  desktop_.SetAccessible(Handle(name), published);
+}
+void ScenarioRunner::SetUiAutomation(bool available) { desktop_.SetUiAutomation(available); }
 void ScenarioRunner::SetCursor(Point point) { desktop_.SetCursor(point); }
 
 void ScenarioRunner::Button(ButtonAction action) {
@@ -243,6 +248,7 @@ void ScenarioRunner::PrintSettings() {
   line += " hold=" + HoldText(s.hold);
   line += std::string(" method=") +
           (program.state.method == LocationMethod::AttachThreadInput ? "old" : "new");
+  line += std::string(" akusesibiriti=") + (s.accessibility ? "on" : "off");
   Emit(line);
 }
 
