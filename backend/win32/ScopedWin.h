@@ -2,11 +2,11 @@
 // when it goes out of scope, so no early return can leak one.
 #pragma once
 
-#include <objbase.h>
-
 #include <utility>
 
 #include "backend/win32/WindowsHeaders.h"
+// After the Windows headers, which choose the Unicode names: not to be sorted before them.
+#include <objbase.h>
 
 namespace sevalune::win32 {
 

@@ -6,12 +6,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "backend/win32/AccessibleWorkers.h"
 #include "backend/win32/ScopedWin.h"
 #include "backend/win32/WindowsHeaders.h"
 #include "platform/Platform.h"
@@ -66,6 +68,11 @@ class Win32Platform final : public Platform {
                                                   std::uint32_t timeoutMs) override;
   Rect MonitorRectOf(WindowHandle window) override;
 
+  // --- accessibility, on worker threads (Win32Accessibility.cpp) ----------------------
+  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) override;
+  // The workers' state, for tests; null until the first query.
+  const AccessibleWorkers* AccessibilityWorkers() const { return accessibility_.get(); }
+
   // --- shell32, kernel32, the process (Win32Services.cpp) ----------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
   std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
@@ -115,7 +122,9 @@ class Win32Platform final : public Platform {
   bool forceOldMethod_;
   PlatformEvents* handler_ = nullptr;
   std::optional<int> quitCode_;  // set by Quit: no handler is called any more
-  ScopedComApartment comApartment_;
+  // The GUI thread's apartment, joined on the first ShellExecute (the shell may need it to
+  // open a document) and kept until the end.
+  std::optional<ScopedComApartment> shellApartment_;
   ScopedIcon enabledIcon_;
   ScopedIcon disabledIcon_;
   ScopedWindowClass appClass_;
@@ -134,6 +143,8 @@ class Win32Platform final : public Platform {
   std::optional<bool> anotherInstanceRunning_;
   std::optional<GetGuiThreadInfoFunction> getGuiThreadInfo_;  // looked up on first use
   std::vector<std::pair<HWND, UINT>> trayIcons_;              // added and not yet deleted
+  // Started on the first query; goes first, before the windows it may be asking about.
+  std::unique_ptr<AccessibleWorkers> accessibility_;
 };
 
 }  // namespace sevalune::win32

@@ -25,8 +25,9 @@
 #define WINVER _WIN32_WINNT
 #endif
 
-#include <shellapi.h>
 #include <windows.h>
+// Needs the declarations of <windows.h>: not to be sorted before it.
+#include <shellapi.h>
 
 #undef FindWindow
 #undef GetClassName
