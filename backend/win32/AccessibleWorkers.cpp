@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -58,19 +59,12 @@ AccessibleWorkers::AccessibleWorkers(AccessibleWorkerOptions options)
 
 AccessibleWorkers::~AccessibleWorkers() {
   if (!current_) return;
-  bool idle = false;
   {
     const std::lock_guard lock(shared_->mutex);
     current_->stop = true;
     current_->waiting.reset();
-    idle = !current_->running;
   }
   shared_->wake.notify_all();
-  if (idle) {
-    currentThread_.join();
-  } else {
-    currentThread_.detach();
-  }
 }
 
 AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t serial) {
@@ -112,7 +106,6 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
     current->waiting.reset();
     shared_->abandoned.push_back(current_);
     current_.reset();
-    currentThread_.detach();
   }
   if (!current_) StartWorker();
   current_->waiting = job;
@@ -123,7 +116,9 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
 void AccessibleWorkers::StartWorker() {
   current_ = std::make_shared<Worker>();
   ++shared_->started;
-  currentThread_ = std::thread([shared = shared_, worker = current_, makeRound = options_.makeRound,
+  // Never joined: even an idle worker may wait when it ends, releasing what it holds of a
+  // program that hangs. It ends by itself, or with the process.
+  std::thread([shared = shared_, worker = current_, makeRound = options_.makeRound,
                                 limit = options_.roundLimit] {
     std::unique_ptr<AccessibleRound> round = makeRound();
     std::unique_lock lock(shared->mutex);
@@ -153,7 +148,7 @@ void AccessibleWorkers::StartWorker() {
     }
     lock.unlock();
     round.reset();  // on this thread: it may leave the thread's COM apartment
-  });
+  }).detach();
 }
 
 std::size_t AccessibleWorkers::StuckWorkers() const {

@@ -23,7 +23,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "platform/Platform.h"
 
@@ -48,7 +47,8 @@ struct AccessibleWorkerOptions {
 class AccessibleWorkers {
  public:
   explicit AccessibleWorkers(AccessibleWorkerOptions options);
-  // An idle worker is ended and waited for; one inside a call is left to end by itself.
+  // Tells the workers to end, without waiting for them: ending, a worker releases what it
+  // holds of other programs, which waits for as long as one of them hangs.
   ~AccessibleWorkers();
   AccessibleWorkers(const AccessibleWorkers&) = delete;
   AccessibleWorkers& operator=(const AccessibleWorkers&) = delete;
@@ -70,7 +70,6 @@ class AccessibleWorkers {
   AccessibleWorkerOptions options_;
   std::shared_ptr<Shared> shared_;
   std::shared_ptr<Worker> current_;  // the worker that takes the next request, or none yet
-  std::thread currentThread_;
 };
 
 }  // namespace sevalune::win32
