@@ -134,6 +134,8 @@ class SimDesktop {
   bool SetAccessible(WindowHandle window, std::optional<SimAccessible> published);
   SimAccessible* Accessible(WindowHandle window);
   const SimAccessible* Accessible(WindowHandle window) const;
+  // Every window that publishes something, destroyed ones left out.
+  const std::map<WindowHandle, SimAccessible>& Accessibles() const { return accessibles_; }
   // Whether UI Automation can be created (default: it can, as on Windows; under Wine it
   // cannot).
   void SetUiAutomation(bool available) { uiAutomation_ = available; }

@@ -20,12 +20,12 @@ struct ThreadSlot {
 
 // Six other programs; the first has two GUI threads.
 constexpr std::array<ThreadSlot, 7> kThreads{{{5100, 5101},
-                                               {5100, 5102},
-                                               {5200, 5201},
-                                               {5300, 5301},
-                                               {5400, 5401},
-                                               {5500, 5501},
-                                               {5600, 5601}}};
+                                              {5100, 5102},
+                                              {5200, 5201},
+                                              {5300, 5301},
+                                              {5400, 5401},
+                                              {5500, 5501},
+                                              {5600, 5601}}};
 
 constexpr std::size_t kMostTopLevelWindows = 24;
 constexpr std::size_t kMostControls = 48;
@@ -38,15 +38,25 @@ struct Weighted {
   std::uint32_t weight;
 };
 constexpr std::array<Weighted, kChangeKindCount> kWeights{{
-    {ChangeKind::CreateWindow, 6},     {ChangeKind::CreateControl, 5},
-    {ChangeKind::DestroyWindow, 6},    {ChangeKind::ShowOrHide, 6},
-    {ChangeKind::EnableOrDisable, 4},  {ChangeKind::Restack, 8},
-    {ChangeKind::Move, 8},             {ChangeKind::Topmost, 2},
-    {ChangeKind::Rename, 3},           {ChangeKind::Foreground, 14},
-    {ChangeKind::FocusAndCapture, 14}, {ChangeKind::Caret, 12},
-    {ChangeKind::InputMethod, 6},      {ChangeKind::Hang, 1},
-    {ChangeKind::Cursor, 8},           {ChangeKind::Button, 4},
-    {ChangeKind::SuppressionText, 1},  {ChangeKind::ForegroundLock, 1},
+    {ChangeKind::CreateWindow, 6},
+    {ChangeKind::CreateControl, 5},
+    {ChangeKind::DestroyWindow, 6},
+    {ChangeKind::ShowOrHide, 6},
+    {ChangeKind::EnableOrDisable, 4},
+    {ChangeKind::Restack, 8},
+    {ChangeKind::Move, 8},
+    {ChangeKind::Topmost, 2},
+    {ChangeKind::Rename, 3},
+    {ChangeKind::Foreground, 14},
+    {ChangeKind::FocusAndCapture, 14},
+    {ChangeKind::Caret, 12},
+    {ChangeKind::InputMethod, 6},
+    {ChangeKind::Hang, 1},
+    {ChangeKind::Cursor, 8},
+    {ChangeKind::Button, 4},
+    {ChangeKind::SuppressionText, 1},
+    {ChangeKind::ForegroundLock, 1},
+    {ChangeKind::Accessibility, 10},
 }};
 
 constexpr std::uint32_t TotalWeight() {
@@ -59,11 +69,11 @@ const std::string kLongClassName(120, 'L');
 
 // Classes of ordinary windows, and of those that a gate of the tick singles out.
 constexpr std::array<std::string_view, 13> kWindowClasses{
-    "Notepad",   "Notepad",        "Chrome_WidgetWin_1", "#32770", "ThunderForm",
-    "ThunderRT6Main", "XThunderYMain", "ComboLBox",       kNeverMarkedClass,
-    kMenusOnlyClass,  kParkingClass,  "Edit",             "LongClass"};
+    "Notepad",        "Notepad",       "Chrome_WidgetWin_1", "#32770",          "ThunderForm",
+    "ThunderRT6Main", "XThunderYMain", "ComboLBox",          kNeverMarkedClass, kMenusOnlyClass,
+    kParkingClass,    "Edit",          "LongClass"};
 constexpr std::array<std::string_view, 10> kTitles{
-    "",         "memo - Notepad", "memo - Notepad", "Settings", "Korvanel",
+    "",   "memo - Notepad", "memo - Notepad", "Settings",    "Korvanel",
     "び", "_うおう_form",   "_うおう",        "Default IME", "Program Manager"};
 constexpr std::array<std::string_view, 4> kControlClasses{"Edit", "Button", "RichEdit20W",
                                                           "ComboBox"};
@@ -77,24 +87,44 @@ constexpr std::uint32_t kSuppressOdds = 25;
 
 std::string_view ChangeKindName(ChangeKind kind) {
   switch (kind) {
-    case ChangeKind::CreateWindow: return "create-window";
-    case ChangeKind::CreateControl: return "create-control";
-    case ChangeKind::DestroyWindow: return "destroy";
-    case ChangeKind::ShowOrHide: return "show-hide";
-    case ChangeKind::EnableOrDisable: return "enable-disable";
-    case ChangeKind::Restack: return "restack";
-    case ChangeKind::Move: return "move";
-    case ChangeKind::Topmost: return "topmost";
-    case ChangeKind::Rename: return "rename";
-    case ChangeKind::Foreground: return "foreground";
-    case ChangeKind::FocusAndCapture: return "focus-capture";
-    case ChangeKind::Caret: return "caret";
-    case ChangeKind::InputMethod: return "input-method";
-    case ChangeKind::Hang: return "hang";
-    case ChangeKind::Cursor: return "cursor";
-    case ChangeKind::Button: return "button";
-    case ChangeKind::SuppressionText: return "suppression-text";
-    case ChangeKind::ForegroundLock: return "foreground-lock";
+    case ChangeKind::CreateWindow:
+      return "create-window";
+    case ChangeKind::CreateControl:
+      return "create-control";
+    case ChangeKind::DestroyWindow:
+      return "destroy";
+    case ChangeKind::ShowOrHide:
+      return "show-hide";
+    case ChangeKind::EnableOrDisable:
+      return "enable-disable";
+    case ChangeKind::Restack:
+      return "restack";
+    case ChangeKind::Move:
+      return "move";
+    case ChangeKind::Topmost:
+      return "topmost";
+    case ChangeKind::Rename:
+      return "rename";
+    case ChangeKind::Foreground:
+      return "foreground";
+    case ChangeKind::FocusAndCapture:
+      return "focus-capture";
+    case ChangeKind::Caret:
+      return "caret";
+    case ChangeKind::InputMethod:
+      return "input-method";
+    case ChangeKind::Hang:
+      return "hang";
+    case ChangeKind::Cursor:
+      return "cursor";
+    case ChangeKind::Button:
+      return "button";
+    case ChangeKind::SuppressionText:
+      return "suppression-text";
+    case ChangeKind::ForegroundLock:
+      return "foreground-lock";
+    case ChangeKind::Accessibility:
+      return "accessibility";
   }
   return "?";
 }
@@ -136,24 +166,44 @@ ChangeKind DesktopChurn::PickKind() {
 
 void DesktopChurn::Apply(ChangeKind kind) {
   switch (kind) {
-    case ChangeKind::CreateWindow: return CreateWindow();
-    case ChangeKind::CreateControl: return CreateControl();
-    case ChangeKind::DestroyWindow: return DestroyWindow();
-    case ChangeKind::ShowOrHide: return ShowOrHide();
-    case ChangeKind::EnableOrDisable: return EnableOrDisable();
-    case ChangeKind::Restack: return Restack();
-    case ChangeKind::Move: return Move();
-    case ChangeKind::Topmost: return Topmost();
-    case ChangeKind::Rename: return Rename();
-    case ChangeKind::Foreground: return MoveForeground();
-    case ChangeKind::FocusAndCapture: return ChangeFocusAndCapture();
-    case ChangeKind::Caret: return ChangeCaret();
-    case ChangeKind::InputMethod: return OpenOrCloseInputMethod();
-    case ChangeKind::Hang: return HangOrWake();
-    case ChangeKind::Cursor: return MoveCursor();
-    case ChangeKind::Button: return UseButton();
-    case ChangeKind::SuppressionText: return SetSuppressionText();
-    case ChangeKind::ForegroundLock: return ToggleForegroundLock();
+    case ChangeKind::CreateWindow:
+      return CreateWindow();
+    case ChangeKind::CreateControl:
+      return CreateControl();
+    case ChangeKind::DestroyWindow:
+      return DestroyWindow();
+    case ChangeKind::ShowOrHide:
+      return ShowOrHide();
+    case ChangeKind::EnableOrDisable:
+      return EnableOrDisable();
+    case ChangeKind::Restack:
+      return Restack();
+    case ChangeKind::Move:
+      return Move();
+    case ChangeKind::Topmost:
+      return Topmost();
+    case ChangeKind::Rename:
+      return Rename();
+    case ChangeKind::Foreground:
+      return MoveForeground();
+    case ChangeKind::FocusAndCapture:
+      return ChangeFocusAndCapture();
+    case ChangeKind::Caret:
+      return ChangeCaret();
+    case ChangeKind::InputMethod:
+      return OpenOrCloseInputMethod();
+    case ChangeKind::Hang:
+      return HangOrWake();
+    case ChangeKind::Cursor:
+      return MoveCursor();
+    case ChangeKind::Button:
+      return UseButton();
+    case ChangeKind::SuppressionText:
+      return SetSuppressionText();
+    case ChangeKind::ForegroundLock:
+      return ToggleForegroundLock();
+    case ChangeKind::Accessibility:
+      return ChangeAccessibility();
   }
 }
 
@@ -163,7 +213,8 @@ void DesktopChurn::CreateWindow() {
   if (topLevels_.size() >= kMostTopLevelWindows) return DestroyWindow();
   const ThreadSlot& slot = kThreads[random_.Below(kThreads.size())];
   NewWindow request;
-  const std::string_view className = random_.PickFrom(std::span<const std::string_view>(kWindowClasses));
+  const std::string_view className =
+      random_.PickFrom(std::span<const std::string_view>(kWindowClasses));
   request.className = className == "LongClass" ? kLongClassName : std::string(className);
   request.title = std::string(random_.PickFrom(std::span<const std::string_view>(kTitles)));
   request.process = slot.process;
@@ -211,9 +262,7 @@ void DesktopChurn::ShowOrHide() {
   desktop_.SetVisible(window, !hidden);
 }
 
-void DesktopChurn::EnableOrDisable() {
-  desktop_.SetEnabled(AnyWindow(), !random_.OneIn(3));
-}
+void DesktopChurn::EnableOrDisable() { desktop_.SetEnabled(AnyWindow(), !random_.OneIn(3)); }
 
 void DesktopChurn::Restack() {
   const WindowHandle window = AnyWindow();
@@ -247,7 +296,8 @@ void DesktopChurn::Rename() {
   } else {
     const std::string_view className =
         random_.PickFrom(std::span<const std::string_view>(kWindowClasses));
-    desktop_.SetClass(window, className == "LongClass" ? std::string_view(kLongClassName) : className);
+    desktop_.SetClass(window,
+                      className == "LongClass" ? std::string_view(kLongClassName) : className);
     // A window that becomes a drop-down list is mostly a closed one.
     if (className == "ComboLBox" && !random_.OneIn(4)) desktop_.SetVisible(window, false);
   }
@@ -323,9 +373,7 @@ void DesktopChurn::ChangeCaret() {
   desktop_.SetGuiState(slot.thread, info);
 }
 
-void DesktopChurn::OpenOrCloseInputMethod() {
-  desktop_.SetImeOpen(AnyProcess(), random_.OneIn(2));
-}
+void DesktopChurn::OpenOrCloseInputMethod() { desktop_.SetImeOpen(AnyProcess(), random_.OneIn(2)); }
 
 void DesktopChurn::HangOrWake() {
   const ProcessId process = AnyProcess();
@@ -400,6 +448,55 @@ Rect DesktopChurn::AnyWindowRect() {
   const int left = random_.Between(-1800, 1700);
   const int top = random_.Between(-50, 900);
   return Rect{left, top, left + random_.Between(60, 900), top + random_.Between(30, 700)};
+}
+
+// --- accessibility -----------------------------------------------------------------------
+
+Rect DesktopChurn::AccessibleRect(const Rect& window, bool caret) {
+  if (random_.OneIn(6)) {
+    static constexpr std::array<Rect, 4> kNonsense{{{0, 0, 0, 0},
+                                                    {-100000, -100000, 100000, 100000},
+                                                    {-5000, -5000, -4990, -4980},
+                                                    {0, 0, 0, 0}}};
+    const std::size_t which = random_.Below(kNonsense.size());
+    if (which < 3) return kNonsense[which];
+    // Beside its window: coordinates of another moment.
+    return Rect{window.right + 50, window.top, window.right + 60, window.top + 20};
+  }
+  if (!caret && random_.OneIn(5)) return window;  // the whole window named as the focus
+  const int x = window.left + random_.Between(0, 300);
+  const int y = window.top + random_.Between(0, 200);
+  if (caret) return Rect{x, y, x + random_.Between(0, 2), y + random_.Between(12, 30)};
+  const int height = random_.OneIn(3) ? random_.Between(50, 250) : random_.Between(10, 49);
+  return Rect{x, y, x + random_.Between(1, 400), y + height};
+}
+
+void DesktopChurn::ChangeAccessibility() {
+  if (random_.OneIn(20)) return desktop_.SetUiAutomation(!desktop_.UiAutomation());
+  // Half the time the window the user works in: the focus window of the foreground thread.
+  WindowHandle window = AnyWindow();
+  if (const sim::SimWindow* foreground = desktop_.Window(desktop_.Foreground());
+      foreground != nullptr && random_.OneIn(2)) {
+    const WindowHandle focus = StateOf(foreground->thread).focus;
+    window = focus != 0 ? focus : foreground->handle;
+  }
+  const sim::SimWindow* found = desktop_.Window(window);
+  if (found == nullptr) return;
+  if (random_.OneIn(4)) {
+    desktop_.SetAccessible(window, std::nullopt);
+    return;
+  }
+  sim::SimAccessible published;
+  published.via =
+      random_.OneIn(3) ? sim::SimAccessible::Interface::Uia : sim::SimAccessible::Interface::Msaa;
+  const bool uia = published.via == sim::SimAccessible::Interface::Uia;
+  if (!random_.OneIn(3)) published.caret = AccessibleRect(found->rect, true);
+  if (uia && random_.OneIn(3)) published.selection = AccessibleRect(found->rect, true);
+  if (random_.OneIn(2)) published.focus = AccessibleRect(found->rect, false);
+  const std::uint32_t pace = random_.Below(8);
+  published.roundMs = pace == 0 ? 80 : pace == 1 ? 30 : 1;
+  if (random_.OneIn(5)) published.lazyRounds = static_cast<std::uint32_t>(random_.Between(1, 20));
+  desktop_.SetAccessible(window, published);
 }
 
 }  // namespace sevalune::soak

@@ -60,6 +60,7 @@ class SoakRun final : public PlatformEvents {
     std::int16_t NoForegroundTicks = 0;
     std::uint64_t markerMoves = 0;  // SetWindowPos calls, all on the marker in such a tick
     std::uint64_t hidings = 0;      // ShowWindow calls, made only by the recovery
+    AccessibleViews accessibles;    // what windows published through accessibility
   };
 
   void SetUpDesktop();
@@ -108,15 +109,19 @@ class SoakRun final : public PlatformEvents {
   SoakCounts counts_;
   std::chrono::steady_clock::time_point startTime_;
 
-  bool started_ = false;      // the program's start-up is over
-  bool changing_ = false;     // random changes and answers are being made
-  bool auditing_ = false;     // foreground changes are being audited
-  int tickDepth_ = 0;         // ticks running (a re-entrant one inside another counts)
-  int modalDepth_ = 0;        // ticks delivered from inside a menu or box
+  bool started_ = false;   // the program's start-up is over
+  bool changing_ = false;  // random changes and answers are being made
+  bool auditing_ = false;  // foreground changes are being audited
+  int tickDepth_ = 0;      // ticks running (a re-entrant one inside another counts)
+  int modalDepth_ = 0;     // ticks delivered from inside a menu or box
   int pendingTaskbarCreated_ = 0;
   bool startUpShapeAllowed_ = true;
   std::uint64_t changes_ = 0;
   std::uint64_t trayDispatches_ = 0;
+  // The tick before the current one: what windows published at its start (the answers the
+  // program may use now were asked for then), and whether the desktop held still in it.
+  AccessibleViews accessiblesBefore_;
+  bool tickBeforeUndisturbed_ = false;
   std::optional<std::string> violation_;
   std::uint64_t violationTick_ = 0;
 };

@@ -48,8 +48,9 @@ void PrintSummary(std::ostream& out, const SoakCounts& counts, std::uint64_t tic
       << counts.outerTicks << ", inside menus and boxes " << counts.nestedTicks
       << ", from the message queue " << queuedTicks << ")\n";
   out << "menus opened: " << desktop.CallCount("TrackPopupMenu") << " ("
-      << Listed(counts.menuAnswers) << "); boxes shown: "
-      << desktop.CallCount("MessageBox") + desktop.CallCount("InputBox") << "\n";
+      << Listed(counts.menuAnswers)
+      << "); boxes shown: " << desktop.CallCount("MessageBox") + desktop.CallCount("InputBox")
+      << "\n";
   out << "recoveries seen: own windows in the foreground " << desktop.CallCount("GetDesktopWindow")
       << ", no foreground " << counts.noForegroundRecoveries << "\n";
   out << "foreground changes: by the desktop " << counts.foregroundByDesktop << ", by the program "
@@ -61,7 +62,8 @@ void PrintSummary(std::ostream& out, const SoakCounts& counts, std::uint64_t tic
       << "; timer messages queued " << counts.timersQueued << "\n";
   out << "events by kind: " << Listed(counts.eventsByKind) << "\n";
   out << "ticks undisturbed by the desktop: " << counts.undisturbedTicks
-      << "; placements in them checked exactly: " << counts.placementsChecked << "\n";
+      << "; placements in them checked exactly: " << counts.placementsChecked
+      << " (for an accessible caret or element: " << counts.accessiblePlacements << ")\n";
   out << "platform calls: " << desktop.TotalCalls() << "\n";
   const double perSecond = seconds > 0 ? static_cast<double>(counts.ticks) / seconds : 0;
   out << "elapsed: " << Fixed(seconds, 2) << " s, " << Fixed(perSecond, 0) << " ticks per second\n";

@@ -30,6 +30,8 @@ struct SoakCounts {
   std::uint64_t noForegroundRecoveries = 0;
   std::uint64_t undisturbedTicks = 0;  // nothing but the program changed the desktop
   std::uint64_t placementsChecked = 0;
+  // Of those, placed for what a window published through accessibility.
+  std::uint64_t accessiblePlacements = 0;
   CountsByName menuAnswers;
   CountsByName eventsByKind;
 };
