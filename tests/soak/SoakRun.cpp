@@ -38,10 +38,10 @@ struct TrayClick {
   std::uint32_t weight;
 };
 constexpr std::array<TrayClick, 5> kTrayClicks{{{kMsgLeftButtonUp, 3},
-                                                {kMsgRightButtonUp, 3},
-                                                {0x0201, 2},  // left button down
-                                                {0x0203, 1},  // left double click
-                                                {kMsgMouseMove, 1}}};
+                                               {kMsgRightButtonUp, 3},
+                                               {0x0201, 2},  // left button down
+                                               {0x0203, 1},  // left double click
+                                               {kMsgMouseMove, 1}}};
 
 std::uint32_t PickTrayClick(RandomSource& random) {
   std::uint32_t total = 0;
@@ -269,7 +269,8 @@ void SoakRun::OnTrayCallback(std::uint32_t eventCode) {
   app_.OnTrayCallback(eventCode);
   // Quit was chosen: the program unwinds, and the final check judges what it leaves.
   if (process_.QuitRequested()) return;
-  CheckInvariants("after a tray callback", insideMenuStep ? MenuStep::Inside : MenuStep::Outside);
+  CheckInvariants("after a tray callback",
+                  insideMenuStep ? MenuStep::Inside : MenuStep::Outside);
 }
 
 void SoakRun::OnTaskbarCreated() {
@@ -453,8 +454,8 @@ void SoakRun::CheckInvariants(std::string_view where, MenuStep menuStep) {
   const std::string place(where);
   const sim::SimWindow* marker = desktop_.Window(process_.Marker());
   if (process_.Ended() || marker == nullptr) return Fail("the process ended " + place);
-  if (const auto shape =
-          UndocumentedMarkerShape(marker->rect, profile_.sizes, startUpShapeAllowed_)) {
+  if (const auto shape = UndocumentedMarkerShape(marker->rect, profile_.sizes,
+                                                 startUpShapeAllowed_)) {
     return Fail(*shape + " " + place);
   }
   if (marker->rect != kStartUpMarker) startUpShapeAllowed_ = false;
@@ -517,8 +518,8 @@ void SoakRun::PrintOutcome(const SoakResult& result, double seconds) const {
     return;
   }
   if (result.stoppedByTime) {
-    out_ << "stopped by the time bound after " << static_cast<std::uint64_t>(seconds)
-         << " s at tick " << result.ticks << " of " << options_.ticks << " (not a failure)\n";
+    out_ << "stopped by the time bound after " << static_cast<std::uint64_t>(seconds) << " s at tick "
+         << result.ticks << " of " << options_.ticks << " (not a failure)\n";
   }
   out_ << "final Quit: icon removed, process ended\n";
   out_ << "PASSED (random start value " << randomValue_ << ")\n";

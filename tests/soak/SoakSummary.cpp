@@ -48,9 +48,8 @@ void PrintSummary(std::ostream& out, const SoakCounts& counts, std::uint64_t tic
       << counts.outerTicks << ", inside menus and boxes " << counts.nestedTicks
       << ", from the message queue " << queuedTicks << ")\n";
   out << "menus opened: " << desktop.CallCount("TrackPopupMenu") << " ("
-      << Listed(counts.menuAnswers)
-      << "); boxes shown: " << desktop.CallCount("MessageBox") + desktop.CallCount("InputBox")
-      << "\n";
+      << Listed(counts.menuAnswers) << "); boxes shown: "
+      << desktop.CallCount("MessageBox") + desktop.CallCount("InputBox") << "\n";
   out << "recoveries seen: own windows in the foreground " << desktop.CallCount("GetDesktopWindow")
       << ", no foreground " << counts.noForegroundRecoveries << "\n";
   out << "foreground changes: by the desktop " << counts.foregroundByDesktop << ", by the program "
