@@ -65,7 +65,11 @@ class AccessibleWorkers {
   struct Shared;
   struct Worker;
 
-  void StartWorker();
+  // False when no thread could be started.
+  bool StartWorker();
+  static void RunWorker(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
+                        std::function<std::unique_ptr<AccessibleRound>()> makeRound,
+                        std::chrono::milliseconds limit) noexcept;
 
   AccessibleWorkerOptions options_;
   std::shared_ptr<Shared> shared_;
