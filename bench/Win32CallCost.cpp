@@ -40,6 +40,36 @@ void TimeSpaced(const char* name, std::chrono::milliseconds pause,
   std::printf("| %s | %.1f |\n", name, spent.count() / kSpacedRepeats);
 }
 
+// The CPU time this thread spent, in microseconds.
+double ThreadCpuMicroseconds() {
+  FILETIME created{};
+  FILETIME exited{};
+  FILETIME kernel{};
+  FILETIME user{};
+  ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
+  const auto hundredNanoseconds = [](const FILETIME& time) {
+    return static_cast<double>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                               time.dwLowDateTime);
+  };
+  return (hundredNanoseconds(kernel) + hundredNanoseconds(user)) / 10.0;
+}
+
+// The CPU time (not the wall time) this thread spends on a call made once in each pause,
+// less what the pauses alone cost it.
+void CpuSpaced(const char* name, int repeats, std::chrono::milliseconds pause,
+               const std::function<void()>& call) {
+  const double idleStart = ThreadCpuMicroseconds();
+  for (int i = 0; i < repeats; ++i) std::this_thread::sleep_for(pause);
+  const double idle = ThreadCpuMicroseconds() - idleStart;
+  const double start = ThreadCpuMicroseconds();
+  for (int i = 0; i < repeats; ++i) {
+    std::this_thread::sleep_for(pause);
+    call();
+  }
+  const double spent = ThreadCpuMicroseconds() - start - idle;
+  std::printf("| %s | %.1f |\n", name, spent / repeats);
+}
+
 }  // namespace
 
 int main() {
@@ -93,6 +123,8 @@ int main() {
                  if (answer.status == AccessibleStatus::Answered) ++sources[answer.source];
                }
              });
+  CpuSpaced("QueryAccessible, CPU of this thread (1000 requests 10 ms apart)", 1000,
+            std::chrono::milliseconds(10), [&] { platform.QueryAccessible(asked, ++serial); });
   Time("QueryAccessible (back to back, the worker busy)",
        [&] { platform.QueryAccessible(asked, ++serial); });
   std::printf(

@@ -140,20 +140,5 @@ TEST_F(CoreAccessibilityTest, AForegroundWindowWithoutFocusIsAskedItself) {
   EXPECT_EQ(Marker(), kCaretBlock);
 }
 
-TEST_F(CoreAccessibilityTest, AHungProgramNeverHoldsTheTick) {
-  PutSettings("[Sevalune]\r\nTenmetuKeisuu=100\r\n");
-  PublishCaret(page);
-  Start();
-  Tick(2);
-  desktop.SetHung(kBrowserProcess, true);
-  Tick(30);
-  EXPECT_EQ(Marker(), kPageBar);
-  EXPECT_EQ(process().StuckAccessibleWorkers(), 1u) << "one call waits, no other is made";
-  desktop.SetHung(kBrowserProcess, false);
-  Tick(12);
-  EXPECT_EQ(Marker(), kCaretBlock);
-  EXPECT_EQ(process().StuckAccessibleWorkers(), 0u);
-}
-
 }  // namespace
 }  // namespace sevalune::sim

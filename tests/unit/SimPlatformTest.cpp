@@ -371,9 +371,9 @@ TEST_F(SimPlatformTest, MonitorOfAWindow) {
 namespace sevalune::sim {
 namespace {
 
-// The simulated accessibility worker: what the contract suite cannot show on a real
-// desktop with one second thread (several hung programs at once, programs answering
-// through UI Automation, slow and lazy ones).
+// The simulated accessibility worker: what the contract suite cannot show on a real desktop
+// with one second thread, and a scenario's state line does not show: how many hung programs
+// hold a worker at once, and that a hung program is not asked again.
 class SimAccessibilityTest : public SimPlatformTest {
  protected:
   WindowHandle Program(int number) {
@@ -427,41 +427,6 @@ TEST_F(SimAccessibilityTest, AHungProgramIsNotAskedAgainWhileItsCallWaits) {
   for (int i = 0; i < 10; ++i) EXPECT_EQ(Ask(hung).status, AccessibleStatus::Busy);
   EXPECT_EQ(desktop.AccessibleRounds(), rounds);
   EXPECT_EQ(program.StuckAccessibleWorkers(), 1u);
-}
-
-TEST_F(SimAccessibilityTest, SlowLazyAndUiAutomationProgramsAnswerAsTheyWould) {
-  const WindowHandle window = Program(1);
-  SimAccessible* published = desktop.Accessible(window);
-  published->roundMs = kAccessibleRoundMs;
-  EXPECT_EQ(Ask(window).status, AccessibleStatus::Answered);
-  published->roundMs = kAccessibleRoundMs + 1;
-  EXPECT_EQ(Ask(window).status, AccessibleStatus::TimedOut);
-  published->roundMs = 1;
-  published->lazyRounds = published->roundsAsked + 2;
-  EXPECT_EQ(Ask(window).source, AccessibleSource::None);
-  EXPECT_EQ(Ask(window).source, AccessibleSource::None);
-  EXPECT_EQ(Ask(window).source, AccessibleSource::MsaaCaret);
-
-  published->via = SimAccessible::Interface::Uia;
-  published->caret.reset();
-  published->selection = Rect{320, 200, 320, 218};
-  published->focus = Rect{280, 196, 600, 222};
-  const AccessibleAnswer selection = Ask(window);
-  EXPECT_EQ(selection.source, AccessibleSource::UiaSelection);
-  EXPECT_EQ(selection.rect, (Rect{320, 200, 320, 218}));
-  published->selection.reset();
-  EXPECT_EQ(Ask(window).source, AccessibleSource::UiaFocus);
-  desktop.SetUiAutomation(false);
-  EXPECT_EQ(Ask(window).source, AccessibleSource::None);
-}
-
-TEST_F(SimAccessibilityTest, AWindowThatIsGoneAnswersNothingAtOnce) {
-  const WindowHandle window = Program(1);
-  desktop.Close(window);
-  const AccessibleAnswer answer = Ask(window);
-  EXPECT_EQ(answer.status, AccessibleStatus::Answered);
-  EXPECT_EQ(answer.source, AccessibleSource::None);
-  EXPECT_EQ(desktop.Accessible(window), nullptr);
 }
 
 }  // namespace
