@@ -57,10 +57,11 @@ std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, Wind
           target.element ? target.element->rect : WindowRectOrZero(platform_, focus);
       // Only the bar beside a tall control depends on the display that holds it; an
       // element came with the display of its window.
-      const std::int32_t monitorLeft =
-          !IsTallControl(control) ? 0
-          : target.element        ? target.element->display.left
-                                  : platform_.MonitorRectOf(focus).left;
+      std::int32_t monitorLeft = 0;
+      if (IsTallControl(control)) {
+        monitorLeft =
+            target.element ? target.element->display.left : platform_.MonitorRectOf(focus).left;
+      }
       const std::optional<MarkerRect> rect = PartsMarker(control, settings_.sizes, monitorLeft);
       if (!rect) return std::nullopt;
       return Placement{*rect, imeOpen ? colors.partsIme : colors.parts};

@@ -145,7 +145,8 @@ void ReadClassListsAndHold(SettingsReader& reader, Settings& settings) {
 void ReadAccessibility(SettingsReader& reader, Settings& settings) {
   const ProfileString value = reader.Read("Akusesibiriti", kShortBuffer);
   if (value.count == 0) return;
-  settings.accessibility = IntegerOrOverflow(NumberOrOverflow(value.text), kInt32Min, kInt32Max) != 0;
+  settings.accessibility =
+      IntegerOrOverflow(NumberOrOverflow(value.text), kInt32Min, kInt32Max) != 0;
 }
 
 }  // namespace
