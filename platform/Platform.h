@@ -232,7 +232,8 @@ class Platform {
   // caret range, then a collapsed selection of its text; the focused child of the
   // OBJID_CLIENT object; the focused element's rectangle. A step answers only a rectangle
   // with height (providers report no caret as an empty one) that is visible. The answer
-  // to a request arrives at a later call; a window of 0 asks nothing.
+  // to a request arrives at a later call. A window of 0 asks nothing; the backend then only
+  // makes itself ready for rounds (what it needs for them is in place from then on).
   virtual AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) = 0;
 
   // --- shell32 --------------------------------------------------------------------

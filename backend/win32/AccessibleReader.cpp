@@ -291,7 +291,12 @@ ComPtr<uia::Element> FocusedElementOf(AccessibleReaderCache& cache, HWND window)
 
 AccessibleReader::AccessibleReader()
     : apartment_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))),
-      cache_(std::make_unique<AccessibleReaderCache>()) {}
+      cache_(std::make_unique<AccessibleReaderCache>()) {
+  // Everything a round needs, loaded before the first round: oleacc and, where it exists,
+  // UI Automation (tried once per process).
+  LoadAccessibleObjectFromWindow();
+  if (uiaState != kUiaAbsent) cache_->automation = CreateAutomation();
+}
 
 AccessibleReader::~AccessibleReader() {
   cache_.reset();  // every proxy goes before the apartment

@@ -18,7 +18,8 @@ struct AccessibleReaderCache;
 
 class AccessibleReader final : public AccessibleRound {
  public:
-  // Joins the multithreaded apartment of the calling (worker) thread.
+  // Joins the multithreaded apartment of the calling (worker) thread and loads what the
+  // rounds need.
   AccessibleReader();
   ~AccessibleReader() override;
   AccessibleReader(const AccessibleReader&) = delete;

@@ -106,7 +106,12 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
     shared_->Record(AnswerFor(*current->running, AccessibleStatus::TimedOut));
   }
   const AccessibleAnswer latest = shared_->latest;
-  if (window == 0) return latest;
+  if (window == 0) {
+    // Nothing to ask: a worker is started, ready for the rounds to come.
+    if (current_ && current_->ended) current_.reset();
+    if (!current_) StartWorker();
+    return latest;
+  }
 
   const Job job{window, serial, 0};
   const auto intoStuckThread = [&](const Worker& worker) {

@@ -53,7 +53,8 @@ class AccessibleWorkers {
   AccessibleWorkers(const AccessibleWorkers&) = delete;
   AccessibleWorkers& operator=(const AccessibleWorkers&) = delete;
 
-  // Platform::QueryAccessible: the latest answer, and a request for `window` (none for 0).
+  // Platform::QueryAccessible: the latest answer, and a request for `window`. For 0 no
+  // request, but a worker is started (and makes its round ready) if none runs.
   AccessibleAnswer Query(WindowHandle window, std::uint64_t serial);
 
   // Workers stuck in a call that was given up, the current one included.

@@ -7,6 +7,7 @@
 
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 #include "CaretHelper.h"
 #include "FaultHelper.h"
@@ -88,8 +89,13 @@ TEST_F(AccessibleCaretTest, TheMarkerSitsAtTheDrawnCaretAndFollowsIt) {
       marker, [&] { return CaretBlock(); }, kMagenta);
 }
 
-TEST_F(AccessibleCaretTest, WithTheCaretHiddenTheBarGoesUnderTheFocusedField) {
-  const HWND marker = StartBesideCaretApp();
+// The helper names its focused field as a child id of its client object, or as an object of
+// its own (a new proxy in the reader's process); the reader meets both.
+class HiddenCaret : public AccessibleCaretTest,
+                    public ::testing::WithParamInterface<const wchar_t*> {};
+
+TEST_P(HiddenCaret, TheBarGoesUnderTheFocusedField) {
+  const HWND marker = StartBesideCaretApp(GetParam());
   ASSERT_NE(marker, nullptr);
   ASSERT_NO_FATAL_FAILURE(ExpectMarkerFollows(
       marker, [&] { return CaretBlock(); }, kMagenta));
@@ -103,6 +109,12 @@ TEST_F(AccessibleCaretTest, WithTheCaretHiddenTheBarGoesUnderTheFocusedField) {
   ExpectMarkerFollows(
       marker, [&] { return CaretBlock(); }, kMagenta);
 }
+
+INSTANTIATE_TEST_SUITE_P(E2e, HiddenCaret, ::testing::Values(L"focus=child", L"focus=object"),
+                         [](const ::testing::TestParamInfo<const wchar_t*>& param) {
+                           return std::wstring_view(param.param) == L"focus=child" ? "ChildId"
+                                                                                   : "OwnObject";
+                         });
 
 TEST_F(AccessibleCaretTest, WhileTheHelperHangsTheTickGoesOnAndTheTrayMenuOpens) {
   const HWND marker = StartBesideCaretApp();

@@ -1,6 +1,7 @@
 // The accessibility fallback on the simulated desktop where a scenario's state line does not
-// reach: how many accessibility requests and rounds the program makes (none at all while the
-// system shows a caret), and which answers it refuses for being too old.
+// reach: how many accessibility requests and rounds the program makes (at start-up one that
+// asks nothing; none at all while the system shows a caret, or with the fallback off), and
+// which answers it refuses for being too old.
 #include <string>
 
 #include "CoreTestDesktop.h"
@@ -47,10 +48,17 @@ class CoreAccessibilityTest : public CoreDesktopTest {
   WindowHandle page = 0;
 };
 
+TEST_F(CoreAccessibilityTest, StartUpReadiesTheRoundsOnceAndAsksNothing) {
+  Start();
+  EXPECT_EQ(Queries(), 1u);
+  EXPECT_EQ(desktop.AccessibleRounds(), 0u);
+}
+
 TEST_F(CoreAccessibilityTest, SystemCaretMeansNoAccessibilityCallAtAll) {
   PublishCaret(text);
   desktop.SetForeground(editor);
   Start();
+  desktop.ResetCallCounts();
   Tick(40);
   EXPECT_EQ(State(), Tracking(kShrunk)) << "the editor's own caret, blinking";
   EXPECT_EQ(Queries(), 0u);
@@ -69,6 +77,7 @@ TEST_F(CoreAccessibilityTest, SwitchedOffMeansNoAccessibilityCallAtAll) {
 TEST_F(CoreAccessibilityTest, InUseOneRequestAndOneRoundPerTick) {
   PublishCaret(page);
   Start();
+  desktop.ResetCallCounts();
   for (int tick = 1; tick <= 50; ++tick) {
     Tick();
     EXPECT_EQ(Queries(), static_cast<std::uint64_t>(tick));
@@ -79,6 +88,7 @@ TEST_F(CoreAccessibilityTest, InUseOneRequestAndOneRoundPerTick) {
 TEST_F(CoreAccessibilityTest, AWindowWithNothingIsAskedRarelyOnceTheGraceIsOver) {
   PutSettings("[Sevalune]\r\nTenmetuKeisuu=100\r\n");
   Start();
+  desktop.ResetCallCounts();
   Tick(kAccessibleGraceTicks + 1);
   const std::uint64_t inGrace = Queries();
   EXPECT_EQ(inGrace, static_cast<std::uint64_t>(kAccessibleGraceTicks + 1));
