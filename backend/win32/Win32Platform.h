@@ -70,8 +70,6 @@ class Win32Platform final : public Platform {
 
   // --- accessibility, on worker threads (Win32Accessibility.cpp) ----------------------
   AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) override;
-  // The workers' state, for tests; null until the first query.
-  const AccessibleWorkers* AccessibilityWorkers() const { return accessibility_.get(); }
 
   // --- shell32, kernel32, the process (Win32Services.cpp) ----------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
