@@ -24,6 +24,9 @@ bool LoadSettings(Program& program) {
   }
   program.settings = std::move(std::get<Settings>(result));
   platform.SetTimerPeriod(program.settings.tickPeriodMs);
+  // The accessibility rounds get ready now rather than at the first program without a
+  // system caret: what they need is loaded once, at start-up, and nothing grows later.
+  if (program.settings.accessibility) platform.QueryAccessible(0, 0);
   return true;
 }
 

@@ -3,6 +3,11 @@
 // it (as on Windows) or missing (as under Wine, where it lies below: the input-method probe
 // then reads the title of every window above the editor, the worst case).
 // The counters report the platform calls one tick makes.
+//
+// AccessibleTickBenchmark: the same editor drawing its own caret, as a browser does, with
+// the accessibility fallback answering: a system caret (no accessibility call), a caret
+// published through Active Accessibility (the fallback in use on every tick), nothing
+// published (the window left alone for a while once its grace is over).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -77,6 +82,45 @@ void TickBenchmark(benchmark::State& state) {
 BENCHMARK(TickBenchmark)
     ->ArgNames({"windows_above", "ime_window_above"})
     ->ArgsProduct({{10, 100, 1000}, {1, 0}});
+
+enum class Publishing { SystemCaret = 0, AccessibleCaret = 1, Nothing = 2 };
+
+void AccessibleTickBenchmark(benchmark::State& state) {
+  SimDesktop desktop;
+  BuildDesktop(desktop, static_cast<int>(state.range(0)), true);
+  const auto publishing = static_cast<Publishing>(state.range(1));
+  const WindowHandle editor = desktop.Foreground();
+  const WindowHandle text = desktop.Windows().Find(editor)->children.front();
+  if (publishing != Publishing::SystemCaret) {
+    GuiThreadInfo noCaret;
+    noCaret.focus = text;
+    desktop.SetGuiState(kEditorThread, noCaret);
+  }
+  sim::SimAccessible published;
+  if (publishing != Publishing::Nothing) published.caret = Rect{124, 170, 125, 185};
+  desktop.SetAccessible(text, published);
+  SimProgram program(desktop);
+  program.Start();
+  // Past the grace after the focus arrived: the steady state.
+  for (int i = 0; i < 30; ++i) program.Tick();
+
+  desktop.ResetCallCounts();
+  const std::uint64_t roundsBefore = desktop.AccessibleRounds();
+  for (auto _ : state) program.Tick();
+
+  const auto ticks = static_cast<double>(state.iterations());
+  state.counters["calls_per_tick"] = static_cast<double>(desktop.TotalCalls()) / ticks;
+  state.counters["queries_per_tick"] =
+      static_cast<double>(desktop.CallCount("QueryAccessible")) / ticks;
+  state.counters["rounds_per_tick"] =
+      static_cast<double>(desktop.AccessibleRounds() - roundsBefore) / ticks;
+  state.counters["repositions_per_tick"] =
+      static_cast<double>(desktop.CallCount("SetWindowPos")) / ticks;
+}
+
+BENCHMARK(AccessibleTickBenchmark)
+    ->ArgNames({"windows_above", "publishing"})
+    ->ArgsProduct({{10, 100}, {0, 1, 2}});
 
 }  // namespace
 }  // namespace sevalune

@@ -70,10 +70,15 @@ std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, Wind
     }
     case TargetKind::Parts: {
       const WindowHandle focus = target.threadGuiInfo.focus;
-      const Rect control = WindowRectOrZero(platform_, focus);
-      // Only the bar beside a tall control depends on the display's edge.
-      const std::int32_t monitorLeft =
-          IsTallControl(control) ? platform_.MonitorRectOf(focus).left : 0;
+      const Rect control =
+          target.element ? target.element->rect : WindowRectOrZero(platform_, focus);
+      // Only the bar beside a tall control depends on the display's edge; an element came
+      // with the display of its window.
+      std::int32_t monitorLeft = 0;
+      if (IsTallControl(control)) {
+        monitorLeft =
+            target.element ? target.element->display.left : platform_.MonitorRectOf(focus).left;
+      }
       const std::optional<MarkerRect> rect =
           PartsMarker(control, settings_.sizes, monitorLeft, DpiOfDisplayHolding(control));
       if (!rect) return std::nullopt;

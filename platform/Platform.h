@@ -144,6 +144,47 @@ struct PopupMenuItem {
 inline constexpr std::uint32_t kBoxOk = 0;
 inline constexpr std::uint32_t kBoxStop = 16;
 
+// Where a program publishes its caret or focused element through the accessibility
+// interfaces, in the order a round asks them; the first that answers a rectangle ends it.
+enum class AccessibleSource {
+  None,           // nothing found
+  MsaaCaret,      // Active Accessibility: the window's OBJID_CARET object
+  UiaCaretRange,  // UI Automation: the focused element's caret range (text pattern 2)
+  UiaSelection,   // UI Automation: a collapsed selection of the focused element's text
+  MsaaFocus,      // Active Accessibility: the focused child of the window's OBJID_CLIENT
+  UiaFocus,       // UI Automation: the focused element
+};
+
+enum class AccessibleStatus {
+  NotAsked,  // no request has been answered yet
+  Answered,  // the round ended within its time (source None: nothing found)
+  TimedOut,  // a provider did not answer within the round: given up for that round
+  Busy,      // not asked: a call into that window's thread has not returned yet
+};
+
+// One round's answer about one window. Rectangles are screen pixels as the provider and
+// the system gave them when the round ran, unjudged: the program decides what to use.
+struct AccessibleAnswer {
+  std::uint64_t serial = 0;  // the request answered
+  WindowHandle window = 0;   // the window asked about
+  AccessibleStatus status = AccessibleStatus::NotAsked;
+  AccessibleSource source = AccessibleSource::None;
+  Rect rect;         // the caret or element found
+  Rect windowRect;   // the window asked about, as it was then
+  Rect displayRect;  // the display nearest to that window, as it was then
+  friend bool operator==(const AccessibleAnswer&, const AccessibleAnswer&) = default;
+};
+
+// The rounds last at most this long; a provider still answering after it is given up.
+inline constexpr std::uint32_t kAccessibleRoundMs = 50;
+
+// What a step of a round takes for an answer: a rectangle with height and no negative
+// width (a caret is often a line without width). Providers say "no caret now" with an
+// empty rectangle, so such a step answers nothing and the round goes on.
+constexpr bool IsAccessibleRectangle(const Rect& rect) {
+  return rect.bottom > rect.top && rect.right >= rect.left;
+}
+
 // The program's handlers, called by the backend's message dispatch: from the message
 // loop, from PumpMessages, and from inside the modal loops of menus and boxes.
 class PlatformEvents {
@@ -227,6 +268,17 @@ class Platform {
   virtual HotkeyRegistration RegisterHotKey(int id, std::uint32_t modifiers,
                                             std::uint32_t virtualKey) = 0;
   virtual bool UnregisterHotKey(int id) = 0;
+
+  // --- accessibility (Active Accessibility, UI Automation) -------------------------
+  // Answers the latest round that has ended (or was given up), whatever window it asked
+  // about, and asks for a fresh round about `window` under `serial`; never waits for it.
+  // A round asks, in order: the OBJID_CARET object's location; the focused element's
+  // caret range, then a collapsed selection of its text; the focused child of the
+  // OBJID_CLIENT object; the focused element's rectangle. A step answers only a rectangle
+  // with height (providers report no caret as an empty one) that is visible. The answer
+  // to a request arrives at a later call. A window of 0 asks nothing; the backend then only
+  // makes itself ready for rounds (what it needs for them is in place from then on).
+  virtual AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) = 0;
 
   // --- shell32 --------------------------------------------------------------------
   virtual bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) = 0;

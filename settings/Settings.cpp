@@ -156,6 +156,15 @@ void ReadHotkey(SettingsReader& reader, Settings& settings) {
   settings.hotkey = ReadHotkeySetting(reader.Read("Hottoki", kLongBuffer, kDefaultHotkeyText).text);
 }
 
+// A switch: missing or empty keeps it on; any value that reads as 0 (lenient, so also
+// "0.4" or text without a number) switches it off.
+void ReadAccessibility(SettingsReader& reader, Settings& settings) {
+  const ProfileString value = reader.Read("Akusesibiriti", kShortBuffer);
+  if (value.count == 0) return;
+  settings.accessibility =
+      IntegerOrOverflow(NumberOrOverflow(value.text), kInt32Min, kInt32Max) != 0;
+}
+
 }  // namespace
 
 std::string SettingsFilePath(std::string_view executableDirectory) {
@@ -176,6 +185,7 @@ std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform) {
     ReadClassListsAndHold(reader, settings);
     ReadDpiScaling(reader, settings);
     ReadHotkey(reader, settings);
+    ReadAccessibility(reader, settings);
   } catch (const ReadFailure& failed) {
     return SettingsFailure{reader.currentKey(), failed.failure.number,
                            std::string(failed.failure.description)};

@@ -61,6 +61,9 @@ struct Settings {
   // runs without the hotkey and says so.
   HotkeySetting hotkey{ParseHotkey(kDefaultHotkeyText), {}};
   friend bool operator==(const Settings&, const Settings&) = default;
+  // "Akusesibiriti": without a system caret, look for the caret and the focused element
+  // through the accessibility interfaces.
+  bool accessibility = true;
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its

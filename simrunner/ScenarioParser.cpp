@@ -146,6 +146,8 @@ class Parser {
   void ParseGui(const Words& args);
   void ParseIme(const Words& args);
   void ParseHang(const Words& args);
+  void ParseAccess(const Words& args);
+  void ParseUia(const Words& args);
   void ParseCursor(const Words& args);
   void ParseButton(const Words& args);
   void ParseYokusi(const Words& args);
@@ -439,6 +441,57 @@ void Parser::ParseHang(const Words& args) {
   Add([process, hung](ScenarioRunner& r) { r.SetHung(process, hung); });
 }
 
+void Parser::ParseAccess(const Words& args) {
+  const std::string usage =
+      "access NAME none | access NAME msaa|uia caret=L,T,R,B selection=L,T,R,B "
+      "focus=L,T,R,B delay=MS lazy=N";
+  if (args.size() < 2) throw ScenarioError("usage: " + usage);
+  const std::string name = KnownName(Bare(args[0], usage));
+  if (name == "none") throw ScenarioError("usage: " + usage);
+  if (args.size() == 2 && !args[1].key && args[1].text == "none") {
+    Add([name](ScenarioRunner& r) { r.SetAccessible(name, std::nullopt); });
+    return;
+  }
+  SimAccessible published;
+  published.via = ChoiceOf<SimAccessible::Interface>(
+      args[1], {{"msaa", SimAccessible::Interface::Msaa}, {"uia", SimAccessible::Interface::Uia}},
+      usage);
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    const Word& w = args[i];
+    if (!w.key) throw ScenarioError("usage: " + usage);
+    const std::string& key = *w.key;
+    const auto rectOrNone = [&w]() -> std::optional<Rect> {
+      if (w.value == "none") return std::nullopt;
+      return ParseRect(w.value);
+    };
+    if (key == "caret") {
+      published.caret = rectOrNone();
+    } else if (key == "selection") {
+      if (published.via != SimAccessible::Interface::Uia) {
+        throw ScenarioError("selection= belongs to uia: only UI Automation has text selections");
+      }
+      published.selection = rectOrNone();
+    } else if (key == "focus") {
+      published.focus = rectOrNone();
+    } else if (key == "delay" || key == "lazy") {
+      const int number = ParseInt(w.value, key);
+      if (number < 0) throw ScenarioError(key + " must not be negative");
+      (key == "delay" ? published.roundMs : published.lazyRounds) =
+          static_cast<std::uint32_t>(number);
+    } else {
+      throw ScenarioError("unknown key: " + key);
+    }
+  }
+  Add([name, published](ScenarioRunner& r) { r.SetAccessible(name, published); });
+}
+
+void Parser::ParseUia(const Words& args) {
+  const std::string usage = "uia present|absent";
+  RequireCount(args, 1, 1, usage);
+  const bool present = ChoiceOf<bool>(args[0], {{"present", true}, {"absent", false}}, usage);
+  Add([present](ScenarioRunner& r) { r.SetUiAutomation(present); });
+}
+
 void Parser::ParseCursor(const Words& args) {
   RequireCount(args, 1, 1, "cursor X,Y");
   const Point point = ParsePoint(Bare(args[0], "cursor X,Y"));
@@ -579,6 +632,7 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"close", &Parser::ParseClose},       {"foreground", &Parser::ParseForeground},
       {"lock", &Parser::ParseLock},         {"gui", &Parser::ParseGui},
       {"ime", &Parser::ParseIme},           {"hang", &Parser::ParseHang},
+      {"access", &Parser::ParseAccess},     {"uia", &Parser::ParseUia},
       {"cursor", &Parser::ParseCursor},     {"button", &Parser::ParseButton},
       {"yokusi", &Parser::ParseYokusi},     {"taskbar", &Parser::ParseTaskbar},
       {"answer", &Parser::ParseAnswer},     {"start", &Parser::ParseStart},

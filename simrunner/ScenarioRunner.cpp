@@ -159,6 +159,11 @@ void ScenarioRunner::SetImeOpen(ProcessId process, bool open) {
   desktop_.SetImeOpen(process, open);
 }
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
+void ScenarioRunner::SetAccessible(const std::string& name,
+                                   const std::optional<SimAccessible>& published) {
+  desktop_.SetAccessible(Handle(name), published);
+}
+void ScenarioRunner::SetUiAutomation(bool available) { desktop_.SetUiAutomation(available); }
 void ScenarioRunner::SetCursor(Point point) { desktop_.SetCursor(point); }
 
 void ScenarioRunner::Button(ButtonAction action) {
@@ -332,6 +337,7 @@ void ScenarioRunner::PrintSettings() {
           (program.state.method == LocationMethod::AttachThreadInput ? "old" : "new");
   line += std::string(" dpi=") + (s.dpiScaling ? "on" : "off");
   line += " hotkey=" + HotkeySettingText(s.hotkey);
+  line += std::string(" akusesibiriti=") + (s.accessibility ? "on" : "off");
   Emit(line);
 }
 

@@ -80,6 +80,9 @@ class ScenarioRunner {
   void SetGuiState(ThreadId thread, const GuiStateByName& state);
   void SetImeOpen(ProcessId process, bool open);
   void SetHung(ProcessId process, bool hung);
+  // nullopt: the window publishes nothing any more.
+  void SetAccessible(const std::string& name, const std::optional<SimAccessible>& published);
+  void SetUiAutomation(bool available);
   void SetCursor(Point point);
   void Button(ButtonAction action);
   void SetYokusi(const std::string& text);

@@ -73,6 +73,12 @@ std::optional<Target> WithDebugMode(bool debugMode, std::optional<Target> target
   return target;
 }
 
+std::optional<Target> LocateBySystem(Platform& platform, LocationMethod method,
+                                     WindowHandle foreground) {
+  return method == LocationMethod::AttachThreadInput ? LocateByAttaching(platform, foreground)
+                                                     : LocateByThreadInfo(platform, foreground);
+}
+
 // The tick's holds: a running hold countdown, and on the older method the left button in
 // use.
 bool HoldsThisTick(Tracker& t) {
@@ -88,19 +94,17 @@ bool HoldsThisTick(Tracker& t) {
 
 std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool debugMode,
                                  WindowHandle foreground) {
-  return WithDebugMode(debugMode, method == LocationMethod::AttachThreadInput
-                                      ? LocateByAttaching(platform, foreground)
-                                      : LocateByThreadInfo(platform, foreground));
+  return WithDebugMode(debugMode, LocateBySystem(platform, method, foreground));
 }
 
 std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {
   if (HoldsThisTick(t)) return std::nullopt;
-  return FindTarget(t.platform, t.state.method, t.settings.debugMode, foreground);
+  return LocateBySystem(t.platform, t.state.method, foreground);
 }
 
 std::optional<Target> LocateBetweenTicks(Tracker& t, WindowHandle foreground) {
   if (t.state.method == LocationMethod::AttachThreadInput) return std::nullopt;
-  return WithDebugMode(t.settings.debugMode, ReadThreadInfo(t.platform, foreground));
+  return ReadThreadInfo(t.platform, foreground);
 }
 
 }  // namespace sevalune

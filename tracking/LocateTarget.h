@@ -15,13 +15,16 @@ namespace sevalune {
 std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool debugMode,
                                  WindowHandle foreground);
 
-// The tick's location step: FindTarget after the tick's holds. nullopt also when the tick
-// is held (hold countdown, or the left button in use on the older method).
+// The tick's location step: the tick's holds, then the location as the system reports it,
+// before the accessibility fallback and the debug switch, which the tick applies after it.
+// nullopt also when the tick is held (hold countdown, or the left button in use on the
+// older method).
 std::optional<Target> LocateTarget(Tracker& tracker, WindowHandle foreground);
 
 // The same location between ticks, by the per-thread query alone: no hold is counted down
-// and no message pumped. nullopt on the older method, whose attaching to another thread's
-// input is left to the tick.
+// and no message pumped, and neither the accessibility fallback nor the debug switch is
+// applied (a target that needs them is left to the tick). nullopt on the older method,
+// whose attaching to another thread's input is left to the tick.
 std::optional<Target> LocateBetweenTicks(Tracker& tracker, WindowHandle foreground);
 
 }  // namespace sevalune

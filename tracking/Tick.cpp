@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/AppIdentity.h"
+#include "tracking/AccessibleFallback.h"
 #include "tracking/ClassList.h"
 #include "tracking/Following.h"
 #include "tracking/ImeProbe.h"
@@ -116,6 +117,7 @@ void tmrTimer_Timer(Tracker& t) {
   AppState& state = t.state;
 
   CountDownFollowing(t);
+  ++t.tick.ticks;
   if (state.menuIsOpen) return t.marker.Hide();
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceLastTick(t)) {
@@ -145,13 +147,17 @@ void tmrTimer_Timer(Tracker& t) {
   if (!LaterWindowGatesPass(platform, foreground)) return t.marker.Hide();
 
   const std::int16_t imeOpen = GetImeOpenStatus(platform);
-  const std::optional<Target> target = LocateTarget(t, foreground);
+  std::optional<Target> target = LocateTarget(t, foreground);
   if (!target) return;
   if (state.method == LocationMethod::GuiThreadInfo) NoteCaretMove(t, *target);
   if (ClassListContains(settings.classLists.menusOnly, className) &&
       target->kind != TargetKind::Menu) {
     return t.marker.Hide();
   }
+  ApplyAccessibleFallback(t, foreground, *target);
+  // The debug switch shows the caret block on a focused control that has no caret, to
+  // see where the program thinks the focus is.
+  if (target->kind == TargetKind::Parts && settings.debugMode) target->kind = TargetKind::Caret;
   t.marker.Update(*target, foreground, imeOpen);
   WatchCaret(t, t.marker.BlinkShowsIt() ? t.tick.followedThread : 0);
   platform.PumpMessages();
@@ -183,8 +189,10 @@ void PlaceBetweenTicks(Tracker& t) {
     return t.marker.Hide();
   }
 
+  // A focused control without a system caret may owe its place to the accessibility
+  // fallback, whose answers come by the tick: its bar is left to the tick.
   const std::optional<Target> target = LocateBetweenTicks(t, foreground);
-  if (!target) return;
+  if (!target || target->kind == TargetKind::Parts) return;
   if (ClassListContains(settings.classLists.menusOnly, className) &&
       target->kind != TargetKind::Menu) {
     return t.marker.Hide();

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "tracking/AccessibleMemory.h"
 
 namespace sevalune {
 
@@ -16,6 +17,8 @@ struct TickState {
   std::int16_t followTicks = 0;         // ticks left to follow a caret that moved lately
   ThreadId followedThread = 0;          // the thread of that caret, or 0
   ThreadId watchedThread = 0;           // the thread the platform watches now, or 0
+  std::uint64_t ticks = 0;              // ticks run so far, this one included
+  AccessibleMemory accessible;          // the accessibility fallback's requests and memory
 };
 
 }  // namespace sevalune

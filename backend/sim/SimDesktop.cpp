@@ -184,6 +184,28 @@ void SimDesktop::SetMonitors(std::vector<MonitorInfo> monitors) {
   windows_.Find(windows_.Desktop())->rect = PrimaryMonitorRect(monitors_);
 }
 
+// --- accessibility ------------------------------------------------------------------------
+
+bool SimDesktop::SetAccessible(WindowHandle window, std::optional<SimAccessible> published) {
+  if (windows_.Find(window) == nullptr) return false;
+  if (published) {
+    accessibles_.insert_or_assign(window, *published);
+  } else {
+    accessibles_.erase(window);
+  }
+  return true;
+}
+
+SimAccessible* SimDesktop::Accessible(WindowHandle window) {
+  const auto it = accessibles_.find(window);
+  return it != accessibles_.end() && windows_.Find(window) != nullptr ? &it->second : nullptr;
+}
+
+const SimAccessible* SimDesktop::Accessible(WindowHandle window) const {
+  const auto it = accessibles_.find(window);
+  return it != accessibles_.end() && windows_.Find(window) != nullptr ? &it->second : nullptr;
+}
+
 // --- task bar and notification area ---------------------------------------------------
 
 void SimDesktop::SetTaskbarPresent() {
@@ -429,6 +451,7 @@ bool SimDesktop::IsWithin(WindowHandle window, WindowHandle ancestor) const {
 // goes its blinking bit.
 void SimDesktop::ForgetWindows(const std::vector<WindowHandle>& destroyed, WindowHandle focusHeir) {
   constexpr std::uint32_t kCaretBlinking = 1;
+  for (const WindowHandle window : destroyed) accessibles_.erase(window);
   for (auto& [thread, info] : guiStates_) {
     if (Contains(destroyed, info.focus)) info.focus = focusHeir;
     for (WindowHandle* field : {&info.active, &info.capture, &info.menuOwner, &info.moveSize}) {

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "backend/sim/Monitors.h"
+#include "backend/sim/SimAccessible.h"
 #include "backend/sim/SimFiles.h"
 #include "backend/sim/SimTray.h"
 #include "backend/sim/SimWindow.h"
@@ -143,6 +144,23 @@ class SimDesktop {
   void SetMonitors(std::vector<MonitorInfo> monitors);
   const std::vector<MonitorInfo>& Monitors() const { return monitors_; }
 
+  // --- accessibility ------------------------------------------------------------------
+  // What the window publishes through the accessibility interfaces; nullopt: nothing (a
+  // program that draws no caret of its own, or answers through neither interface).
+  // False for a window that does not exist.
+  bool SetAccessible(WindowHandle window, std::optional<SimAccessible> published);
+  SimAccessible* Accessible(WindowHandle window);
+  const SimAccessible* Accessible(WindowHandle window) const;
+  // Every window that publishes something, destroyed ones left out.
+  const std::map<WindowHandle, SimAccessible>& Accessibles() const { return accessibles_; }
+  // Whether UI Automation can be created (default: it can, as on Windows; under Wine it
+  // cannot).
+  void SetUiAutomation(bool available) { uiAutomation_ = available; }
+  bool UiAutomation() const { return uiAutomation_; }
+  // Rounds of accessibility calls the programs made into other programs.
+  std::uint64_t AccessibleRounds() const { return accessibleRounds_; }
+  void CountAccessibleRound() { ++accessibleRounds_; }
+
   // --- task bar and notification area -----------------------------------------------
   // A task bar where there was none; a shell that starts announces it as a restart does.
   void SetTaskbarPresent();
@@ -243,6 +261,9 @@ class SimDesktop {
   ProcessId lastInputProcess_ = 0;  // 0: the user's own input
   bool platformNew_ = true;
   std::vector<MonitorInfo> monitors_;
+  std::map<WindowHandle, SimAccessible> accessibles_;
+  bool uiAutomation_ = true;
+  std::uint64_t accessibleRounds_ = 0;
   SimTray tray_;
   SimFiles files_;
   bool folderWatching_ = true;

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backend/sim/SimAccessibleRounds.h"
 #include "backend/sim/SimDesktop.h"
 #include "platform/Platform.h"
 
@@ -111,6 +112,9 @@ class SimPlatform final : public Platform {
                                     std::uint32_t virtualKey) override;
   bool UnregisterHotKey(int id) override;
 
+  // --- accessibility ----------------------------------------------------------------
+  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) override;
+
   // --- shell32 --------------------------------------------------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
   std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
@@ -172,6 +176,8 @@ class SimPlatform final : public Platform {
   const std::string& WatchedFolder() const { return watchedFolder_; }
   // The watched folder has changed since the program was last told: it is told now.
   void SettleWatchedFolder();
+  // Accessibility workers left stuck in calls into hung programs.
+  std::size_t StuckAccessibleWorkers() const { return accessibleRounds_.StuckWorkers(); }
   // What a modal loop runs for each tick it waits: by default a timer message, which is
   // dropped while the timer is off.
   void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }
@@ -233,6 +239,7 @@ class SimPlatform final : public Platform {
   std::uint32_t finderTimerPeriod_ = 0;
   std::string watchedFolder_;
   std::uint64_t watchedChangesSeen_ = 0;
+  SimAccessibleRounds accessibleRounds_;
 };
 
 }  // namespace sevalune::sim

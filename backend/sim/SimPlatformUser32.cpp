@@ -1,4 +1,5 @@
-// The user32 calls of a simulated process: windows, z-order, activation, input state.
+// The user32 calls of a simulated process: windows, z-order, activation, input state, and
+// the accessibility query, which asks other programs' windows too.
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -315,6 +316,11 @@ bool SimPlatform::UnregisterHotKey(int id) {
   const bool done = desktop_.UnregisterHotkey(process_, frmSevalune_, id);
   if (done) desktop_.Emit("hotkey unregister");
   return done;
+}
+
+AccessibleAnswer SimPlatform::QueryAccessible(WindowHandle window, std::uint64_t serial) {
+  if (!Enter("QueryAccessible")) return {};
+  return accessibleRounds_.Query(desktop_, thread_, window, serial);
 }
 
 }  // namespace sevalune::sim

@@ -7,12 +7,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "backend/win32/AccessibleWorkers.h"
 #include "backend/win32/ScopedWin.h"
 #include "backend/win32/TargetWatch.h"
 #include "backend/win32/WindowsHeaders.h"
@@ -72,6 +74,9 @@ class Win32Platform final : public Platform {
                                                   std::uint32_t timeoutMs) override;
   Rect MonitorRectOf(WindowHandle window) override;
   std::uint32_t MonitorDpiOf(const Rect& rect) override;
+
+  // --- accessibility, on worker threads (Win32Accessibility.cpp) ----------------------
+  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) override;
 
   // --- shell32, kernel32, the process (Win32Services.cpp) ----------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
@@ -141,7 +146,9 @@ class Win32Platform final : public Platform {
   bool forceOldMethod_;
   PlatformEvents* handler_ = nullptr;
   std::optional<int> quitCode_;  // set by Quit: no handler is called any more
-  ScopedComApartment comApartment_;
+  // The GUI thread's apartment, joined on the first ShellExecute (the shell may need it to
+  // open a document) and kept until the end.
+  std::optional<ScopedComApartment> shellApartment_;
   ScopedIcon enabledIcon_;
   ScopedIcon disabledIcon_;
   ScopedWindowClass appClass_;
@@ -173,6 +180,8 @@ class Win32Platform final : public Platform {
   UINT settleMs_ = 0;
   std::optional<ULONGLONG> settleSince_;  // the first change not yet told
   std::optional<TargetWatch> targetWatch_;  // after the marker: it posts to the marker
+  // Started on the first query; goes first, before the windows it may be asking about.
+  std::unique_ptr<AccessibleWorkers> accessibility_;
 };
 
 }  // namespace sevalune::win32

@@ -1,6 +1,7 @@
 // The user32 calls: plain W calls, with handles and records converted at the boundary.
 #include <cstddef>
 
+#include "backend/win32/Displays.h"
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/WideText.h"
 #include "backend/win32/Win32Platform.h"
@@ -16,7 +17,6 @@ static_assert(sizeof(GUITHREADINFO) == 48);
 
 Point ToPoint(POINT point) { return Point{point.x, point.y}; }
 POINT ToPOINT(Point point) { return POINT{point.x, point.y}; }
-Rect ToRect(RECT rect) { return Rect{rect.left, rect.top, rect.right, rect.bottom}; }
 
 GuiThreadInfo ToGuiThreadInfo(const GUITHREADINFO& raw) {
   GuiThreadInfo info;
@@ -185,16 +185,7 @@ std::optional<std::intptr_t> Win32Platform::SendMessageTimeout(WindowHandle wind
   return static_cast<std::intptr_t>(result);
 }
 
-Rect Win32Platform::MonitorRectOf(WindowHandle window) {
-  HMONITOR monitor =
-      window == 0 ? nullptr : ::MonitorFromWindow(ToHwnd(window), MONITOR_DEFAULTTONEAREST);
-  // The primary display is the one that holds the screen origin.
-  if (monitor == nullptr) monitor = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (::GetMonitorInfoW(monitor, &info) == FALSE) return {};
-  return ToRect(info.rcMonitor);
-}
+Rect Win32Platform::MonitorRectOf(WindowHandle window) { return DisplayRectOf(ToHwnd(window)); }
 
 Win32Platform::GetDpiForMonitorFunction Win32Platform::DpiForMonitorFunction() {
   if (!getDpiForMonitor_) {

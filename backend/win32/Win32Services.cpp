@@ -90,6 +90,7 @@ std::intptr_t Win32Platform::ShellExecute(WindowHandle owner, std::string_view v
   const std::wstring wideFile = Widen(file);
   const std::wstring wideParameters = Widen(parameters);
   const std::wstring wideDirectory = Widen(directory);
+  if (!shellApartment_) shellApartment_.emplace();
   HINSTANCE result =
       ::ShellExecuteW(ToHwnd(owner), PointerOrNull(wideVerb), wideFile.c_str(),
                       PointerOrNull(wideParameters), PointerOrNull(wideDirectory), showCommand);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,16 @@ struct ChildRequest {
   bool enabled = true;
 };
 
+// What a window publishes through Active Accessibility, as a program that draws its own
+// caret does: a caret object (screen rectangle; nullopt: hidden, it has no location) and a
+// client object whose focus is a child at a screen rectangle (nullopt: no child has it),
+// or, with focusOnItself, the client object itself.
+struct PublishedAccessible {
+  std::optional<Rect> caret;
+  std::optional<Rect> focusedChild;
+  bool focusOnItself = false;
+};
+
 class DesktopDriver {
  public:
   virtual ~DesktopDriver() = default;
@@ -75,6 +86,14 @@ class DesktopDriver {
   // Returns once the second thread has handled what was sent to it so far. Activating
   // another thread's window reaches that thread as a message, as on Windows.
   virtual void LetSecondThreadCatchUp() = 0;
+
+  // --- accessibility ----------------------------------------------------------------
+  // The window answers the accessibility interfaces from now on (UI Automation aside:
+  // there is none under Wine).
+  virtual void Publish(WindowHandle window, const PublishedAccessible& published) = 0;
+  // Lets a round of accessibility calls end or be given up, while this thread serves its
+  // own windows' calls.
+  virtual void LetAccessibilityRoundPass() = 0;
 
   // --- the mouse ------------------------------------------------------------------------
   virtual void SetLeftButton(bool down) = 0;

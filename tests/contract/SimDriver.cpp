@@ -99,6 +99,16 @@ class SimDriver final : public DesktopDriver {
   // Everything the simulated desktop does happens at once.
   void LetSecondThreadCatchUp() override {}
 
+  void Publish(WindowHandle window, const PublishedAccessible& published) override {
+    sim::SimAccessible answers;
+    answers.caret = published.caret;
+    // The client object itself is no child: the simulated program names none then.
+    if (!published.focusOnItself) answers.focus = published.focusedChild;
+    desktop_.SetAccessible(window, answers);
+  }
+  // A round ends as it is asked for.
+  void LetAccessibilityRoundPass() override {}
+
   void SetLeftButton(bool down) override {
     if (down) {
       desktop_.ButtonDown();

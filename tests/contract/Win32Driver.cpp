@@ -12,6 +12,7 @@
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/WideText.h"
 #include "backend/win32/Win32Platform.h"
+#include "tests/contract/AccessibleServer.h"
 #include "tests/contract/DesktopDriver.h"
 #include "tests/contract/SecondGuiThread.h"
 #include "tests/win32/ModalDriver.h"
@@ -25,6 +26,8 @@ using win32::Narrow;
 using win32::ToHandle;
 using win32::ToHwnd;
 using win32::Widen;
+
+constexpr ULONGLONG kAccessibilityRoundPassMs = 250;
 
 // Wine's ntdll exports its version; Windows' does not.
 Flavor DetectFlavor() {
@@ -229,6 +232,29 @@ class Win32Driver final : public DesktopDriver {
   void LetSecondThreadCatchUp() override {
     // Sent messages are handled in order: once this one is, so are the earlier ones.
     Second().Run([] {});
+  }
+
+  void Publish(WindowHandle handle, const PublishedAccessible& published) override {
+    HWND window = ToHwnd(handle);
+    RunOn(window, [window, &published] { ServeAccessible(window, published); });
+  }
+
+  void LetAccessibilityRoundPass() override {
+    // Longer than a round's limit on a loaded machine; this thread's windows are served
+    // meanwhile, as the program's would be by its message loop.
+    const ULONGLONG end = ::GetTickCount64() + kAccessibilityRoundPassMs;
+    for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
+      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+      MSG message{};
+      while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
+        if (message.message == WM_QUIT) {
+          ::PostQuitMessage(static_cast<int>(message.wParam));
+          return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+      }
+    }
   }
 
   void SetLeftButton(bool down) override {

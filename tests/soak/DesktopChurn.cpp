@@ -47,6 +47,7 @@ constexpr std::array<Weighted, kChangeKindCount> kWeights{{
     {ChangeKind::InputMethod, 6},      {ChangeKind::Hang, 1},
     {ChangeKind::Cursor, 8},           {ChangeKind::Button, 4},
     {ChangeKind::SuppressionText, 1},  {ChangeKind::ForegroundLock, 1},
+    {ChangeKind::Accessibility, 10},
 }};
 
 constexpr std::uint32_t TotalWeight() {
@@ -95,6 +96,7 @@ std::string_view ChangeKindName(ChangeKind kind) {
     case ChangeKind::Button: return "button";
     case ChangeKind::SuppressionText: return "suppression-text";
     case ChangeKind::ForegroundLock: return "foreground-lock";
+    case ChangeKind::Accessibility: return "accessibility";
   }
   return "?";
 }
@@ -154,6 +156,7 @@ void DesktopChurn::Apply(ChangeKind kind) {
     case ChangeKind::Button: return UseButton();
     case ChangeKind::SuppressionText: return SetSuppressionText();
     case ChangeKind::ForegroundLock: return ToggleForegroundLock();
+    case ChangeKind::Accessibility: return ChangeAccessibility();
   }
 }
 
@@ -400,6 +403,55 @@ Rect DesktopChurn::AnyWindowRect() {
   const int left = random_.Between(-1800, 1700);
   const int top = random_.Between(-50, 900);
   return Rect{left, top, left + random_.Between(60, 900), top + random_.Between(30, 700)};
+}
+
+// --- accessibility -----------------------------------------------------------------------
+
+Rect DesktopChurn::AccessibleRect(const Rect& window, bool caret) {
+  if (random_.OneIn(6)) {
+    static constexpr std::array<Rect, 4> kNonsense{{{0, 0, 0, 0},
+                                                    {-100000, -100000, 100000, 100000},
+                                                    {-5000, -5000, -4990, -4980},
+                                                    {0, 0, 0, 0}}};
+    const std::size_t which = random_.Below(kNonsense.size());
+    if (which < 3) return kNonsense[which];
+    // Beside its window: coordinates of another moment.
+    return Rect{window.right + 50, window.top, window.right + 60, window.top + 20};
+  }
+  if (!caret && random_.OneIn(5)) return window;  // the whole window named as the focus
+  const int x = window.left + random_.Between(0, 300);
+  const int y = window.top + random_.Between(0, 200);
+  if (caret) return Rect{x, y, x + random_.Between(0, 2), y + random_.Between(12, 30)};
+  const int height = random_.OneIn(3) ? random_.Between(50, 250) : random_.Between(10, 49);
+  return Rect{x, y, x + random_.Between(1, 400), y + height};
+}
+
+void DesktopChurn::ChangeAccessibility() {
+  if (random_.OneIn(20)) return desktop_.SetUiAutomation(!desktop_.UiAutomation());
+  // Half the time the window the user works in: the focus window of the foreground thread.
+  WindowHandle window = AnyWindow();
+  if (const sim::SimWindow* foreground = desktop_.Window(desktop_.Foreground());
+      foreground != nullptr && random_.OneIn(2)) {
+    const WindowHandle focus = StateOf(foreground->thread).focus;
+    window = focus != 0 ? focus : foreground->handle;
+  }
+  const sim::SimWindow* found = desktop_.Window(window);
+  if (found == nullptr) return;
+  if (random_.OneIn(4)) {
+    desktop_.SetAccessible(window, std::nullopt);
+    return;
+  }
+  sim::SimAccessible published;
+  published.via =
+      random_.OneIn(3) ? sim::SimAccessible::Interface::Uia : sim::SimAccessible::Interface::Msaa;
+  const bool uia = published.via == sim::SimAccessible::Interface::Uia;
+  if (!random_.OneIn(3)) published.caret = AccessibleRect(found->rect, true);
+  if (uia && random_.OneIn(3)) published.selection = AccessibleRect(found->rect, true);
+  if (random_.OneIn(2)) published.focus = AccessibleRect(found->rect, false);
+  const std::uint32_t pace = random_.Below(8);
+  published.roundMs = pace == 0 ? 80 : pace == 1 ? 30 : 1;
+  if (random_.OneIn(5)) published.lazyRounds = static_cast<std::uint32_t>(random_.Between(1, 20));
+  desktop_.SetAccessible(window, published);
 }
 
 }  // namespace sevalune::soak

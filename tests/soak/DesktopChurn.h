@@ -1,7 +1,9 @@
 // Changes the simulated desktop at random, the way a busy user and other programs do:
 // windows come and go, move, hide and change their stacking; the foreground moves or
 // vanishes; carets, focus, capture and menu modes change; input methods open and close;
-// programs hang; the mouse moves and clicks. The program's own windows are only ever
+// programs hang; the mouse moves and clicks; windows start or stop publishing a caret or a
+// focused element through the accessibility interfaces, sense or nonsense, quickly,
+// slowly or lazily, and UI Automation comes and goes. The program's own windows are only ever
 // touched by giving them the foreground.
 //
 // Only the desktop's scenario-side setters are used, never a platform call, so a change
@@ -38,8 +40,9 @@ enum class ChangeKind {
   Button,
   SuppressionText,
   ForegroundLock,
+  Accessibility,
 };
-inline constexpr std::size_t kChangeKindCount = 18;
+inline constexpr std::size_t kChangeKindCount = 19;
 
 std::string_view ChangeKindName(ChangeKind kind);
 
@@ -76,6 +79,10 @@ class DesktopChurn {
   void UseButton();
   void SetSuppressionText();
   void ToggleForegroundLock();
+  void ChangeAccessibility();
+  // A caret or element rectangle for the window: mostly a plausible one, now and then
+  // nonsense (empty, enormous, off every screen, outside the window).
+  Rect AccessibleRect(const Rect& window, bool caret);
 
   // A living window the churn created (0 when there is none); dead ones are forgotten.
   WindowHandle AnyTopLevel();

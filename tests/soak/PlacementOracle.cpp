@@ -149,6 +149,129 @@ Placement PlacementOracle::Expected(const TickConditions& tick) const {
   return Placement{kParts, PartsRect(located.focus), ime ? colors.partsIme : colors.parts};
 }
 
+// --- the accessibility fallback ----------------------------------------------------------
+
+namespace {
+
+// A line without width touches what its one pixel column touches.
+bool Touches(const Rect& a, const Rect& b) {
+  const std::int64_t aRight = std::max<std::int64_t>(a.right, std::int64_t{a.left} + 1);
+  return a.left < b.right && b.left < aRight && a.top < b.bottom && b.top < a.bottom;
+}
+
+std::int64_t Width(const Rect& r) { return std::int64_t{r.right} - r.left; }
+std::int64_t Height(const Rect& r) { return std::int64_t{r.bottom} - r.top; }
+
+// The documented rules: a caret has height, is at most half its display in each direction
+// and touches both its display and its window.
+bool BelievableCaret(const Rect& caret, const AccessibleView& view) {
+  return Height(caret) > 0 && Width(caret) >= 0 && 2 * Height(caret) <= Height(view.display) &&
+         2 * Width(caret) <= Width(view.display) && Touches(caret, view.display) &&
+         Touches(caret, view.window);
+}
+
+// An element has area, fits its display, touches its display and window, and does not
+// cover the whole window.
+bool BelievableElement(const Rect& element, const AccessibleView& view) {
+  const Rect& w = view.window;
+  const bool coversWindow = element.left <= w.left && element.top <= w.top &&
+                            element.right >= w.right && element.bottom >= w.bottom;
+  return Height(element) > 0 && Width(element) > 0 && Height(element) <= Height(view.display) &&
+         Width(element) <= Width(view.display) && Touches(element, view.display) &&
+         Touches(element, view.window) && !coversWindow;
+}
+
+// What a round answers: the first step with a rectangle of height.
+bool Answers(const std::optional<Rect>& rect) {
+  return rect && rect->bottom > rect->top && rect->right >= rect->left;
+}
+
+}  // namespace
+
+WindowHandle PlacementOracle::AccessibleAsked(const TickConditions& tick) const {
+  if (!profile_.accessibility) return 0;
+  const sim::SimWindow* window = desktop_.Window(tick.foreground);
+  if (window == nullptr) return 0;
+  if (tick.oldMethod) {
+    const Located located = LocateByAttaching(tick.foreground);
+    if (located.kind != kParts) return 0;
+    return located.focus != 0 ? located.focus : tick.foreground;
+  }
+  const GuiThreadInfo info = desktop_.GuiState(window->thread).value_or(GuiThreadInfo{});
+  const std::string_view kind = KindOfThreadInfo(info);
+  if (kind == kMenu) return 0;
+  if (kind == kCaret && info.caret != 0 && info.caretRect.bottom > info.caretRect.top) return 0;
+  return info.focus != 0 ? info.focus : tick.foreground;
+}
+
+std::optional<Placement> PlacementOracle::AccessiblePlacement(const AccessibleView& view,
+                                                              bool ime) const {
+  const sim::SimAccessible& published = view.published;
+  const bool msaa = published.via == sim::SimAccessible::Interface::Msaa;
+  const bool uia = !msaa && view.uiAutomation;
+  std::optional<Rect> caret;
+  std::optional<Rect> element;
+  if (msaa && Answers(published.caret)) {
+    caret = published.caret;
+  } else if (uia && Answers(published.caret)) {
+    caret = published.caret;
+  } else if (uia && Answers(published.selection)) {
+    caret = published.selection;
+  } else if ((msaa || uia) && Answers(published.focus)) {
+    element = published.focus;
+  }
+  const MarkerColors& colors = profile_.colors;
+  const MarkerSizes& sizes = profile_.sizes;
+  const auto block = [&](Point at) {
+    return Placement{kCaret,
+                     MarkerWindowRect(at.x, at.y, ime ? sizes.caretImeWidth : sizes.caretWidth,
+                                      ime ? sizes.caretImeHeight : sizes.caretHeight),
+                     ime ? colors.caretIme : colors.caret};
+  };
+  if (caret) {
+    if (!BelievableCaret(*caret, view)) return std::nullopt;
+    return block(Point{caret->left, caret->bottom});
+  }
+  if (!element || !BelievableElement(*element, view)) return std::nullopt;
+  if (profile_.debugMode) return block(Point{element->left, element->top});
+  const Rect& control = *element;
+  const std::int64_t height = Height(control);
+  if (height < kTallControl) {
+    return Placement{kParts,
+                     MarkerWindowRect(control.left, std::int64_t{control.bottom} - 1,
+                                      Width(control), sizes.lowBarHeight),
+                     ime ? colors.partsIme : colors.parts};
+  }
+  const std::int64_t x =
+      std::max(std::int64_t{view.display.left} + 1, std::int64_t{control.left} - 1);
+  return Placement{kParts, MarkerWindowRect(x, control.top, sizes.tallBarWidth, height),
+                   ime ? colors.partsIme : colors.parts};
+}
+
+std::vector<Placement> PlacementOracle::Acceptable(const TickConditions& tick,
+                                                   const AccessibleViews& before) const {
+  std::vector<Placement> acceptable{Expected(tick)};
+  const WindowHandle asked = AccessibleAsked(tick);
+  const auto view = before.find(asked);
+  if (asked == 0 || view == before.end()) return acceptable;
+  if (auto placement = AccessiblePlacement(view->second, InputMethodOpen(tick.foreground))) {
+    acceptable.push_back(*placement);
+  }
+  return acceptable;
+}
+
+AccessibleViews PlacementOracle::ViewAccessibles() const {
+  AccessibleViews views;
+  for (const auto& [window, published] : desktop_.Accessibles()) {
+    const sim::SimWindow* found = desktop_.Window(window);
+    if (found == nullptr) continue;
+    views.emplace(window, AccessibleView{published, found->rect,
+                                         sim::MonitorRectFor(desktop_.Monitors(), found->rect),
+                                         desktop_.UiAutomation()});
+  }
+  return views;
+}
+
 bool PlacementOracle::DropDownListOpen() const {
   for (const WindowHandle window : desktop_.Windows().TopLevelZOrder()) {
     if (sim::EqualIgnoringCase(desktop_.Window(window)->className, "ComboLBox")) {

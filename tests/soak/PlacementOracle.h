@@ -4,9 +4,11 @@
 // program's placement with it.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
@@ -19,6 +21,17 @@ struct Placement {
   Rect rect;              // as the desktop will show the marker's window
   Color color = 0;
 };
+
+// What the soak saw of a window that publishes through the accessibility interfaces, at the
+// start of a tick: what it publishes, its rectangle and display, and whether UI Automation
+// existed. An answer the program uses was asked for on the tick before.
+struct AccessibleView {
+  sim::SimAccessible published;
+  Rect window;
+  Rect display;
+  bool uiAutomation = true;
+};
+using AccessibleViews = std::map<WindowHandle, AccessibleView>;
 
 // What held when a tick began.
 struct TickConditions {
@@ -37,6 +50,19 @@ class PlacementOracle {
   // The marker for the target the desktop shows in the foreground window.
   Placement Expected(const TickConditions& tick) const;
 
+  // The placements a tick may make: the one above, and where the system shows no caret,
+  // the one for what the window asked about published on the tick before (`before`, taken
+  // at that tick's start), if the documented rules believe it. The program may also not
+  // have had that answer (a grace, a memory, a slow or hung provider): both are fine.
+  std::vector<Placement> Acceptable(const TickConditions& tick,
+                                    const AccessibleViews& before) const;
+
+  // The window the accessibility fallback asks about on this tick, or 0 when it asks
+  // nothing (the system shows a caret or a menu, the fallback is off).
+  WindowHandle AccessibleAsked(const TickConditions& tick) const;
+
+  AccessibleViews ViewAccessibles() const;
+
   // Why no tick may place the marker for a target of `kind` under these conditions;
   // nullopt when one may.
   std::optional<std::string> ReasonNotToPlace(const TickConditions& tick,
@@ -54,6 +80,7 @@ class PlacementOracle {
   };
 
   Located LocateByThreadInfo(WindowHandle foreground) const;
+  std::optional<Placement> AccessiblePlacement(const AccessibleView& view, bool ime) const;
   Located LocateByAttaching(WindowHandle foreground) const;
   Rect RectOf(WindowHandle window) const;  // zero for a window that does not exist
   Rect PartsRect(WindowHandle focus) const;

@@ -43,6 +43,7 @@ std::string SoakProfile::SettingsFileText() const {
   text += "KirainaKurasu3=" + parkingList + "\r\n";
   text += "Oazuke=" + oazuke + "\r\n";
   if (debugMode) text += "Debug=1\r\n";
+  if (!accessibility) text += "Akusesibiriti=0\r\n";
   return text;
 }
 
@@ -50,8 +51,9 @@ std::string SoakProfile::Description() const {
   return std::string("platform ") + (platform == PlatformKind::Old ? "old" : "new") +
          ", displays " + (secondDisplayLeft ? "2" : "1") + ", blink " +
          std::to_string(blinkFactor) + ", sizes " + SizesText(sizes) + ", debug " +
-         (debugMode ? "on" : "off") + ", hold \"" + oazuke + "\", lists \"" + neverList +
-         "\" \"" + menusOnlyList + "\" \"" + parkingList + "\"";
+         (debugMode ? "on" : "off") + ", hold \"" + oazuke + "\", lists \"" + neverList + "\" \"" +
+         menusOnlyList + "\" \"" + parkingList + "\", accessibility " +
+         (accessibility ? "on" : "off");
 }
 
 SoakProfile ChooseProfile(RandomSource& random, std::optional<PlatformKind> platform) {
@@ -68,6 +70,7 @@ SoakProfile ChooseProfile(RandomSource& random, std::optional<PlatformKind> plat
     profile.parkingList = std::string(kParkingClass) + ",Notepad";
   }
   profile.oazuke = std::string(random.PickFrom(std::span<const std::string_view>(kHoldSettings)));
+  profile.accessibility = !random.OneIn(5);
   return profile;
 }
 

@@ -32,6 +32,7 @@ struct SoakProfile {
   std::string parkingList = "xxx";
   std::string oazuke = "12";
   MarkerColors colors{0xFF00FF, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF};
+  bool accessibility = true;  // "Akusesibiriti"
 
   // The settings file that yields exactly these values.
   std::string SettingsFileText() const;

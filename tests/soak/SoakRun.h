@@ -64,6 +64,7 @@ class SoakRun final : public PlatformEvents {
     std::int16_t NoForegroundTicks = 0;
     std::uint64_t markerMoves = 0;  // SetWindowPos calls, all on the marker in such a tick
     std::uint64_t hidings = 0;      // ShowWindow calls, made only by the recovery
+    AccessibleViews accessibles;    // what windows published through accessibility
   };
 
   void SetUpDesktop();
@@ -121,6 +122,10 @@ class SoakRun final : public PlatformEvents {
   bool startUpShapeAllowed_ = true;
   std::uint64_t changes_ = 0;
   std::uint64_t trayDispatches_ = 0;
+  // The tick before the current one: what windows published at its start (the answers the
+  // program may use now were asked for then), and whether the desktop held still in it.
+  AccessibleViews accessiblesBefore_;
+  bool tickBeforeUndisturbed_ = false;
   std::optional<std::string> violation_;
   std::uint64_t violationTick_ = 0;
 };

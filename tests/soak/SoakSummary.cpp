@@ -66,7 +66,8 @@ void PrintSummary(std::ostream& out, const SoakCounts& counts, std::uint64_t tic
       << " moved the marker\n";
   out << "events by kind: " << Listed(counts.eventsByKind) << "\n";
   out << "ticks undisturbed by the desktop: " << counts.undisturbedTicks
-      << "; placements in them checked exactly: " << counts.placementsChecked << "\n";
+      << "; placements in them checked exactly: " << counts.placementsChecked
+      << " (for an accessible caret or element: " << counts.accessiblePlacements << ")\n";
   out << "platform calls: " << desktop.TotalCalls() << "\n";
   const double perSecond = seconds > 0 ? static_cast<double>(counts.ticks) / seconds : 0;
   out << "elapsed: " << Fixed(seconds, 2) << " s, " << Fixed(perSecond, 0) << " ticks per second\n";

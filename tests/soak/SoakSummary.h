@@ -34,6 +34,8 @@ struct SoakCounts {
   std::uint64_t targetMovesQueued = 0;   // the system's notifications, during calls
   std::uint64_t targetMoveHandlers = 0;  // notices of a moved target the program handled
   std::uint64_t movesBetweenTicks = 0;   // of which moved the marker
+  // Of those, placed for what a window published through accessibility.
+  std::uint64_t accessiblePlacements = 0;
   CountsByName menuAnswers;
   CountsByName eventsByKind;
 };

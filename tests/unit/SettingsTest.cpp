@@ -58,6 +58,7 @@ void ExpectDefaults(const Settings& s) {
   EXPECT_EQ(s.hold, (HoldPolicy{HoldMode::OldMethodOnly, 2}));
   EXPECT_TRUE(s.dpiScaling);
   EXPECT_EQ(s.hotkey, (HotkeySetting{Hotkey{0x7, 0x7B}, ""}));
+  EXPECT_TRUE(s.accessibility);
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesEveryFallback) {
@@ -80,7 +81,7 @@ TEST_F(SettingsFileTest, UnusableFilesGiveEveryFallback) {
 TEST_F(SettingsFileTest, EmptyValuesGiveTheFallbacks) {
   ExpectDefaults(SettingsWith("Iro=\r\nMimawariKankaku=\r\nTenmetuKeisuu=\r\nDebug=\r\n"
                               "Saizu=\r\nKirainaKurasu1=\r\nKirainaKurasu2=\r\n"
-                              "KirainaKurasu3=\r\nOazuke=\r\nDPIHosei=\r\n"));
+                              "KirainaKurasu3=\r\nOazuke=\r\nDPIHosei=\r\nAkusesibiriti=\r\n"));
 }
 
 TEST_F(SettingsFileTest, KeysAndSectionMatchWithoutRegardToCase) {
@@ -243,6 +244,36 @@ TEST_F(SettingsFileTest, AnUnusableHotkeyIsKeptAsWrittenAndNeverFails) {
   EXPECT_EQ(s.blinkFactor, 4);
   // Another key's failure still names that key.
   EXPECT_EQ(FailureWith("Hottoki=nonsense\r\nSaizu=1,2,3,4\r\n").key, "Saizu");
+}
+
+struct SwitchCase {
+  const char* value;
+  bool on;
+};
+
+class AccessibilitySwitchTest : public SettingsFileTest,
+                                public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(AccessibilitySwitchTest, OffOnlyForWhatReadsAsZero) {
+  EXPECT_EQ(SettingsWith(std::string("Akusesibiriti=") + GetParam().value + "\r\n").accessibility,
+            GetParam().on);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, AccessibilitySwitchTest,
+    ::testing::Values(SwitchCase{"1", true}, SwitchCase{"0", false}, SwitchCase{" 0 ", false},
+                      SwitchCase{"2", true}, SwitchCase{"-1", true}, SwitchCase{"&H1", true},
+                      SwitchCase{"0.4", false}, SwitchCase{"0.5", false}, SwitchCase{"1.5", true},
+                      // Lenient: text without a number reads as 0.
+                      SwitchCase{"off", false}, SwitchCase{"\"\"", true}));
+
+TEST_F(SettingsFileTest, AccessibilitySwitchBeyond32BitsStopsStartUp) {
+  const SettingsFailure failure = FailureWith("Akusesibiriti=3000000000\r\n");
+  EXPECT_EQ(failure.key, "Akusesibiriti");
+  EXPECT_EQ(failure.number, 6);
+  EXPECT_EQ(FailureWith("Akusesibiriti=1e400\r\n").key, "Akusesibiriti");
+  // Read last: an earlier key's failure is the one shown.
+  EXPECT_EQ(FailureWith("Saizu=1\r\nAkusesibiriti=1e400\r\n").key, "Saizu");
 }
 
 TEST_F(SettingsFileTest, FailureTextNamesKeyNumberAndDescription) {

@@ -311,3 +311,67 @@ TEST_F(SimPlatformTest, DpiOfTheDisplayThatHoldsARectangle) {
 
 }  // namespace
 }  // namespace sevalune::sim
+
+namespace sevalune::sim {
+namespace {
+
+// The simulated accessibility worker: what the contract suite cannot show on a real desktop
+// with one second thread, and a scenario's state line does not show: how many hung programs
+// hold a worker at once, and that a hung program is not asked again.
+class SimAccessibilityTest : public SimPlatformTest {
+ protected:
+  WindowHandle Program(int number) {
+    NewWindow request;
+    request.name = "program" + std::to_string(number);
+    request.process = static_cast<ProcessId>(100 + number);
+    request.thread = static_cast<ThreadId>(200 + number);
+    request.rect = {100, 100, 700, 500};
+    const WindowHandle window = desktop.CreateWindow(request);
+    SimAccessible published;
+    published.caret = Rect{300, 200, 301, 218};
+    desktop.SetAccessible(window, published);
+    return window;
+  }
+
+  // Asks about the window and returns the answer, read with the next request.
+  AccessibleAnswer Ask(WindowHandle window) {
+    program.QueryAccessible(window, ++serial);
+    return program.QueryAccessible(0, serial + 1);
+  }
+
+  std::uint64_t serial = 0;
+};
+
+TEST_F(SimAccessibilityTest, AtMostThreeWorkersWaitInHungPrograms) {
+  std::vector<WindowHandle> hung;
+  for (int number = 1; number <= 5; ++number) {
+    hung.push_back(Program(number));
+    desktop.SetHung(static_cast<ProcessId>(100 + number), true);
+  }
+  const WindowHandle answering = Program(9);
+  EXPECT_EQ(Ask(hung[0]).status, AccessibleStatus::TimedOut);
+  EXPECT_EQ(Ask(hung[1]).status, AccessibleStatus::TimedOut);
+  EXPECT_EQ(Ask(hung[2]).status, AccessibleStatus::TimedOut);
+  EXPECT_EQ(program.StuckAccessibleWorkers(), 3u);
+  // No fourth worker: nobody is asked, not even a program that would answer.
+  EXPECT_EQ(Ask(hung[3]).status, AccessibleStatus::Busy);
+  EXPECT_EQ(Ask(answering).status, AccessibleStatus::Busy);
+  EXPECT_EQ(program.StuckAccessibleWorkers(), 3u);
+  // A program that answers again lets its worker go.
+  desktop.SetHung(101, false);
+  EXPECT_EQ(Ask(answering).source, AccessibleSource::MsaaCaret);
+  EXPECT_EQ(program.StuckAccessibleWorkers(), 2u);
+}
+
+TEST_F(SimAccessibilityTest, AHungProgramIsNotAskedAgainWhileItsCallWaits) {
+  const WindowHandle hung = Program(1);
+  desktop.SetHung(101, true);
+  EXPECT_EQ(Ask(hung).status, AccessibleStatus::TimedOut);
+  const std::uint64_t rounds = desktop.AccessibleRounds();
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(Ask(hung).status, AccessibleStatus::Busy);
+  EXPECT_EQ(desktop.AccessibleRounds(), rounds);
+  EXPECT_EQ(program.StuckAccessibleWorkers(), 1u);
+}
+
+}  // namespace
+}  // namespace sevalune::sim

@@ -1,0 +1,47 @@
+// The program's accessibility worker as the simulated desktop plays it. A request is run
+// at once, as the real worker runs it long before the next tick, and its answer is kept
+// for the next call. A round into a hung program leaves its worker stuck there until the
+// program answers again: further requests into that thread are then not asked (Busy), and
+// others go to a fresh worker, as long as no more than two workers are left stuck.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "backend/sim/SimDesktop.h"
+#include "platform/Platform.h"
+
+namespace sevalune::sim {
+
+class SimAccessibleRounds {
+ public:
+  // Workers given up while stuck in a call, at most; then requests wait (Busy).
+  static constexpr std::size_t kMostAbandonedWorkers = 2;
+
+  // Platform::QueryAccessible for a process whose GUI thread is `caller`.
+  AccessibleAnswer Query(SimDesktop& desktop, ThreadId caller, WindowHandle window,
+                         std::uint64_t serial);
+
+  // Workers stuck in a call into a hung program, the current one included.
+  std::size_t StuckWorkers() const { return stuck_.size(); }
+
+ private:
+  struct StuckCall {
+    ThreadId thread = 0;
+    ProcessId process = 0;
+    bool abandoned = false;  // a fresh worker took over
+  };
+
+  AccessibleAnswer Round(SimDesktop& desktop, ThreadId caller, WindowHandle window,
+                         std::uint64_t serial);
+  // Calls return once their program answers again (or is gone).
+  void ReleaseReturnedCalls(const SimDesktop& desktop);
+  bool ThreadHasStuckCall(ThreadId thread) const;
+  // False when the current worker is stuck and no other may be started.
+  bool FreeWorker();
+
+  std::vector<StuckCall> stuck_;
+  AccessibleAnswer latest_;
+};
+
+}  // namespace sevalune::sim

@@ -1,0 +1,223 @@
+#include "backend/win32/AccessibleWorkers.h"
+
+#include <algorithm>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "backend/win32/WindowsHeaders.h"
+
+namespace sevalune::win32 {
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+// The system's slim lock and condition variable. Waking the worker with them costs the GUI
+// thread a fraction of what the threads library's condition variable costs under Wine (about
+// 50-110 us against 180-280 us a request, bench/Win32CallCost.cpp).
+class SlimLock {
+ public:
+  void lock() { ::AcquireSRWLockExclusive(&lock_); }
+  void unlock() { ::ReleaseSRWLockExclusive(&lock_); }
+  SRWLOCK* native() { return &lock_; }
+
+ private:
+  SRWLOCK lock_ = SRWLOCK_INIT;
+};
+
+class SlimCondition {
+ public:
+  template <typename Ready>
+  void wait(std::unique_lock<SlimLock>& lock, Ready ready) {
+    while (!ready()) ::SleepConditionVariableSRW(&condition_, lock.mutex()->native(), INFINITE, 0);
+  }
+  void notify_all() { ::WakeAllConditionVariable(&condition_); }
+
+ private:
+  CONDITION_VARIABLE condition_ = CONDITION_VARIABLE_INIT;
+};
+
+struct Job {
+  WindowHandle window = 0;
+  std::uint64_t serial = 0;
+  std::uint32_t thread = 0;  // known once the job is given up
+};
+
+AccessibleAnswer AnswerFor(const Job& job, AccessibleStatus status) {
+  AccessibleAnswer answer;
+  answer.serial = job.serial;
+  answer.window = job.window;
+  answer.status = status;
+  return answer;
+}
+
+}  // namespace
+
+// What a worker shares with the GUI thread; guarded by Shared::mutex.
+struct AccessibleWorkers::Worker {
+  std::optional<Job> waiting;  // the next request
+  std::optional<Job> running;  // the request in its call now
+  Clock::time_point started;
+  bool givenUp = false;    // its running request was given up
+  bool abandoned = false;  // a fresh worker took over; it ends once its call returns
+  bool stop = false;
+  bool ended = false;  // its thread could not start or failed: it takes no more requests
+};
+
+// Outlives the workers' owner: an abandoned worker may return long after.
+struct AccessibleWorkers::Shared {
+  SlimLock mutex;
+  SlimCondition wake;
+  AccessibleAnswer latest;
+  std::vector<std::shared_ptr<Worker>> abandoned;
+  std::size_t started = 0;
+
+  // Keeps the answer to the newest request.
+  void Record(const AccessibleAnswer& answer) {
+    if (answer.serial >= latest.serial) latest = answer;
+  }
+};
+
+AccessibleWorkers::AccessibleWorkers(AccessibleWorkerOptions options)
+    : options_(std::move(options)), shared_(std::make_shared<Shared>()) {}
+
+AccessibleWorkers::~AccessibleWorkers() {
+  if (!current_) return;
+  {
+    const std::lock_guard lock(shared_->mutex);
+    current_->stop = true;
+    current_->waiting.reset();
+  }
+  shared_->wake.notify_all();
+}
+
+AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t serial) {
+  const std::lock_guard lock(shared_->mutex);
+  Worker* current = current_.get();
+  // A round running past its limit is given up now; its late result will be dropped.
+  if (current != nullptr && current->running && !current->givenUp &&
+      Clock::now() - current->started > options_.roundLimit) {
+    current->givenUp = true;
+    current->running->thread = options_.threadOf ? options_.threadOf(current->running->window) : 0;
+    shared_->Record(AnswerFor(*current->running, AccessibleStatus::TimedOut));
+  }
+  const AccessibleAnswer latest = shared_->latest;
+  if (window == 0) {
+    // Nothing to ask: a worker is started, ready for the rounds to come.
+    if (current_ && current_->ended) current_.reset();
+    if (!current_) StartWorker();
+    return latest;
+  }
+
+  const Job job{window, serial, 0};
+  const auto intoStuckThread = [&](const Worker& worker) {
+    if (!worker.running || !worker.givenUp) return false;
+    if (worker.running->window == window) return true;
+    return options_.threadOf && worker.running->thread != 0 &&
+           worker.running->thread == options_.threadOf(window);
+  };
+  const bool currentStuck = current != nullptr && current->running && current->givenUp;
+  const bool anyStuck = currentStuck || !shared_->abandoned.empty();
+  if (anyStuck && ((currentStuck && intoStuckThread(*current)) ||
+                   std::any_of(shared_->abandoned.begin(), shared_->abandoned.end(),
+                               [&](const std::shared_ptr<Worker>& worker) {
+                                 return intoStuckThread(*worker);
+                               }))) {
+    shared_->Record(AnswerFor(job, AccessibleStatus::Busy));
+    return latest;
+  }
+  if (currentStuck) {
+    if (shared_->abandoned.size() >= options_.mostAbandoned) {
+      shared_->Record(AnswerFor(job, AccessibleStatus::Busy));
+      return latest;
+    }
+    current->abandoned = true;
+    current->waiting.reset();
+    shared_->abandoned.push_back(current_);
+    current_.reset();
+  }
+  if (current_ && current_->ended) current_.reset();
+  if (!current_ && !StartWorker()) {
+    shared_->Record(AnswerFor(job, AccessibleStatus::Busy));
+    return latest;
+  }
+  current_->waiting = job;
+  shared_->wake.notify_all();
+  return latest;
+}
+
+bool AccessibleWorkers::StartWorker() {
+  auto worker = std::make_shared<Worker>();
+  try {
+    // Never joined: even an idle worker may wait when it ends, releasing what it holds of a
+    // program that hangs. It ends by itself, or with the process.
+    std::thread(&AccessibleWorkers::RunWorker, shared_, worker, options_.makeRound,
+                options_.roundLimit)
+        .detach();
+  } catch (const std::system_error&) {
+    return false;  // no thread to be had now: asked again on a later tick
+  }
+  current_ = std::move(worker);
+  ++shared_->started;
+  return true;
+}
+
+void AccessibleWorkers::RunWorker(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
+                                  std::function<std::unique_ptr<AccessibleRound>()> makeRound,
+                                  std::chrono::milliseconds limit) noexcept {
+  std::unique_ptr<AccessibleRound> round;
+  std::unique_lock lock(shared->mutex, std::defer_lock);
+  try {
+    round = makeRound();
+    lock.lock();
+    for (;;) {
+      shared->wake.wait(lock, [&] { return worker->stop || worker->waiting.has_value(); });
+      if (worker->stop) break;
+      const Job job = *worker->waiting;
+      worker->waiting.reset();
+      worker->running = job;
+      worker->givenUp = false;
+      worker->started = Clock::now();
+      lock.unlock();
+      AccessibleAnswer answer = round->Read(job.window);
+      lock.lock();
+      const bool late = Clock::now() - worker->started > limit;
+      const bool givenUp = worker->givenUp;
+      worker->running.reset();
+      if (worker->abandoned) {
+        std::erase(shared->abandoned, worker);
+        break;
+      }
+      if (givenUp) continue;  // answered "timed out" already
+      answer.serial = job.serial;
+      answer.window = job.window;
+      if (late) answer = AnswerFor(job, AccessibleStatus::TimedOut);
+      shared->Record(answer);
+    }
+  } catch (...) {
+    // Out of memory, say: this worker ends, and the next request starts another.
+    if (!lock.owns_lock()) lock.lock();
+    worker->running.reset();
+    if (worker->abandoned) std::erase(shared->abandoned, worker);
+  }
+  worker->ended = true;
+  lock.unlock();
+  round.reset();  // on this thread: it may leave the thread's COM apartment
+}
+
+std::size_t AccessibleWorkers::StuckWorkers() const {
+  const std::lock_guard lock(shared_->mutex);
+  const bool currentStuck = current_ && current_->running && current_->givenUp;
+  return shared_->abandoned.size() + (currentStuck ? 1 : 0);
+}
+
+std::size_t AccessibleWorkers::WorkersStarted() const {
+  const std::lock_guard lock(shared_->mutex);
+  return shared_->started;
+}
+
+}  // namespace sevalune::win32

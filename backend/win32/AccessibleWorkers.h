@@ -1,0 +1,80 @@
+// The threads that make the accessibility calls for the GUI thread, which never waits for
+// them. Such calls go to another process and wait for as long as it does not read its
+// messages (under Wine without any time limit), so:
+//
+//  - one worker takes one request at a time; a newer request replaces one still waiting;
+//  - the GUI thread reads the latest answer and leaves a new request, under a lock held
+//    only for that;
+//  - a round that takes longer than its limit is given up: its answer reads "timed out"
+//    from the moment the GUI thread sees it running too long, and the late result is
+//    dropped;
+//  - a worker stuck in such a call cannot be interrupted. It is abandoned (it ends by
+//    itself once its call returns) and a fresh worker takes the next request, unless that
+//    request is for the thread the stuck call waits on (it is answered "busy" without
+//    asking) or two abandoned workers wait already (every request is answered "busy"
+//    until one of them returns).
+//
+// The round itself (COM, the accessibility interfaces) is given by a factory, so that the
+// mechanics can be tested with rounds that take as long as a test wants.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace sevalune::win32 {
+
+// One worker's way of running a round; made and destroyed on that worker's thread.
+class AccessibleRound {
+ public:
+  virtual ~AccessibleRound() = default;
+  // Everything but the serial and the window, which the workers fill in.
+  virtual AccessibleAnswer Read(WindowHandle window) = 0;
+};
+
+struct AccessibleWorkerOptions {
+  std::function<std::unique_ptr<AccessibleRound>()> makeRound;
+  // The thread that serves a window; a request into the thread of a stuck call waits.
+  std::function<std::uint32_t(WindowHandle)> threadOf;
+  std::chrono::milliseconds roundLimit{kAccessibleRoundMs};
+  std::size_t mostAbandoned = 2;
+};
+
+class AccessibleWorkers {
+ public:
+  explicit AccessibleWorkers(AccessibleWorkerOptions options);
+  // Tells the workers to end, without waiting for them: ending, a worker releases what it
+  // holds of other programs, which waits for as long as one of them hangs.
+  ~AccessibleWorkers();
+  AccessibleWorkers(const AccessibleWorkers&) = delete;
+  AccessibleWorkers& operator=(const AccessibleWorkers&) = delete;
+
+  // Platform::QueryAccessible: the latest answer, and a request for `window`. For 0 no
+  // request, but a worker is started (and makes its round ready) if none runs.
+  AccessibleAnswer Query(WindowHandle window, std::uint64_t serial);
+
+  // Workers stuck in a call that was given up, the current one included.
+  std::size_t StuckWorkers() const;
+  // Worker threads started so far.
+  std::size_t WorkersStarted() const;
+
+ private:
+  struct Shared;
+  struct Worker;
+
+  // False when no thread could be started.
+  bool StartWorker();
+  static void RunWorker(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
+                        std::function<std::unique_ptr<AccessibleRound>()> makeRound,
+                        std::chrono::milliseconds limit) noexcept;
+
+  AccessibleWorkerOptions options_;
+  std::shared_ptr<Shared> shared_;
+  std::shared_ptr<Worker> current_;  // the worker that takes the next request, or none yet
+};
+
+}  // namespace sevalune::win32

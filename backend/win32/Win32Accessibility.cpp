@@ -1,0 +1,21 @@
+// The accessibility query: answered from the worker threads' latest round, which the GUI
+// thread never waits for.
+#include "backend/win32/AccessibleReader.h"
+#include "backend/win32/HandleCast.h"
+#include "backend/win32/Win32Platform.h"
+
+namespace sevalune::win32 {
+
+AccessibleAnswer Win32Platform::QueryAccessible(WindowHandle window, std::uint64_t serial) {
+  if (!accessibility_) {
+    AccessibleWorkerOptions options;
+    options.makeRound = [] { return std::make_unique<AccessibleReader>(); };
+    options.threadOf = [](WindowHandle asked) {
+      return static_cast<std::uint32_t>(::GetWindowThreadProcessId(ToHwnd(asked), nullptr));
+    };
+    accessibility_ = std::make_unique<AccessibleWorkers>(std::move(options));
+  }
+  return accessibility_->Query(window, serial);
+}
+
+}  // namespace sevalune::win32

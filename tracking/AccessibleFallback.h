@@ -1,0 +1,20 @@
+// Where the system shows no caret, the caret or the focused element that the foreground
+// program publishes through the accessibility interfaces.
+#pragma once
+
+#include "marker/Target.h"
+#include "tracking/Tracker.h"
+
+namespace sevalune {
+
+// Asks the platform, at most once per tick and only where the system query showed no
+// caret (and not a menu), for the accessible caret or focused element of the focus window
+// (the foreground window when there is none), and puts a usable answer into the target: a
+// caret becomes the caret target, an element smaller than the window the place of the
+// focused-control bar. The answer used is the one to the request of the tick before, for
+// the same windows; the platform never makes the tick wait. A window that keeps answering
+// nothing usable is left alone for a while once the grace after it became the focus is
+// over. Without a usable answer the target stays as the system query found it.
+void ApplyAccessibleFallback(Tracker& tracker, WindowHandle foreground, Target& target);
+
+}  // namespace sevalune
