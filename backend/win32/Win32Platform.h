@@ -178,7 +178,7 @@ class Win32Platform final : public Platform {
   // The settings file's folder, and how long it must be quiet before the program is told.
   ScopedChangeNotification folderWatch_;
   UINT settleMs_ = 0;
-  std::optional<ULONGLONG> settleSince_;  // the first change not yet told
+  std::optional<ULONGLONG> settleSince_;    // the first change not yet told
   std::optional<TargetWatch> targetWatch_;  // after the marker: it posts to the marker
   // Started on the first query; goes first, before the windows it may be asking about.
   std::unique_ptr<AccessibleWorkers> accessibility_;

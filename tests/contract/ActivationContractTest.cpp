@@ -117,9 +117,9 @@ TEST_F(Activation, HidingAWindowPutsItOnTopOfItsBand) {
 TEST_F(Activation, HidingWithSetWindowPosKeepsThePlace) {
   const WindowHandle low = Window("low");
   const WindowHandle high = Window("high");
-  EXPECT_TRUE(platform.SetWindowPos(low, kInsertTop, 0, 0, 0, 0,
-                                    swp::NoMove | swp::NoSize | swp::NoZOrder | swp::NoActivate |
-                                        swp::HideWindow));
+  EXPECT_TRUE(platform.SetWindowPos(
+      low, kInsertTop, 0, 0, 0, 0,
+      swp::NoMove | swp::NoSize | swp::NoZOrder | swp::NoActivate | swp::HideWindow));
   EXPECT_FALSE(platform.IsWindowVisible(low));
   EXPECT_EQ(ZOrderOf({low, high}), (Windows{high, low}));
 }

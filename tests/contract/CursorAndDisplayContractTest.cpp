@@ -47,8 +47,7 @@ TEST_F(CursorAndDisplay, OffTheDisplaysItStopsAtTheNearestPixel) {
 TEST_F(CursorAndDisplay, WindowsOnOrNearTheDisplayBelongToIt) {
   const Rect primary = Primary();
   EXPECT_EQ(platform.MonitorRectOf(Window("on the display", Rect{10, 10, 50, 50})), primary);
-  EXPECT_EQ(platform.MonitorRectOf(Window("far away", Rect{20000, 20000, 20100, 20100})),
-            primary);
+  EXPECT_EQ(platform.MonitorRectOf(Window("far away", Rect{20000, 20000, 20100, 20100})), primary);
   EXPECT_EQ(platform.MonitorRectOf(Window("no size", Rect{30, 30, 30, 30})), primary);
   const WindowHandle gone = Window("gone");
   Driver().RemoveWindow(gone);

@@ -13,8 +13,7 @@ using testing::CaseName;
 
 class FindWindowContract : public ContractTest {
  protected:
-  WindowHandle Titled(const std::string& className, const std::string& title,
-                      bool visible = true) {
+  WindowHandle Titled(const std::string& className, const std::string& title, bool visible = true) {
     WindowRequest wanted;
     wanted.className = className;
     wanted.title = title;
@@ -50,30 +49,28 @@ TEST_P(FindWindowTitles, TitleMatchesWholeAndWithoutRegardToCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Titles, FindWindowTitles,
-    ::testing::Values(
-        TitleCase{"ASCII", "Korvanel", "korvanel"},
-        TitleCase{"ASCII with blanks", "Program Manager X", "PROGRAM manager x"},
-        // Äö / äÖ
-        TitleCase{"Latin 1", "Latin-1 \xC3\x84\xC3\xB6", "latin-1 \xC3\xA4\xC3\x96"},
-        // Жив / жИВ
-        TitleCase{"Cyrillic", "\xD0\x96\xD0\xB8\xD0\xB2", "\xD0\xB6\xD0\x98\xD0\x92"},
-        // ΑΒΓ / αβγ
-        TitleCase{"Greek", "\xCE\x91\xCE\x92\xCE\x93", "\xCE\xB1\xCE\xB2\xCE\xB3"},
-        // Ｆｕｌ / ｆＵＬ
-        TitleCase{"full width", "\xEF\xBC\xA6\xEF\xBD\x95\xEF\xBD\x8C",
-                  "\xEF\xBD\x86\xEF\xBC\xB5\xEF\xBC\xAC"},
-        // び
-        TitleCase{"hiragana", "\xE3\x81\xB3", "\xE3\x81\xB3"},
-        // _うおう_x / _うおう_X
-        TitleCase{"hidden form prefix", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x",
-                  "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_X"}),
+    ::testing::Values(TitleCase{"ASCII", "Korvanel", "korvanel"},
+                      TitleCase{"ASCII with blanks", "Program Manager X", "PROGRAM manager x"},
+                      // Äö / äÖ
+                      TitleCase{"Latin 1", "Latin-1 \xC3\x84\xC3\xB6", "latin-1 \xC3\xA4\xC3\x96"},
+                      // Жив / жИВ
+                      TitleCase{"Cyrillic", "\xD0\x96\xD0\xB8\xD0\xB2", "\xD0\xB6\xD0\x98\xD0\x92"},
+                      // ΑΒΓ / αβγ
+                      TitleCase{"Greek", "\xCE\x91\xCE\x92\xCE\x93", "\xCE\xB1\xCE\xB2\xCE\xB3"},
+                      // Ｆｕｌ / ｆＵＬ
+                      TitleCase{"full width", "\xEF\xBC\xA6\xEF\xBD\x95\xEF\xBD\x8C",
+                                "\xEF\xBD\x86\xEF\xBC\xB5\xEF\xBC\xAC"},
+                      // び
+                      TitleCase{"hiragana", "\xE3\x81\xB3", "\xE3\x81\xB3"},
+                      // _うおう_x / _うおう_X
+                      TitleCase{"hidden form prefix", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x",
+                                "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_X"}),
     CaseName<&TitleCase::what>{});
 
 TEST_F(FindWindowContract, ATitleMustMatchWhole) {
   Titled("ContractTitled", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x");  // _うおう_x
   EXPECT_EQ(platform.FindWindow(std::nullopt, "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_"), 0u);
-  EXPECT_EQ(platform.FindWindow("ContractTitled", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x "),
-            0u);
+  EXPECT_EQ(platform.FindWindow("ContractTitled", "_\xE3\x81\x86\xE3\x81\x8A\xE3\x81\x86_x "), 0u);
 }
 
 TEST_F(FindWindowContract, HiddenWindowsAreFound) {
@@ -140,7 +137,9 @@ std::string BufferName(const ::testing::TestParamInfo<CutCase>& instance) {
 class TitleCut : public FindWindowContract, public ::testing::WithParamInterface<CutCase> {};
 
 // "ab", an emoji outside the basic plane (a surrogate pair: units 3 and 4), "cd".
-constexpr const char* kSurrogateTitle = "ab\xF0\x9F\x98\x80" "cd";
+constexpr const char* kSurrogateTitle =
+    "ab\xF0\x9F\x98\x80"
+    "cd";
 
 TEST_P(TitleCut, HoldsAtMostMaxCountMinusOneUnits) {
   const CutCase& c = GetParam();
@@ -150,9 +149,15 @@ TEST_P(TitleCut, HoldsAtMostMaxCountMinusOneUnits) {
 
 // A pair cut in half loses its first half: the text never ends in half a character.
 INSTANTIATE_TEST_SUITE_P(Buffers, TitleCut,
-                         ::testing::Values(CutCase{100, "ab\xF0\x9F\x98\x80" "cd"},
-                                           CutCase{7, "ab\xF0\x9F\x98\x80" "cd"},
-                                           CutCase{6, "ab\xF0\x9F\x98\x80" "c"},
+                         ::testing::Values(CutCase{100,
+                                                   "ab\xF0\x9F\x98\x80"
+                                                   "cd"},
+                                           CutCase{7,
+                                                   "ab\xF0\x9F\x98\x80"
+                                                   "cd"},
+                                           CutCase{6,
+                                                   "ab\xF0\x9F\x98\x80"
+                                                   "c"},
                                            CutCase{5, "ab\xF0\x9F\x98\x80"}, CutCase{4, "ab"},
                                            CutCase{3, "ab"}, CutCase{2, "a"}, CutCase{1, ""},
                                            CutCase{0, ""}, CutCase{-1, ""}),
@@ -170,8 +175,9 @@ TEST_F(FindWindowContract, ClassNamesAreCutTheSameWay) {
 TEST_F(FindWindowContract, JapaneseTitlesAreCutInUnits) {
   // 日本語のタイトル: eight units.
   const WindowHandle window =
-      Titled("ContractCut", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x82\xBF\xE3\x82"
-                            "\xA4\xE3\x83\x88\xE3\x83\xAB");
+      Titled("ContractCut",
+             "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x82\xBF\xE3\x82"
+             "\xA4\xE3\x83\x88\xE3\x83\xAB");
   EXPECT_EQ(platform.GetWindowText(window, 4), "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E");
   EXPECT_EQ(platform.GetWindowText(window, 200),
             "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E\xE3\x81\xAE\xE3\x82\xBF\xE3\x82\xA4\xE3\x83\x88"

@@ -53,9 +53,7 @@ TEST_F(ImeWindow, OneServesAllTheThreadsWindows) {
   EXPECT_EQ(count, 1);
 }
 
-TEST_F(ImeWindow, TheProgramsOwnThreadHasOne) {
-  EXPECT_NE(ImeWindowOf(MainThread()), 0u);
-}
+TEST_F(ImeWindow, TheProgramsOwnThreadHasOne) { EXPECT_NE(ImeWindowOf(MainThread()), 0u); }
 
 TEST_F(ImeWindow, ItsPlaceInTheZOrderDependsOnTheSystem) {
   const WindowHandle ime = ImeWindowOf(SecondThread());
@@ -92,16 +90,15 @@ TEST_F(ImeWindow, AnOrdinaryWindowAnswersClosed) {
 }
 
 TEST_F(ImeWindow, AWindowOfTheOwnThreadAnswersAtOnce) {
-  EXPECT_EQ(platform.SendMessageTimeout(platform.MarkerWindow(), kNullMessage, 0, 0,
-                                        kShortTimeoutMs),
-            std::optional<std::intptr_t>(0));
+  EXPECT_EQ(
+      platform.SendMessageTimeout(platform.MarkerWindow(), kNullMessage, 0, 0, kShortTimeoutMs),
+      std::optional<std::intptr_t>(0));
 }
 
 TEST_F(ImeWindow, AHungThreadGivesNoAnswer) {
   Driver().HangSecondThread(true);
   // Only calls that send nothing to the hung thread until it runs again.
-  EXPECT_EQ(platform.SendMessageTimeout(window, kNullMessage, 0, 0, kShortTimeoutMs),
-            std::nullopt);
+  EXPECT_EQ(platform.SendMessageTimeout(window, kNullMessage, 0, 0, kShortTimeoutMs), std::nullopt);
   Driver().HangSecondThread(false);
   EXPECT_EQ(platform.SendMessageTimeout(window, kNullMessage, 0, 0, 1000),
             std::optional<std::intptr_t>(0));

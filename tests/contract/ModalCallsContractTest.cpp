@@ -28,7 +28,8 @@ TEST_F(ModalCalls, ABoxWithOnlyOkAnswersOkHoweverItIsClosed) {
   // Windows documents IDOK for Escape on a box without Cancel; Wine answers IDCANCEL.
   const int expected = OnWine() ? kIdCancel : kIdOk;
   Driver().AnswerNextBox(false);
-  EXPECT_EQ(platform.MessageBox("line 1\rline 2", "\xE3\x83\x90\xE3\x83\xBC\xE3\x82\xB8\xE3\x83\xA7"
+  EXPECT_EQ(platform.MessageBox("line 1\rline 2",
+                                "\xE3\x83\x90\xE3\x83\xBC\xE3\x82\xB8\xE3\x83\xA7"
                                 "\xE3\x83\xB3",  // バージョン
                                 kBoxOk),
             expected)

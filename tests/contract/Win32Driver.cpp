@@ -149,11 +149,11 @@ class Win32Driver final : public DesktopDriver {
     HWND window = nullptr;
     RunOn(wanted.thread, [&] {
       const Rect& place = wanted.rect;
-      window = ::CreateWindowExW(wanted.topmost ? WS_EX_TOPMOST : 0, className.c_str(),
-                                 title.c_str(), WS_POPUP | (wanted.enabled ? 0 : WS_DISABLED),
-                                 place.left, place.top, place.right - place.left,
-                                 place.bottom - place.top, nullptr, nullptr,
-                                 ::GetModuleHandleW(nullptr), nullptr);
+      window =
+          ::CreateWindowExW(wanted.topmost ? WS_EX_TOPMOST : 0, className.c_str(), title.c_str(),
+                            WS_POPUP | (wanted.enabled ? 0 : WS_DISABLED), place.left, place.top,
+                            place.right - place.left, place.bottom - place.top, nullptr, nullptr,
+                            ::GetModuleHandleW(nullptr), nullptr);
       if (window != nullptr && wanted.visible) ::ShowWindow(window, SW_SHOWNOACTIVATE);
     });
     return Remember(window);

@@ -70,8 +70,8 @@ TEST_F(ZOrder, BottomGoesBelowEveryWindowAndOutOfTheTopmostBand) {
 TEST_F(ZOrder, NoZOrderIgnoresTheInsertAfterWindow) {
   const WindowHandle low = Window("low", Rect{10, 10, 20, 20});
   const WindowHandle high = Window("high");
-  ASSERT_TRUE(platform.SetWindowPos(low, kInsertTopmost, 30, 40, 5, 6,
-                                    swp::NoZOrder | swp::NoActivate));
+  ASSERT_TRUE(
+      platform.SetWindowPos(low, kInsertTopmost, 30, 40, 5, 6, swp::NoZOrder | swp::NoActivate));
   EXPECT_EQ(ZOrderOf({low, high}), (Windows{high, low}));
   Rect rect;
   ASSERT_TRUE(platform.GetWindowRect(low, rect));
@@ -125,9 +125,9 @@ TEST_F(ZOrder, ShowWindowFlagShowsWithoutMovingOrActivating) {
   const WindowHandle above = Window("above");
   const WindowHandle foreground = platform.GetForegroundWindow();
 
-  ASSERT_TRUE(platform.SetWindowPos(hidden, kInsertTopmost, 0, 0, 0, 0,
-                                    swp::NoSize | swp::NoMove | swp::NoZOrder | swp::NoActivate |
-                                        swp::ShowWindow));
+  ASSERT_TRUE(platform.SetWindowPos(
+      hidden, kInsertTopmost, 0, 0, 0, 0,
+      swp::NoSize | swp::NoMove | swp::NoZOrder | swp::NoActivate | swp::ShowWindow));
   EXPECT_TRUE(platform.IsWindowVisible(hidden));
   Rect rect;
   ASSERT_TRUE(platform.GetWindowRect(hidden, rect));

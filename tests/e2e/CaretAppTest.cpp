@@ -96,9 +96,8 @@ Location LocationOf(const Element& element) {
   LONG width = 0;
   LONG height = 0;
   Location location;
-  location.result =
-      element.object->accLocation(&left, &top, &width, &height,
-                                  caret_app::LongVariant(element.child));
+  location.result = element.object->accLocation(&left, &top, &width, &height,
+                                                caret_app::LongVariant(element.child));
   location.screen = RECT{left, top, left + width, top + height};
   return location;
 }

@@ -71,7 +71,8 @@ TEST_P(HungForeground, TickGoesOnAndTheTrayMenuStillOpens) {
   ASSERT_NE(marker, nullptr);
 
   // While the helper answers, the probe asks its input-method window: open.
-  ASSERT_NO_FATAL_FAILURE(ExpectMarkerFollows(marker, [&] { return ImeOpenMarker(app.frame()); }, kRed));
+  ASSERT_NO_FATAL_FAILURE(ExpectMarkerFollows(
+      marker, [&] { return ImeOpenMarker(app.frame()); }, kRed));
   const LRESULT askedBeforeHang = app.Ask(fault_app::kImeQueries).value_or(0);
   EXPECT_GT(askedBeforeHang, 0) << "the probe never asked the helper's input-method window";
 
@@ -80,12 +81,14 @@ TEST_P(HungForeground, TickGoesOnAndTheTrayMenuStillOpens) {
       << "the helper kept answering";
   // Freshly frozen: each probe waits its whole time-out and gets no answer, which counts
   // as a closed input method.
-  ExpectMarkerFollows(marker, [&] { return ImeClosedMarker(app.frame()); }, kMagenta);
+  ExpectMarkerFollows(
+      marker, [&] { return ImeClosedMarker(app.frame()); }, kMagenta);
   ExpectTicking(marker, "while the helper is freshly frozen");
 
   ASSERT_TRUE(WaitUntil([&] { return ::IsHungAppWindow(app.frame()) != FALSE; }, kUntilJudgedHung))
       << "the system never judged the helper hung";
-  ExpectMarkerFollows(marker, [&] { return ImeClosedMarker(app.frame()); }, kMagenta);
+  ExpectMarkerFollows(
+      marker, [&] { return ImeClosedMarker(app.frame()); }, kMagenta);
   ExpectTicking(marker, "while the helper is judged hung");
 
   const auto clicked = std::chrono::steady_clock::now();
@@ -113,7 +116,8 @@ TEST_P(HungForeground, TickGoesOnAndTheTrayMenuStillOpens) {
             << DescribeWindow(::GetForegroundWindow()) << "\n";
   // The user clicks the hung program's window again.
   ::SetForegroundWindow(app.frame());
-  ExpectMarkerFollows(marker, [&] { return ImeClosedMarker(app.frame()); }, kMagenta);
+  ExpectMarkerFollows(
+      marker, [&] { return ImeClosedMarker(app.frame()); }, kMagenta);
   ExpectTicking(marker, "after the menu, the helper still hung");
   EXPECT_FALSE(app.Answers()) << "the helper woke too early for this test";
 
@@ -124,7 +128,8 @@ TEST_P(HungForeground, TickGoesOnAndTheTrayMenuStillOpens) {
   const HWND edit = CaretOfThreadOf(app.frame())->focus;
   EXPECT_FALSE(WaitUntil([&] { return TextOf(edit) != L"fault"; }, kKeyArrival))
       << "the helper's edit now holds " << ::testing::PrintToString(TextOf(edit));
-  ExpectMarkerFollows(marker, [&] { return ImeOpenMarker(app.frame()); }, kRed);
+  ExpectMarkerFollows(
+      marker, [&] { return ImeOpenMarker(app.frame()); }, kRed);
   EXPECT_GT(app.Ask(fault_app::kImeQueries).value_or(0), askedBeforeHang)
       << "the probe stopped asking after the hang";
   EXPECT_TRUE(sevalune().IsRunning());

@@ -55,7 +55,8 @@ TEST_P(RepeatedStarts, EachEndsAtOnceAndTheFirstGoesOnTracking) {
   ASSERT_NE(helper.frame(), nullptr);
   const HWND marker = StartSevalune(std::nullopt);
   ASSERT_NE(marker, nullptr);
-  ASSERT_NO_FATAL_FAILURE(ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta));
+  ASSERT_NO_FATAL_FAILURE(ExpectMarkerFollows(
+      marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta));
 
   const auto begin = std::chrono::steady_clock::now();
   const Processes later = StartInstances(sevaluneCopy(), kRepeatedStarts, GetParam().waitForEach);
@@ -73,7 +74,8 @@ TEST_P(RepeatedStarts, EachEndsAtOnceAndTheFirstGoesOnTracking) {
   EXPECT_TRUE(sevalune().IsRunning());
   EXPECT_EQ(::GetForegroundWindow(), helper.frame())
       << "foreground: " << DescribeWindow(::GetForegroundWindow());
-  ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
+  ExpectMarkerFollows(
+      marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
 }
 
 INSTANTIATE_TEST_SUITE_P(E2e, RepeatedStarts,
@@ -105,7 +107,8 @@ TEST_F(StartedTogether, ExactlyOneInstanceStays) {
   }
   const std::vector<HWND> markers = MarkerWindows();
   ASSERT_EQ(markers.size(), 1u);
-  ExpectMarkerFollows(markers[0], [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
+  ExpectMarkerFollows(
+      markers[0], [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
 }
 
 }  // namespace

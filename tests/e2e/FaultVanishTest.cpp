@@ -162,7 +162,8 @@ TEST_P(WindowUnderMarkerDestroyed, ProgramGoesOnAndTracksWhatComesNext) {
 
   if (GetParam().destroy == fault_app::kDestroyControl) {
     helper.Post(fault_app::kCreateControl);
-    ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
+    ExpectMarkerFollows(
+        marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
   } else {
     const FaultApp& next = StartFaultApp();
     ASSERT_NE(next.frame(), nullptr);
@@ -210,7 +211,8 @@ TEST_F(ChurningControls, MarkerIsOnlyEverACaretBlockInsideTheControl) {
         << "edit control at " << Describe(control);
   }
   EXPECT_TRUE(sevalune().IsRunning());
-  ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
+  ExpectMarkerFollows(
+      marker, [&] { return CaretMarkerRectFor(helper.frame()); }, kMagenta);
 }
 
 }  // namespace

@@ -132,7 +132,8 @@ TEST_F(UnpackedPackage, RunsFromThereWithTheShippedSettings) {
   EXPECT_EQ(std::filesystem::path(ImagePathOf(program())).parent_path().filename().wstring(),
             kUnpackedFolderName);
   // The shipped file sets nothing: the default magenta caret marker.
-  ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(notepad); }, kMagenta);
+  ExpectMarkerFollows(
+      marker, [&] { return CaretMarkerRectFor(notepad); }, kMagenta);
 }
 
 TEST_F(UnpackedPackage, ReadsTheSettingsFileBesideIt) {
@@ -157,7 +158,8 @@ TEST_F(UnpackedPackage, ReadsTheSettingsFileBesideIt) {
   ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"green"));
   const HWND marker = LaunchAndWaitForMarker();
   ASSERT_NE(marker, nullptr) << "no marker window with valid settings";
-  ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(notepad); }, kGreen);
+  ExpectMarkerFollows(
+      marker, [&] { return CaretMarkerRectFor(notepad); }, kGreen);
 }
 
 }  // namespace

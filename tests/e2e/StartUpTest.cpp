@@ -57,10 +57,9 @@ TEST_P(StartUpMarker, IsAVisibleTopmostCornerBlockAndTheForegroundStaysWithNotep
   EXPECT_EQ(::GetForegroundWindow(), notepad);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    E2e, StartUpMarker,
-    ::testing::Values(QuietPeriodCase{"FirstTickAMinuteAway", kTickFarAway}),
-    CaseName{});
+INSTANTIATE_TEST_SUITE_P(E2e, StartUpMarker,
+                         ::testing::Values(QuietPeriodCase{"FirstTickAMinuteAway", kTickFarAway}),
+                         CaseName{});
 
 TEST_F(StartUp, TextBoxAndApplicationWindowAreThereForOtherPrograms) {
   const HWND marker = StartSevalune(AnsiSettingsFile(kTickFarAway));

@@ -88,16 +88,16 @@ TEST_F(FollowingBetweenTicks, EachKeyMovesTheMarkerBeforeTheNextTickCould) {
   const HWND marker = StartSevalune(AnsiSettingsFile("[Sevalune]\r\nMimawariKankaku=3000\r\n"));
   ASSERT_NE(marker, nullptr);
   ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"hello"));
-  ASSERT_NO_FATAL_FAILURE(
-      ExpectMarkerFollows(marker, [&] { return CaretMarkerRectFor(notepad); }, kMagenta));
+  ASSERT_NO_FATAL_FAILURE(ExpectMarkerFollows(
+      marker, [&] { return CaretMarkerRectFor(notepad); }, kMagenta));
 
   // Four keys a third of a second apart: a tick can have moved the marker for one at most.
   for (int key = 0; key < kKeys; ++key) {
     ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"x"));
     const std::optional<RECT> caret = CaretMarkerRectFor(notepad);
     ASSERT_TRUE(caret.has_value());
-    EXPECT_TRUE(WaitUntil([&] { return SameRect(WindowRectOf(marker), *caret); },
-                          kWithinAFractionOfATick))
+    EXPECT_TRUE(
+        WaitUntil([&] { return SameRect(WindowRectOf(marker), *caret); }, kWithinAFractionOfATick))
         << "key " << key << ": the marker stayed at " << Describe(WindowRectOf(marker));
     std::this_thread::sleep_for(300ms);
   }

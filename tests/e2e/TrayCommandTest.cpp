@@ -299,8 +299,7 @@ TEST_P(HelpCommand, HandsThePageToTheShellAndGoesOn) {
 }
 
 INSTANTIATE_TEST_SUITE_P(E2e, HelpCommand,
-                         ::testing::Values(HelpCase{"PageBeside", true},
-                                           HelpCase{"NoPage", false}),
+                         ::testing::Values(HelpCase{"PageBeside", true}, HelpCase{"NoPage", false}),
                          CaseName{});
 
 }  // namespace

@@ -166,10 +166,12 @@ void TrayTest::ExpectSuspendedAndFurtherClicksIgnored(std::size_t menusAlreadyOp
   std::size_t mostMenus = 0;
   SampleFor(kSuspendedWatch, [&] {
     const RECT place = WindowRectOf(marker_);
-    if (markerPlaces.empty() || !SameRect(markerPlaces.back(), place)) markerPlaces.push_back(place);
+    if (markerPlaces.empty() || !SameRect(markerPlaces.back(), place))
+      markerPlaces.push_back(place);
     mostMenus = std::max(mostMenus, PopupMenusOfThread(programThread()).size());
   });
-  ASSERT_EQ(markerPlaces.size(), 1u) << "the marker moved; last at " << Describe(markerPlaces.back());
+  ASSERT_EQ(markerPlaces.size(), 1u)
+      << "the marker moved; last at " << Describe(markerPlaces.back());
   EXPECT_TRUE(SameRect(markerPlaces.front(), RECT{0, 0, 0, 0}))
       << "the marker is at " << Describe(markerPlaces.front());
   EXPECT_EQ(mostMenus, menusAlreadyOpen) << "a click on the icon opened another menu";

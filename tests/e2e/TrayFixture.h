@@ -74,8 +74,8 @@ class TrayTest : public DesktopTest {
   std::optional<HWND> ProgramBox() const;
 
   // Gives notepad the foreground back, as a click on it would, and waits until its text
-  // area has the focus and the caret. Wine activates the next window in z-order when a box or the menu
-  // closes, which is often its own "Wine System Tray" window rather than notepad.
+  // area has the focus and the caret. Wine activates the next window in z-order when a box or the
+  // menu closes, which is often its own "Wine System Tray" window rather than notepad.
   void BringNotepadBack();
   // Notepad holds the foreground, and its text area the focus and the caret.
   bool NotepadIsActive() const;

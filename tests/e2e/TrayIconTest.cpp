@@ -90,8 +90,9 @@ TEST_P(TrayIconClick, OpensTheMenuAtThePointerAndRefreshesTheIconAfterwards) {
   const IconPictures pictures = ExpectedIconPictures();
   ASSERT_TRUE(IconShows(*icon, pictures.enabled));
   EXPECT_TRUE(ChangeNotificationIconPicture(marker(), kIconId, ::LoadIconW(nullptr, IDI_ERROR)));
-  ASSERT_TRUE(WaitUntil([&] { return !Contains(ScreenPicture(WindowRectOf(*icon)), pictures.enabled); },
-                        kTickTimeout))
+  ASSERT_TRUE(
+      WaitUntil([&] { return !Contains(ScreenPicture(WindowRectOf(*icon)), pictures.enabled); },
+                kTickTimeout))
       << "the picture did not change from outside";
 
   const POINT pointer = CentreOf(*icon);
@@ -139,8 +140,10 @@ const std::vector<EventCase> kEventCases = {
     {"LeftReleaseSent", {WM_LBUTTONUP}, Delivery::Notify, true},
     {"RightReleasePosted", {WM_RBUTTONUP}, Delivery::Post, true},
     {"LeftReleasePosted", {WM_LBUTTONUP}, Delivery::Post, true},
-    {"DoubleClick", {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP},
-     Delivery::Notify, true},
+    {"DoubleClick",
+     {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP},
+     Delivery::Notify,
+     true},
 };
 
 using TrayCallback = TrayTest;
@@ -150,7 +153,8 @@ TEST_F(TrayCallback, OnlyAReleasedButtonOpensTheMenuAndOnlyOnce) {
   for (const EventCase& c : kEventCases) {
     SCOPED_TRACE(c.name);
     MovePointerTo(kMenuPoint);
-    for (const UINT event : c.events) DeliverIconEvent(marker(), kIconCallback, kIconId, event, c.how);
+    for (const UINT event : c.events)
+      DeliverIconEvent(marker(), kIconCallback, kIconId, event, c.how);
     if (c.opensMenu) {
       ASSERT_TRUE(WaitForMenu().has_value()) << "no menu opened";
       EXPECT_EQ(PopupMenusOfThread(programThread()).size(), 1u);
@@ -159,9 +163,8 @@ TEST_F(TrayCallback, OnlyAReleasedButtonOpensTheMenuAndOnlyOnce) {
       WaitUntilHandled(marker());
     }
     std::size_t mostMenus = 0;
-    SampleFor(kQuietWatch, [&] {
-      mostMenus = std::max(mostMenus, PopupMenusOfThread(programThread()).size());
-    });
+    SampleFor(kQuietWatch,
+              [&] { mostMenus = std::max(mostMenus, PopupMenusOfThread(programThread()).size()); });
     EXPECT_EQ(mostMenus, 0u) << "a menu opened " << (c.opensMenu ? "again" : "");
   }
   EXPECT_TRUE(sevalune().IsRunning());

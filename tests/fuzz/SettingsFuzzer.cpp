@@ -35,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   desktop.SetEventSink([&boxes](const std::string& line) {
     if (line.rfind("box ", 0) == 0) boxes += line;
   });
-  sevalune::sim::PutSettingsFile(desktop,
-                                 std::string(reinterpret_cast<const char*>(data), size));
+  sevalune::sim::PutSettingsFile(desktop, std::string(reinterpret_cast<const char*>(data), size));
   SimProgram program(desktop);
   program.Start();
   if (program.Ended()) {

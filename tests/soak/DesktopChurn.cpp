@@ -20,12 +20,12 @@ struct ThreadSlot {
 
 // Six other programs; the first has two GUI threads.
 constexpr std::array<ThreadSlot, 7> kThreads{{{5100, 5101},
-                                               {5100, 5102},
-                                               {5200, 5201},
-                                               {5300, 5301},
-                                               {5400, 5401},
-                                               {5500, 5501},
-                                               {5600, 5601}}};
+                                              {5100, 5102},
+                                              {5200, 5201},
+                                              {5300, 5301},
+                                              {5400, 5401},
+                                              {5500, 5501},
+                                              {5600, 5601}}};
 
 constexpr std::size_t kMostTopLevelWindows = 24;
 constexpr std::size_t kMostControls = 48;
@@ -38,15 +38,24 @@ struct Weighted {
   std::uint32_t weight;
 };
 constexpr std::array<Weighted, kChangeKindCount> kWeights{{
-    {ChangeKind::CreateWindow, 6},     {ChangeKind::CreateControl, 5},
-    {ChangeKind::DestroyWindow, 6},    {ChangeKind::ShowOrHide, 6},
-    {ChangeKind::EnableOrDisable, 4},  {ChangeKind::Restack, 8},
-    {ChangeKind::Move, 8},             {ChangeKind::Topmost, 2},
-    {ChangeKind::Rename, 3},           {ChangeKind::Foreground, 14},
-    {ChangeKind::FocusAndCapture, 14}, {ChangeKind::Caret, 12},
-    {ChangeKind::InputMethod, 6},      {ChangeKind::Hang, 1},
-    {ChangeKind::Cursor, 8},           {ChangeKind::Button, 4},
-    {ChangeKind::SuppressionText, 1},  {ChangeKind::ForegroundLock, 1},
+    {ChangeKind::CreateWindow, 6},
+    {ChangeKind::CreateControl, 5},
+    {ChangeKind::DestroyWindow, 6},
+    {ChangeKind::ShowOrHide, 6},
+    {ChangeKind::EnableOrDisable, 4},
+    {ChangeKind::Restack, 8},
+    {ChangeKind::Move, 8},
+    {ChangeKind::Topmost, 2},
+    {ChangeKind::Rename, 3},
+    {ChangeKind::Foreground, 14},
+    {ChangeKind::FocusAndCapture, 14},
+    {ChangeKind::Caret, 12},
+    {ChangeKind::InputMethod, 6},
+    {ChangeKind::Hang, 1},
+    {ChangeKind::Cursor, 8},
+    {ChangeKind::Button, 4},
+    {ChangeKind::SuppressionText, 1},
+    {ChangeKind::ForegroundLock, 1},
     {ChangeKind::Accessibility, 10},
 }};
 
@@ -60,11 +69,11 @@ const std::string kLongClassName(120, 'L');
 
 // Classes of ordinary windows, and of those that a gate of the tick singles out.
 constexpr std::array<std::string_view, 13> kWindowClasses{
-    "Notepad",   "Notepad",        "Chrome_WidgetWin_1", "#32770", "ThunderForm",
-    "ThunderRT6Main", "XThunderYMain", "ComboLBox",       kNeverMarkedClass,
-    kMenusOnlyClass,  kParkingClass,  "Edit",             "LongClass"};
+    "Notepad",        "Notepad",       "Chrome_WidgetWin_1", "#32770",          "ThunderForm",
+    "ThunderRT6Main", "XThunderYMain", "ComboLBox",          kNeverMarkedClass, kMenusOnlyClass,
+    kParkingClass,    "Edit",          "LongClass"};
 constexpr std::array<std::string_view, 10> kTitles{
-    "",         "memo - Notepad", "memo - Notepad", "Settings", "Korvanel",
+    "",   "memo - Notepad", "memo - Notepad", "Settings",    "Korvanel",
     "び", "_うおう_form",   "_うおう",        "Default IME", "Program Manager"};
 constexpr std::array<std::string_view, 4> kControlClasses{"Edit", "Button", "RichEdit20W",
                                                           "ComboBox"};
@@ -78,25 +87,44 @@ constexpr std::uint32_t kSuppressOdds = 25;
 
 std::string_view ChangeKindName(ChangeKind kind) {
   switch (kind) {
-    case ChangeKind::CreateWindow: return "create-window";
-    case ChangeKind::CreateControl: return "create-control";
-    case ChangeKind::DestroyWindow: return "destroy";
-    case ChangeKind::ShowOrHide: return "show-hide";
-    case ChangeKind::EnableOrDisable: return "enable-disable";
-    case ChangeKind::Restack: return "restack";
-    case ChangeKind::Move: return "move";
-    case ChangeKind::Topmost: return "topmost";
-    case ChangeKind::Rename: return "rename";
-    case ChangeKind::Foreground: return "foreground";
-    case ChangeKind::FocusAndCapture: return "focus-capture";
-    case ChangeKind::Caret: return "caret";
-    case ChangeKind::InputMethod: return "input-method";
-    case ChangeKind::Hang: return "hang";
-    case ChangeKind::Cursor: return "cursor";
-    case ChangeKind::Button: return "button";
-    case ChangeKind::SuppressionText: return "suppression-text";
-    case ChangeKind::ForegroundLock: return "foreground-lock";
-    case ChangeKind::Accessibility: return "accessibility";
+    case ChangeKind::CreateWindow:
+      return "create-window";
+    case ChangeKind::CreateControl:
+      return "create-control";
+    case ChangeKind::DestroyWindow:
+      return "destroy";
+    case ChangeKind::ShowOrHide:
+      return "show-hide";
+    case ChangeKind::EnableOrDisable:
+      return "enable-disable";
+    case ChangeKind::Restack:
+      return "restack";
+    case ChangeKind::Move:
+      return "move";
+    case ChangeKind::Topmost:
+      return "topmost";
+    case ChangeKind::Rename:
+      return "rename";
+    case ChangeKind::Foreground:
+      return "foreground";
+    case ChangeKind::FocusAndCapture:
+      return "focus-capture";
+    case ChangeKind::Caret:
+      return "caret";
+    case ChangeKind::InputMethod:
+      return "input-method";
+    case ChangeKind::Hang:
+      return "hang";
+    case ChangeKind::Cursor:
+      return "cursor";
+    case ChangeKind::Button:
+      return "button";
+    case ChangeKind::SuppressionText:
+      return "suppression-text";
+    case ChangeKind::ForegroundLock:
+      return "foreground-lock";
+    case ChangeKind::Accessibility:
+      return "accessibility";
   }
   return "?";
 }
@@ -138,25 +166,44 @@ ChangeKind DesktopChurn::PickKind() {
 
 void DesktopChurn::Apply(ChangeKind kind) {
   switch (kind) {
-    case ChangeKind::CreateWindow: return CreateWindow();
-    case ChangeKind::CreateControl: return CreateControl();
-    case ChangeKind::DestroyWindow: return DestroyWindow();
-    case ChangeKind::ShowOrHide: return ShowOrHide();
-    case ChangeKind::EnableOrDisable: return EnableOrDisable();
-    case ChangeKind::Restack: return Restack();
-    case ChangeKind::Move: return Move();
-    case ChangeKind::Topmost: return Topmost();
-    case ChangeKind::Rename: return Rename();
-    case ChangeKind::Foreground: return MoveForeground();
-    case ChangeKind::FocusAndCapture: return ChangeFocusAndCapture();
-    case ChangeKind::Caret: return ChangeCaret();
-    case ChangeKind::InputMethod: return OpenOrCloseInputMethod();
-    case ChangeKind::Hang: return HangOrWake();
-    case ChangeKind::Cursor: return MoveCursor();
-    case ChangeKind::Button: return UseButton();
-    case ChangeKind::SuppressionText: return SetSuppressionText();
-    case ChangeKind::ForegroundLock: return ToggleForegroundLock();
-    case ChangeKind::Accessibility: return ChangeAccessibility();
+    case ChangeKind::CreateWindow:
+      return CreateWindow();
+    case ChangeKind::CreateControl:
+      return CreateControl();
+    case ChangeKind::DestroyWindow:
+      return DestroyWindow();
+    case ChangeKind::ShowOrHide:
+      return ShowOrHide();
+    case ChangeKind::EnableOrDisable:
+      return EnableOrDisable();
+    case ChangeKind::Restack:
+      return Restack();
+    case ChangeKind::Move:
+      return Move();
+    case ChangeKind::Topmost:
+      return Topmost();
+    case ChangeKind::Rename:
+      return Rename();
+    case ChangeKind::Foreground:
+      return MoveForeground();
+    case ChangeKind::FocusAndCapture:
+      return ChangeFocusAndCapture();
+    case ChangeKind::Caret:
+      return ChangeCaret();
+    case ChangeKind::InputMethod:
+      return OpenOrCloseInputMethod();
+    case ChangeKind::Hang:
+      return HangOrWake();
+    case ChangeKind::Cursor:
+      return MoveCursor();
+    case ChangeKind::Button:
+      return UseButton();
+    case ChangeKind::SuppressionText:
+      return SetSuppressionText();
+    case ChangeKind::ForegroundLock:
+      return ToggleForegroundLock();
+    case ChangeKind::Accessibility:
+      return ChangeAccessibility();
   }
 }
 
@@ -166,7 +213,8 @@ void DesktopChurn::CreateWindow() {
   if (topLevels_.size() >= kMostTopLevelWindows) return DestroyWindow();
   const ThreadSlot& slot = kThreads[random_.Below(kThreads.size())];
   NewWindow request;
-  const std::string_view className = random_.PickFrom(std::span<const std::string_view>(kWindowClasses));
+  const std::string_view className =
+      random_.PickFrom(std::span<const std::string_view>(kWindowClasses));
   request.className = className == "LongClass" ? kLongClassName : std::string(className);
   request.title = std::string(random_.PickFrom(std::span<const std::string_view>(kTitles)));
   request.process = slot.process;
@@ -214,9 +262,7 @@ void DesktopChurn::ShowOrHide() {
   desktop_.SetVisible(window, !hidden);
 }
 
-void DesktopChurn::EnableOrDisable() {
-  desktop_.SetEnabled(AnyWindow(), !random_.OneIn(3));
-}
+void DesktopChurn::EnableOrDisable() { desktop_.SetEnabled(AnyWindow(), !random_.OneIn(3)); }
 
 void DesktopChurn::Restack() {
   const WindowHandle window = AnyWindow();
@@ -250,7 +296,8 @@ void DesktopChurn::Rename() {
   } else {
     const std::string_view className =
         random_.PickFrom(std::span<const std::string_view>(kWindowClasses));
-    desktop_.SetClass(window, className == "LongClass" ? std::string_view(kLongClassName) : className);
+    desktop_.SetClass(window,
+                      className == "LongClass" ? std::string_view(kLongClassName) : className);
     // A window that becomes a drop-down list is mostly a closed one.
     if (className == "ComboLBox" && !random_.OneIn(4)) desktop_.SetVisible(window, false);
   }
@@ -326,9 +373,7 @@ void DesktopChurn::ChangeCaret() {
   desktop_.SetGuiState(slot.thread, info);
 }
 
-void DesktopChurn::OpenOrCloseInputMethod() {
-  desktop_.SetImeOpen(AnyProcess(), random_.OneIn(2));
-}
+void DesktopChurn::OpenOrCloseInputMethod() { desktop_.SetImeOpen(AnyProcess(), random_.OneIn(2)); }
 
 void DesktopChurn::HangOrWake() {
   const ProcessId process = AnyProcess();

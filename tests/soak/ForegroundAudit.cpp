@@ -99,8 +99,8 @@ std::optional<std::string> ForegroundAudit::Check(std::string_view eventLine) co
   if (!eventLine.starts_with(kForegroundEvent)) return std::nullopt;
   const WindowHandle now = desktop_.Foreground();
   const bool menuStep = state_.menuIsOpen;
-  const bool menuWindowActivated = currentCall_ == "SetForegroundWindow" && menuStep &&
-                                   now != 0 && now == program_.ExistingMenuForm();
+  const bool menuWindowActivated = currentCall_ == "SetForegroundWindow" && menuStep && now != 0 &&
+                                   now == program_.ExistingMenuForm();
   const bool menuWindowDestroyed = currentCall_ == "DestroyMenuForm";
   const bool markerHiddenInForeground =
       (currentCall_ == "ShowWindow" || currentCall_ == "SetWindowPos") &&
@@ -113,8 +113,8 @@ std::optional<std::string> ForegroundAudit::Check(std::string_view eventLine) co
     return CheckRecoveryTarget(ticks_.front(), now);
   }
   return "the program made " + desktop_.NameOf(now) + " the foreground window in " +
-         std::string(currentCall_) + " (foreground before: " +
-         desktop_.NameOf(foregroundAtCallStart_) + ", menu step " +
+         std::string(currentCall_) +
+         " (foreground before: " + desktop_.NameOf(foregroundAtCallStart_) + ", menu step " +
          (menuStep ? "running" : "not running") + ") outside its documented steps";
 }
 

@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "tracking/AppState.h"
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
+#include "tracking/AppState.h"
 
 namespace sevalune::soak {
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "settings/Settings.h"
 #include "platform/Platform.h"
+#include "settings/Settings.h"
 
 namespace sevalune::soak {
 

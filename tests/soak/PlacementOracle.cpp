@@ -56,9 +56,9 @@ std::string PlacementOracle::ClassOf(WindowHandle window) const {
 
 PlacementOracle::Located PlacementOracle::LocateByThreadInfo(WindowHandle foreground) const {
   const sim::SimWindow* window = desktop_.Window(foreground);
-  const GuiThreadInfo info =
-      window != nullptr ? desktop_.GuiState(window->thread).value_or(GuiThreadInfo{})
-                        : GuiThreadInfo{};
+  const GuiThreadInfo info = window != nullptr
+                                 ? desktop_.GuiState(window->thread).value_or(GuiThreadInfo{})
+                                 : GuiThreadInfo{};
   Located located{KindOfThreadInfo(info), Point{info.caretRect.left, info.caretRect.bottom},
                   info.focus};
   const Rect focusRect = RectOf(info.focus);
@@ -115,7 +115,8 @@ Rect PlacementOracle::PartsRect(WindowHandle focus) const {
   const std::int64_t height = std::int64_t{control.bottom} - control.top;
   if (height < kTallControl) {
     return MarkerWindowRect(control.left, std::int64_t{control.bottom} - 1,
-                            std::int64_t{control.right} - control.left, profile_.sizes.lowBarHeight);
+                            std::int64_t{control.right} - control.left,
+                            profile_.sizes.lowBarHeight);
   }
   const sim::SimWindow* window = desktop_.Window(focus);
   const Rect display = sim::MonitorRectFor(
@@ -125,8 +126,8 @@ Rect PlacementOracle::PartsRect(WindowHandle focus) const {
 }
 
 Placement PlacementOracle::Expected(const TickConditions& tick) const {
-  Located located = tick.oldMethod ? LocateByAttaching(tick.foreground)
-                                   : LocateByThreadInfo(tick.foreground);
+  Located located =
+      tick.oldMethod ? LocateByAttaching(tick.foreground) : LocateByThreadInfo(tick.foreground);
   if (located.kind == kParts && profile_.debugMode) located.kind = kCaret;
   const bool ime = InputMethodOpen(tick.foreground);
   const MarkerColors& colors = profile_.colors;
@@ -134,15 +135,16 @@ Placement PlacementOracle::Expected(const TickConditions& tick) const {
 
   if (located.kind == kMenu) {
     const Rect window = RectOf(tick.foreground);
-    return Placement{kMenu,
-                     MarkerWindowRect(std::int64_t{window.left} + kMenuInset,
-                                      std::int64_t{window.top} + kMenuInset, kMenuSquare,
-                                      kMenuSquare),
-                     colors.menu};
+    return Placement{
+        kMenu,
+        MarkerWindowRect(std::int64_t{window.left} + kMenuInset,
+                         std::int64_t{window.top} + kMenuInset, kMenuSquare, kMenuSquare),
+        colors.menu};
   }
   if (located.kind == kCaret) {
     return Placement{kCaret,
-                     MarkerWindowRect(located.caret.x, located.caret.y, ime ? sizes.caretImeWidth : sizes.caretWidth,
+                     MarkerWindowRect(located.caret.x, located.caret.y,
+                                      ime ? sizes.caretImeWidth : sizes.caretWidth,
                                       ime ? sizes.caretImeHeight : sizes.caretHeight),
                      ime ? colors.caretIme : colors.caret};
   }
@@ -295,8 +297,7 @@ std::optional<std::string> PlacementOracle::ReasonNotToPlace(const TickCondition
   const std::string className = ClassOf(foreground);
   if (ListHasItem(profile_.neverList, className)) return "the foreground class is on list 1";
   const sim::SimWindow* window = desktop_.Window(foreground);
-  if (className == "ThunderForm" && window != nullptr &&
-      window->title.starts_with("_うおう_")) {
+  if (className == "ThunderForm" && window != nullptr && window->title.starts_with("_うおう_")) {
     return "the foreground is a hidden form by its title";
   }
   if (DropDownListOpen()) return "a drop-down list was open";

@@ -84,7 +84,6 @@ class ProgramOnDesktop {
     desktop_.SetForeground(editor_);
   }
 
-
   WindowHandle AddControl(const Rect& rect) {
     NewChild control;
     control.parent = editor_;
@@ -171,29 +170,28 @@ constexpr Rect kTallControl{0, 140, 420, 400};
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, PlacementOracleTest,
-    ::testing::Values(
-        TargetCase{"caret, new method", PlatformKind::New, false, kLowControl, 1, true, false,
-                   false, "caret"},
-        TargetCase{"caret, input method open", PlatformKind::New, false, kLowControl, 1, true,
-                   false, true, "caret"},
-        TargetCase{"caret, old method", PlatformKind::Old, false, kLowControl, 1, true, false,
-                   false, "caret"},
-        TargetCase{"low control", PlatformKind::New, false, kLowControl, 0, false, false, false,
-                   "parts"},
-        TargetCase{"tall control at the screen edge", PlatformKind::New, false, kTallControl, 0,
-                   false, false, true, "parts"},
-        TargetCase{"menu mode", PlatformKind::New, false, kLowControl, 16, false, false, false,
-                   "menu"},
-        TargetCase{"capture by another window", PlatformKind::New, false, kLowControl, 0, false,
-                   true, false, "menu"},
-        TargetCase{"capture, old method", PlatformKind::Old, false, kLowControl, 0, false, true,
-                   false, "menu"},
-        TargetCase{"moving while the caret blinks", PlatformKind::New, false, kLowControl, 3,
-                   true, false, false, "parts"},
-        TargetCase{"debug mode without a caret", PlatformKind::New, true, kLowControl, 0, false,
-                   false, false, "caret"},
-        TargetCase{"debug mode, old method", PlatformKind::Old, true, kLowControl, 0, false,
-                   false, false, "caret"}),
+    ::testing::Values(TargetCase{"caret, new method", PlatformKind::New, false, kLowControl, 1,
+                                 true, false, false, "caret"},
+                      TargetCase{"caret, input method open", PlatformKind::New, false, kLowControl,
+                                 1, true, false, true, "caret"},
+                      TargetCase{"caret, old method", PlatformKind::Old, false, kLowControl, 1,
+                                 true, false, false, "caret"},
+                      TargetCase{"low control", PlatformKind::New, false, kLowControl, 0, false,
+                                 false, false, "parts"},
+                      TargetCase{"tall control at the screen edge", PlatformKind::New, false,
+                                 kTallControl, 0, false, false, true, "parts"},
+                      TargetCase{"menu mode", PlatformKind::New, false, kLowControl, 16, false,
+                                 false, false, "menu"},
+                      TargetCase{"capture by another window", PlatformKind::New, false, kLowControl,
+                                 0, false, true, false, "menu"},
+                      TargetCase{"capture, old method", PlatformKind::Old, false, kLowControl, 0,
+                                 false, true, false, "menu"},
+                      TargetCase{"moving while the caret blinks", PlatformKind::New, false,
+                                 kLowControl, 3, true, false, false, "parts"},
+                      TargetCase{"debug mode without a caret", PlatformKind::New, true, kLowControl,
+                                 0, false, false, false, "caret"},
+                      TargetCase{"debug mode, old method", PlatformKind::Old, true, kLowControl, 0,
+                                 false, false, false, "caret"}),
     testing::CaseName<&TargetCase::what>{});
 
 // --- reasons not to place the marker ------------------------------------------------------
@@ -423,8 +421,8 @@ TEST(DesktopChurnTest, TouchesTheProgramsWindowsOnlyByGivingThemTheForeground) {
 // --- the command line ---------------------------------------------------------------------
 
 TEST(SoakOptionsTest, ReadsTheOptionsAndRejectsNonsense) {
-  const auto parsed = ParseOptions({"--ticks", "500", "--seconds", "2.5", "--random", "42",
-                                    "--platform", "old"});
+  const auto parsed =
+      ParseOptions({"--ticks", "500", "--seconds", "2.5", "--random", "42", "--platform", "old"});
   ASSERT_TRUE(std::holds_alternative<SoakOptions>(parsed));
   const SoakOptions& options = std::get<SoakOptions>(parsed);
   EXPECT_EQ(options.ticks, 500u);
@@ -433,9 +431,12 @@ TEST(SoakOptionsTest, ReadsTheOptionsAndRejectsNonsense) {
   EXPECT_EQ(options.platform, PlatformKind::Old);
   EXPECT_EQ(std::get<SoakOptions>(ParseOptions({})).ticks, kDefaultTicks);
 
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--ticks", "0"}, {"--ticks", "12x"}, {"--seconds", "-1"},
-        {"--random"}, {"--platform", "xp"}, {"--fast"}}) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--ticks", "0"},
+                                              {"--ticks", "12x"},
+                                              {"--seconds", "-1"},
+                                              {"--random"},
+                                              {"--platform", "xp"},
+                                              {"--fast"}}) {
     EXPECT_TRUE(std::holds_alternative<UsageError>(ParseOptions(bad))) << bad.front();
   }
 }

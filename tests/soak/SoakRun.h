@@ -113,11 +113,11 @@ class SoakRun final : public PlatformEvents {
   SoakCounts counts_;
   std::chrono::steady_clock::time_point startTime_;
 
-  bool started_ = false;      // the program's start-up is over
-  bool changing_ = false;     // random changes and answers are being made
-  bool auditing_ = false;     // foreground changes are being audited
-  int tickDepth_ = 0;         // ticks running (a re-entrant one inside another counts)
-  int modalDepth_ = 0;        // ticks delivered from inside a menu or box
+  bool started_ = false;   // the program's start-up is over
+  bool changing_ = false;  // random changes and answers are being made
+  bool auditing_ = false;  // foreground changes are being audited
+  int tickDepth_ = 0;      // ticks running (a re-entrant one inside another counts)
+  int modalDepth_ = 0;     // ticks delivered from inside a menu or box
   int pendingTaskbarCreated_ = 0;
   bool startUpShapeAllowed_ = true;
   std::uint64_t changes_ = 0;

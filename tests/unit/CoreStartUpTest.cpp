@@ -16,9 +16,9 @@ TEST_F(CoreStartUpTest, ShowsTheTopmostMarkerKeepsTheForegroundAndAddsTheEnabled
   ASSERT_FALSE(exitCode());
   EXPECT_EQ(State(), (VisibleState{{0, 0, 15, 6}, true, true, 0, "editor", "on", false}));
   EXPECT_EQ(ZOrder().front(), "marker") << "on top of the topmost windows";
-  EXPECT_EQ(events, (std::vector<std::string>{"icon add on",
-                                               "hotkey register Ctrl+Alt+Shift+F12 ok",
-                                               "watch dir=\"C:\\Program Files\\Sevalune\""}))
+  EXPECT_EQ(events,
+            (std::vector<std::string>{"icon add on", "hotkey register Ctrl+Alt+Shift+F12 ok",
+                                      "watch dir=\"C:\\Program Files\\Sevalune\""}))
       << "the foreground never moved";
 
   ASSERT_EQ(desktop.Tray().Icons().size(), 1u);

@@ -27,8 +27,8 @@ inline constexpr std::uint32_t kTrayLeftDouble = 0x203;
 inline std::ostream& operator<<(std::ostream& out, const VisibleState& s) {
   return out << "marker=" << s.marker.left << "," << s.marker.top << "," << s.marker.right << ","
              << s.marker.bottom << (s.markerShown ? " shown" : " hidden")
-             << (s.markerTopmost ? " topmost" : " not-topmost") << " color=" << std::hex
-             << s.color << std::dec << " fg=" << s.foreground << " icon=" << s.icon
+             << (s.markerTopmost ? " topmost" : " not-topmost") << " color=" << std::hex << s.color
+             << std::dec << " fg=" << s.foreground << " icon=" << s.icon
              << " menu=" << (s.menuOpen ? "open" : "closed");
 }
 

@@ -41,15 +41,14 @@ TEST(ScenarioFiles, EachFileRunsOnADesktopOfItsOwnUnderItsName) {
   // The second file would see the editor, and a second icon, if the desktop were shared.
   const FilesResult run = RunFiles({{"a.sim", kPasses}, {"b.sim", "start\nexpect fg=none\n"}});
   EXPECT_EQ(run.status, 0) << run.output;
-  EXPECT_EQ(run.output,
-            std::string("=== a.sim\n") + kStartEvents +
-                "start marker=0,0,15x6 shown color=000000 fg=editor cursor=0,0 icon=on "
-                "menu=closed\n"
-                "=== b.sim\n" +
-                kStartEvents +
-                "start marker=0,0,15x6 shown color=000000 fg=none cursor=0,0 icon=on "
-                "menu=closed\n"
-                "=== 2 of 2 scenarios passed\n");
+  EXPECT_EQ(run.output, std::string("=== a.sim\n") + kStartEvents +
+                            "start marker=0,0,15x6 shown color=000000 fg=editor cursor=0,0 icon=on "
+                            "menu=closed\n"
+                            "=== b.sim\n" +
+                            kStartEvents +
+                            "start marker=0,0,15x6 shown color=000000 fg=none cursor=0,0 icon=on "
+                            "menu=closed\n"
+                            "=== 2 of 2 scenarios passed\n");
 }
 
 TEST(ScenarioFiles, AFailedExpectationGivesStatusOneAndTheOthersStillRun) {

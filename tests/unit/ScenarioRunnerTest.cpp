@@ -88,20 +88,18 @@ TEST_P(MalformedScenario, IsReportedWithItsLineAndNothingRuns) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, MalformedScenario,
-    ::testing::Values(Malformed{"unknown command", "start\nfly away\n", "scenario:2: "},
-                      Malformed{"rectangle of three numbers",
-                                "# a comment\n\nwindow w rect=1,2,3\nstart\n", "scenario:3: "},
-                      Malformed{"unclosed quote", "window w title=\"open\nstart\n", "scenario:1: "},
-                      Malformed{"tick count not a number", "start\ntick many\n", "scenario:2: "},
-                      Malformed{"ini without end", "ini\n[Sevalune]\n", "scenario:1: "},
-                      Malformed{"dpi of zero", "monitor 0,0,800,600 dpi=0\n", "scenario:1: "},
-                      Malformed{"dpi not a number", "monitor 0,0,800,600 dpi=many\n", "scenario:1: "},
-                      Malformed{"dpi given twice", "monitor 0,0,800,600 dpi=96 dpi=144\n",
-                                "scenario:1: "},
-                      Malformed{"primary given twice", "monitor 0,0,800,600 primary primary\n",
-                                "scenario:1: "},
-                      Malformed{"unknown monitor key", "monitor 0,0,800,600 scale=150\n",
-                                "scenario:1: "}),
+    ::testing::Values(
+        Malformed{"unknown command", "start\nfly away\n", "scenario:2: "},
+        Malformed{"rectangle of three numbers", "# a comment\n\nwindow w rect=1,2,3\nstart\n",
+                  "scenario:3: "},
+        Malformed{"unclosed quote", "window w title=\"open\nstart\n", "scenario:1: "},
+        Malformed{"tick count not a number", "start\ntick many\n", "scenario:2: "},
+        Malformed{"ini without end", "ini\n[Sevalune]\n", "scenario:1: "},
+        Malformed{"dpi of zero", "monitor 0,0,800,600 dpi=0\n", "scenario:1: "},
+        Malformed{"dpi not a number", "monitor 0,0,800,600 dpi=many\n", "scenario:1: "},
+        Malformed{"dpi given twice", "monitor 0,0,800,600 dpi=96 dpi=144\n", "scenario:1: "},
+        Malformed{"primary given twice", "monitor 0,0,800,600 primary primary\n", "scenario:1: "},
+        Malformed{"unknown monitor key", "monitor 0,0,800,600 scale=150\n", "scenario:1: "}),
     testing::CaseName<&Malformed::what>{});
 
 TEST(ScenarioRunner, QuotedTextKeepsBlanksEqualsSignsAndPathBackslashes) {

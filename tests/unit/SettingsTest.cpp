@@ -79,9 +79,10 @@ TEST_F(SettingsFileTest, UnusableFilesGiveEveryFallback) {
 }
 
 TEST_F(SettingsFileTest, EmptyValuesGiveTheFallbacks) {
-  ExpectDefaults(SettingsWith("Iro=\r\nMimawariKankaku=\r\nTenmetuKeisuu=\r\nDebug=\r\n"
-                              "Saizu=\r\nKirainaKurasu1=\r\nKirainaKurasu2=\r\n"
-                              "KirainaKurasu3=\r\nOazuke=\r\nDPIHosei=\r\nAkusesibiriti=\r\n"));
+  ExpectDefaults(
+      SettingsWith("Iro=\r\nMimawariKankaku=\r\nTenmetuKeisuu=\r\nDebug=\r\n"
+                   "Saizu=\r\nKirainaKurasu1=\r\nKirainaKurasu2=\r\n"
+                   "KirainaKurasu3=\r\nOazuke=\r\nDPIHosei=\r\nAkusesibiriti=\r\n"));
 }
 
 TEST_F(SettingsFileTest, KeysAndSectionMatchWithoutRegardToCase) {
@@ -179,9 +180,8 @@ TEST_P(DpiScalingTest, OnlyANumberThatRoundsToZeroSwitchesItOff) {
 INSTANTIATE_TEST_SUITE_P(
     Values, DpiScalingTest,
     ::testing::Values(ScalingCase{"1", true}, ScalingCase{"0", false}, ScalingCase{"2", true},
-                      ScalingCase{"-1", true}, ScalingCase{"0.4", false},
-                      ScalingCase{"0.5", false}, ScalingCase{"0.6", true},
-                      ScalingCase{"1.5", true}, ScalingCase{" 0 ", false},
+                      ScalingCase{"-1", true}, ScalingCase{"0.4", false}, ScalingCase{"0.5", false},
+                      ScalingCase{"0.6", true}, ScalingCase{"1.5", true}, ScalingCase{" 0 ", false},
                       ScalingCase{"&H0", false}, ScalingCase{"0x1", false},
                       ScalingCase{"1 (on)", true},
                       // Text without a leading number reads as 0, as for the other keys.
@@ -222,7 +222,8 @@ TEST_F(SettingsFileTest, SizesThatCannotBeStoredStopStartUp) {
 
 TEST_F(SettingsFileTest, ListsAreStoredUnchangedAndTheHoldIsParsed) {
   const Settings s = SettingsWith(
-      "KirainaKurasu1=Notepad, Edit\r\nKirainaKurasu2=メモ帳\r\nKirainaKurasu3=,\r\nOazuke=2x9\r\n");
+      "KirainaKurasu1=Notepad, "
+      "Edit\r\nKirainaKurasu2=メモ帳\r\nKirainaKurasu3=,\r\nOazuke=2x9\r\n");
   EXPECT_EQ(s.classLists.neverMark, "Notepad, Edit");
   EXPECT_EQ(s.classLists.menusOnly, "メモ帳");
   EXPECT_EQ(s.classLists.parkCursor, ",");
@@ -259,13 +260,14 @@ TEST_P(AccessibilitySwitchTest, OffOnlyForWhatReadsAsZero) {
             GetParam().on);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, AccessibilitySwitchTest,
-    ::testing::Values(SwitchCase{"1", true}, SwitchCase{"0", false}, SwitchCase{" 0 ", false},
-                      SwitchCase{"2", true}, SwitchCase{"-1", true}, SwitchCase{"&H1", true},
-                      SwitchCase{"0.4", false}, SwitchCase{"0.5", false}, SwitchCase{"1.5", true},
-                      // Lenient: text without a number reads as 0.
-                      SwitchCase{"off", false}, SwitchCase{"\"\"", true}));
+INSTANTIATE_TEST_SUITE_P(Values, AccessibilitySwitchTest,
+                         ::testing::Values(SwitchCase{"1", true}, SwitchCase{"0", false},
+                                           SwitchCase{" 0 ", false}, SwitchCase{"2", true},
+                                           SwitchCase{"-1", true}, SwitchCase{"&H1", true},
+                                           SwitchCase{"0.4", false}, SwitchCase{"0.5", false},
+                                           SwitchCase{"1.5", true},
+                                           // Lenient: text without a number reads as 0.
+                                           SwitchCase{"off", false}, SwitchCase{"\"\"", true}));
 
 TEST_F(SettingsFileTest, AccessibilitySwitchBeyond32BitsStopsStartUp) {
   const SettingsFailure failure = FailureWith("Akusesibiriti=3000000000\r\n");
@@ -285,7 +287,8 @@ TEST(SettingsPathTest, OneSeparatorBetweenDirectoryAndFile) {
   EXPECT_EQ(SettingsFilePath("C:\\Program Files\\Sevalune"),
             "C:\\Program Files\\Sevalune\\sevalune.ini");
   EXPECT_EQ(SettingsFilePath("C:\\"), "C:\\sevalune.ini");
-  EXPECT_EQ(SettingsFilePath("\\\\server\\share\\ツール"), "\\\\server\\share\\ツール\\sevalune.ini");
+  EXPECT_EQ(SettingsFilePath("\\\\server\\share\\ツール"),
+            "\\\\server\\share\\ツール\\sevalune.ini");
 }
 
 // Whatever the bytes, reading ends with the fallbacks, the values or a failure: never a

@@ -24,7 +24,7 @@ TEST(UtfTest, InvalidInputBecomesReplacementCharacters) {
   EXPECT_EQ(Utf8ToUtf16("\xff"), u"\uFFFD");
   EXPECT_EQ(Utf8ToUtf16("a\xe3\x81"), u"a\uFFFD");
   EXPECT_EQ(Utf8ToUtf16("\xed\xa0\x80"), u"\uFFFD");  // an encoded surrogate
-  EXPECT_EQ(Utf8ToUtf16("\xc0\xaf"), u"\uFFFD");  // an overlong form
+  EXPECT_EQ(Utf8ToUtf16("\xc0\xaf"), u"\uFFFD");      // an overlong form
   EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
 }
 

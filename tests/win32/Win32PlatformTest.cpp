@@ -120,8 +120,8 @@ TEST_F(Win32PlatformTest, AMenuFormClosedBySomeoneElseIsMadeAfresh) {
 // control as a press and a release, and types nothing there.
 TEST_F(Win32PlatformTest, TheInjectedKeyTypesNothingIntoTheFocusedControl) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-  const ScopedWindow frame(::CreateWindowExW(0, L"Static", L"typing", WS_POPUP | WS_VISIBLE, 40,
-                                             40, 300, 60, nullptr, nullptr, instance, nullptr));
+  const ScopedWindow frame(::CreateWindowExW(0, L"Static", L"typing", WS_POPUP | WS_VISIBLE, 40, 40,
+                                             300, 60, nullptr, nullptr, instance, nullptr));
   const HWND edit = ::CreateWindowExW(0, L"Edit", L"abc", WS_CHILD | WS_VISIBLE, 0, 0, 300, 60,
                                       frame.get(), nullptr, instance, nullptr);
   ASSERT_NE(edit, nullptr);
@@ -138,8 +138,7 @@ TEST_F(Win32PlatformTest, TheInjectedKeyTypesNothingIntoTheFocusedControl) {
   while (::GetTickCount64() < deadline &&
          std::count(keyMessages.begin(), keyMessages.end(), static_cast<UINT>(WM_KEYUP)) == 0) {
     while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != FALSE) {
-      if (message.hwnd == edit && message.message >= WM_KEYFIRST &&
-          message.message <= WM_KEYLAST) {
+      if (message.hwnd == edit && message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) {
         keyMessages.push_back(message.message);
         keys.push_back(message.wParam);
       }

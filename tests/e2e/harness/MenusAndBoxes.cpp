@@ -110,8 +110,7 @@ std::optional<Picture> ReferenceMenuPicture(const std::vector<MenuItemLook>& ite
                                             Milliseconds timeout) {
   std::atomic<DWORD> menuThread{0};
   std::atomic<bool> closeAsked{false};
-  std::thread shower(
-      [&] { ShowMenuUntilAsked(items, at, menuThread, closeAsked); });
+  std::thread shower([&] { ShowMenuUntilAsked(items, at, menuThread, closeAsked); });
   const std::optional<HWND> menu = WaitForValue(
       [&]() -> std::optional<HWND> {
         const std::vector<HWND> menus = PopupMenusOfThread(menuThread.load());
