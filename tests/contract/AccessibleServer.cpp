@@ -4,11 +4,11 @@
 #include <objbase.h>
 #include <oleacc.h>
 
-#include <atomic>
 #include <map>
 #include <mutex>
 
 #include "tests/contract/DesktopDriver.h"
+#include "tests/win32/AccessibleObject.h"
 
 namespace sevalune::contract {
 namespace {
@@ -31,72 +31,20 @@ std::optional<PublishedAccessible> PublishedBy(HWND window) {
   return it->second.published;
 }
 
-VARIANT LongVariant(LONG value) {
-  VARIANT variant;
-  ::VariantInit(&variant);
-  variant.vt = VT_I4;
-  variant.lVal = value;
-  return variant;
-}
+using testing::LongVariant;
 
 // One object of the window: its caret, or its client area with one child. Every member the
-// reader does not call says "not supported". COM interfaces have no virtual destructor: an
-// object is deleted by its own Release only.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#endif
-class Accessible final : public IAccessible {
+// reader does not call says "not supported".
+class Accessible final : public testing::AccessibleObject {
  public:
   Accessible(HWND window, bool caret) : window_(window), caret_(caret) {}
-  Accessible(const Accessible&) = delete;
-  Accessible& operator=(const Accessible&) = delete;
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
-      *object = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count != nullptr) *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override {
-    return DISP_E_BADINDEX;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return DISP_E_MEMBERNOTFOUND;
-  }
 
   HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                         VARIANT child) override {
-    if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) {
-      return E_POINTER;
-    }
-    *left = *top = *width = *height = 0;
     const std::optional<Rect> rect = LocationOf(child);
-    if (!rect) return E_FAIL;
-    *left = rect->left;
-    *top = rect->top;
-    *width = rect->right - rect->left;
-    *height = rect->bottom - rect->top;
-    return S_OK;
+    if (!rect) return AnswerLocation(std::nullopt, left, top, width, height);
+    return AnswerLocation(RECT{rect->left, rect->top, rect->right, rect->bottom}, left, top, width,
+                          height);
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     if (state == nullptr) return E_POINTER;
@@ -161,11 +109,9 @@ class Accessible final : public IAccessible {
     return DISP_E_MEMBERNOTFOUND;
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
  private:
-  ~Accessible() = default;
+  ~Accessible() override = default;
 
   template <typename Out>
   static HRESULT Nothing(Out* out) {
@@ -188,11 +134,7 @@ class Accessible final : public IAccessible {
 
   HWND window_;
   bool caret_;
-  std::atomic<ULONG> references_{1};
 };
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 LRESULT CALLBACK ServingProcedure(HWND window, UINT message, WPARAM wParam,
                                   LPARAM lParam) noexcept {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/IconRecord.h"
 #include "tests/RecordingHandler.h"
 #include "tests/contract/ContractTest.h"
 
@@ -131,12 +132,7 @@ TEST_F(HotkeyWatchFinder, TheFrameTakesNeitherTheForegroundNorTheMarkersPlace) {
 }
 
 TEST_F(HotkeyWatchFinder, ABalloonNeedsTheIcon) {
-  NotifyIconData icon;
-  icon.window = platform.MarkerWindow();
-  icon.id = 1;
-  icon.flags = nif::Message | nif::Icon | nif::Tip;
-  icon.callbackMessage = kMsgMouseMove;
-  icon.tip = "sevalune";
+  const NotifyIconData icon = testing::ProgramIconRecord(platform.MarkerWindow());
   NotifyIconData balloon = icon;
   balloon.flags = nif::Info;
   balloon.infoTitle = "Sevalune: no hotkey";

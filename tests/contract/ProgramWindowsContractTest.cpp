@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/IconRecord.h"
 #include "tests/RecordingHandler.h"
 #include "tests/contract/ContractTest.h"
 
@@ -18,15 +19,7 @@ class ProgramWindows : public ContractTest {
   void SetUp() override { platform.SetEventHandler(&handler); }
   void TearDown() override { platform.SetEventHandler(nullptr); }
 
-  NotifyIconData Icon() {
-    NotifyIconData icon;
-    icon.window = platform.MarkerWindow();
-    icon.id = 1;
-    icon.flags = nif::Message | nif::Icon | nif::Tip;
-    icon.callbackMessage = kMsgMouseMove;
-    icon.tip = "sevalune";
-    return icon;
-  }
+  NotifyIconData Icon() { return testing::ProgramIconRecord(platform.MarkerWindow()); }
 
   RecordingHandler handler;
 };

@@ -132,20 +132,7 @@ TEST_F(AccessibleCaretTest, WhileTheHelperHangsTheTickGoesOnAndTheTrayMenuOpens)
       marker, [&] { return std::optional<RECT>(LeftBarRect(frame)); }, kMagenta);
   ExpectTicking(marker, "while the helper hangs");
 
-  ClickTrayIcon(marker);
-  const std::optional<HWND> menu =
-      WaitForValue([&] { return ShownPopupMenuOf(sevalune().id()); }, kTickTimeout);
-  ASSERT_TRUE(menu.has_value()) << "no pop-up menu while the helper hangs";
-  EXPECT_FALSE(IsPlaced(WindowRectOf(marker)))
-      << "the marker shows during the menu at " << Describe(WindowRectOf(marker));
-  PressChord({VK_ESCAPE});
-  EXPECT_TRUE(
-      WaitUntil([&] { return !ShownPopupMenuOf(sevalune().id()).has_value(); }, kTickTimeout))
-      << "Escape did not close the menu";
-  ASSERT_TRUE(
-      WaitUntil([&] { return !FindTopLevelWindow(sevalune().id(), L"SevaluneMenu").has_value(); },
-                kTickTimeout))
-      << "the menu step did not end";
+  ASSERT_TRUE(OpenAndDismissTrayMenu(marker, sevalune().id(), "while the helper hangs"));
   // The user clicks the hung helper's window again.
   ::SetForegroundWindow(app().frame());
   EXPECT_FALSE(app().Answers()) << "the helper woke too early for this test";

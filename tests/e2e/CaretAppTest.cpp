@@ -28,6 +28,7 @@
 #include "harness/DesktopTest.h"
 #include "harness/UserInput.h"
 #include "harness/Waiting.h"
+#include "tests/win32/AccessibleObject.h"
 
 namespace sevalune::e2e {
 namespace {
@@ -97,7 +98,7 @@ Location LocationOf(const Element& element) {
   LONG height = 0;
   Location location;
   location.result = element.object->accLocation(&left, &top, &width, &height,
-                                                caret_app::LongVariant(element.child));
+                                                testing::LongVariant(element.child));
   location.screen = RECT{left, top, left + width, top + height};
   return location;
 }
@@ -108,7 +109,7 @@ LONG NumberOf(const Element& element, Getter getter) {
   VARIANT answer;
   ::VariantInit(&answer);
   const HRESULT result =
-      (element.object.Get()->*getter)(caret_app::LongVariant(element.child), &answer);
+      (element.object.Get()->*getter)(testing::LongVariant(element.child), &answer);
   const LONG number = SUCCEEDED(result) && answer.vt == VT_I4 ? answer.lVal : -1;
   ::VariantClear(&answer);
   return number;

@@ -91,27 +91,10 @@ TEST_P(HungForeground, TickGoesOnAndTheTrayMenuStillOpens) {
       marker, [&] { return ImeClosedMarker(app.frame()); }, kMagenta);
   ExpectTicking(marker, "while the helper is judged hung");
 
-  const auto clicked = std::chrono::steady_clock::now();
-  ClickTrayIcon(marker);
-  const std::optional<HWND> menu =
-      WaitForValue([&] { return ShownPopupMenuOf(sevalune().id()); }, kTickTimeout);
-  ASSERT_TRUE(menu.has_value()) << "no pop-up menu while the foreground program hangs";
-  std::cout << "[ menu     ] shown "
-            << std::chrono::duration_cast<Milliseconds>(std::chrono::steady_clock::now() - clicked)
-                   .count()
-            << " ms after the click\n";
-  EXPECT_FALSE(IsPlaced(WindowRectOf(marker)))
-      << "the marker shows during the menu at " << Describe(WindowRectOf(marker));
-  PressChord({VK_ESCAPE});
-  EXPECT_TRUE(
-      WaitUntil([&] { return !ShownPopupMenuOf(sevalune().id()).has_value(); }, kTickTimeout))
-      << "Escape did not close the menu";
+  ASSERT_TRUE(
+      OpenAndDismissTrayMenu(marker, sevalune().id(), "while the foreground program hangs"));
   // The menu step ends by destroying its window, which had the foreground: the system
   // gives it to another window (under Wine the marker, which the program passes on).
-  ASSERT_TRUE(
-      WaitUntil([&] { return !FindTopLevelWindow(sevalune().id(), L"SevaluneMenu").has_value(); },
-                kTickTimeout))
-      << "the menu step did not end";
   std::cout << "[ menu     ] after the menu the foreground is "
             << DescribeWindow(::GetForegroundWindow()) << "\n";
   // The user clicks the hung program's window again.

@@ -1,7 +1,11 @@
 #include "FaultHelper.h"
 
+#include <chrono>
+#include <iostream>
+
 #include "backend/win32/ScopedWin.h"
 #include "harness/Desktop.h"
+#include "harness/UserInput.h"
 
 namespace sevalune::e2e {
 namespace {
@@ -80,6 +84,30 @@ std::optional<HWND> ShownPopupMenuOf(DWORD processId) {
 
 void ClickTrayIcon(HWND marker, UINT mouseEvent) {
   ::PostMessageW(marker, WM_MOUSEMOVE, 0, static_cast<LPARAM>(mouseEvent));
+}
+
+bool OpenAndDismissTrayMenu(HWND marker, DWORD process, std::string_view situation) {
+  const auto clicked = std::chrono::steady_clock::now();
+  ClickTrayIcon(marker);
+  if (!WaitForValue([&] { return ShownPopupMenuOf(process); }, kTickTimeout)) {
+    ADD_FAILURE() << "no pop-up menu " << situation;
+    return false;
+  }
+  std::cout << "[ menu     ] shown "
+            << std::chrono::duration_cast<Milliseconds>(std::chrono::steady_clock::now() - clicked)
+                   .count()
+            << " ms after the click\n";
+  EXPECT_FALSE(IsPlaced(WindowRectOf(marker)))
+      << "the marker shows during the menu at " << Describe(WindowRectOf(marker));
+  PressChord({VK_ESCAPE});
+  EXPECT_TRUE(WaitUntil([&] { return !ShownPopupMenuOf(process).has_value(); }, kTickTimeout))
+      << "Escape did not close the menu";
+  if (!WaitUntil([&] { return !FindTopLevelWindow(process, L"SevaluneMenu").has_value(); },
+                 kTickTimeout)) {
+    ADD_FAILURE() << "the menu step did not end";
+    return false;
+  }
+  return true;
 }
 
 TickEvidence WatchTicks(HWND marker, Milliseconds duration) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "backend/win32/WindowsHeaders.h"
@@ -61,6 +62,12 @@ std::optional<HWND> ShownPopupMenuOf(DWORD processId);
 
 // The shell's call of the tray icon's callback: message 0x200 with the mouse event in lParam.
 void ClickTrayIcon(HWND marker, UINT mouseEvent = WM_RBUTTONUP);
+
+// Opens the tray menu of the program `process` with the shell's click while `situation`
+// holds, checks that the marker stays hidden while the menu shows, closes the menu with
+// Escape and waits until the menu step has ended. False (the failure added) when a step
+// never came.
+bool OpenAndDismissTrayMenu(HWND marker, DWORD process, std::string_view situation);
 
 // Watches the marker for `duration`: the tick runs while the marker keeps changing
 // between shown and hidden (it blinks) or moves.

@@ -27,12 +27,9 @@ constexpr Milliseconds kAfterRefusal = 1500ms;
 using LiveSettings = DesktopTest;
 
 TEST_F(LiveSettings, AValidChangeShowsWithoutARestart) {
-  const HWND notepad = StartNotepad();
-  ASSERT_NE(notepad, nullptr);
-  const HWND marker = StartSevalune(std::nullopt);
-  ASSERT_NE(marker, nullptr);
-  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"live"));
-  ASSERT_NO_FATAL_FAILURE(ExpectMarkerShows(marker, CaretMarkerRectFor(notepad), kMagenta));
+  HWND notepad = nullptr;
+  HWND marker = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartTrackingNotepad(std::nullopt, L"live", notepad, marker));
   const DWORD process = sevalune().id();
 
   RewriteSettingsFile(

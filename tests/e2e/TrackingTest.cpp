@@ -107,13 +107,10 @@ TEST_F(FollowingBetweenTicks, EachKeyMovesTheMarkerBeforeTheNextTickCould) {
 using Blinking = DesktopTest;
 
 TEST_F(Blinking, CaretMarkerIsShownAndHiddenInTurnAboutHalfTheTime) {
-  const HWND notepad = StartNotepad();
-  ASSERT_NE(notepad, nullptr);
-  const HWND marker = StartSevalune(std::nullopt);
-  ASSERT_NE(marker, nullptr);
-  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"blink"));
-  const std::optional<RECT> place = CaretMarkerRectFor(notepad);
-  ASSERT_NO_FATAL_FAILURE(ExpectMarkerShows(marker, place, kMagenta));
+  HWND notepad = nullptr;
+  HWND marker = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartTrackingNotepad(std::nullopt, L"blink", notepad, marker));
+  const RECT place = CaretMarkerRectFor(notepad).value();
 
   const BlinkSummary blink = SummariseBlinking(RecordMarker(marker, kFourCycles));
   std::cout << "[ blink    ] " << blink.Describe() << "\n";
@@ -122,7 +119,7 @@ TEST_F(Blinking, CaretMarkerIsShownAndHiddenInTurnAboutHalfTheTime) {
   EXPECT_GE(blink.ShownShare(), 1.0 / 3) << blink.Describe();
   EXPECT_LE(blink.ShownShare(), 2.0 / 3) << blink.Describe();
   ASSERT_EQ(blink.shownRects.size(), 1u) << "shown off the caret: " << blink.Describe();
-  EXPECT_TRUE(SameRect(blink.shownRects[0], *place)) << blink.Describe();
+  EXPECT_TRUE(SameRect(blink.shownRects[0], place)) << blink.Describe();
   // Hidden means shrunk to nothing at the screen origin.
   ASSERT_EQ(blink.hiddenRects.size(), 1u) << blink.Describe();
   EXPECT_TRUE(SameRect(blink.hiddenRects[0], RECT{0, 0, 0, 0})) << blink.Describe();
@@ -134,12 +131,10 @@ TEST_F(Blinking, CaretMarkerIsShownAndHiddenInTurnAboutHalfTheTime) {
 // A period of 0.4 ms passes the "greater than 0" test and rounds to 0: the tick then runs
 // at the timer's shortest period instead of stopping, and the marker blinks quickly.
 TEST_F(Blinking, PeriodRoundingToZeroRunsAtTheShortestPeriod) {
-  const HWND notepad = StartNotepad();
-  ASSERT_NE(notepad, nullptr);
-  const HWND marker = StartSevalune(AnsiSettingsFile("[Sevalune]\r\nMimawariKankaku=0.4\r\n"));
-  ASSERT_NE(marker, nullptr);
-  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"fast"));
-  ASSERT_NO_FATAL_FAILURE(ExpectMarkerShows(marker, CaretMarkerRectFor(notepad), kMagenta));
+  HWND notepad = nullptr;
+  HWND marker = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartTrackingNotepad(
+      AnsiSettingsFile("[Sevalune]\r\nMimawariKankaku=0.4\r\n"), L"fast", notepad, marker));
 
   const BlinkSummary blink = SummariseBlinking(RecordMarker(marker, kFourCycles));
   EXPECT_GE(blink.hides, 4) << blink.Describe();
@@ -205,12 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
 using OpenMenu = DesktopTest;
 
 TEST_F(OpenMenu, GetsTheSquareNearTheWindowCornerInTheMenuColour) {
-  const HWND notepad = StartNotepad();
-  ASSERT_NE(notepad, nullptr);
-  const HWND marker = StartSevalune(std::nullopt);
-  ASSERT_NE(marker, nullptr);
-  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(L"menu"));
-  ASSERT_NO_FATAL_FAILURE(ExpectMarkerShows(marker, CaretMarkerRectFor(notepad), kMagenta));
+  HWND notepad = nullptr;
+  HWND marker = nullptr;
+  ASSERT_NO_FATAL_FAILURE(StartTrackingNotepad(std::nullopt, L"menu", notepad, marker));
 
   PressChord({VK_MENU, 'F'});
   ASSERT_TRUE(WaitUntil(PopupMenuIsShowing, kTickTimeout)) << "Alt+F opened no menu";

@@ -11,15 +11,8 @@ namespace {
 
 constexpr int kFinderHotkeyId = 1;
 
-class CoreFinderTest : public CoreDesktopTest {
+class CoreFinderTest : public StartedCoreDesktopTest {
  protected:
-  void SetUp() override {
-    CoreDesktopTest::SetUp();
-    Start();
-    Tick();
-    events.clear();
-  }
-
   void PressHotkey() { desktop.PressHotkey(0x7, 0x7B); }
   void Frames(int count) {
     for (int i = 0; i < count; ++i) process().Deliver(SimMessage::FinderFrame());

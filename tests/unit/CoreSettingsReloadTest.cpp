@@ -11,15 +11,7 @@ namespace {
 constexpr Color kGreen = 0x00FF00;
 const std::string kGreenFile = "[Sevalune]\r\nIro=00FF00,0000FF,FF00FF,0000FF,00FFFF\r\n";
 
-class CoreSettingsReloadTest : public CoreDesktopTest {
- protected:
-  void SetUp() override {
-    CoreDesktopTest::SetUp();
-    Start();
-    Tick();
-    events.clear();
-  }
-};
+using CoreSettingsReloadTest = StartedCoreDesktopTest;
 
 TEST_F(CoreSettingsReloadTest, AChangeNoticedDuringATickAppliesAtTheNextOne) {
   PutSettings(kGreenFile);

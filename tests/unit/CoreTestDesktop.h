@@ -123,4 +123,15 @@ class CoreDesktopTest : public ::testing::Test {
   }
 };
 
+// The program started on the desktop above, one tick run and its events so far forgotten.
+class StartedCoreDesktopTest : public CoreDesktopTest {
+ protected:
+  void SetUp() override {
+    CoreDesktopTest::SetUp();
+    Start();
+    Tick();
+    events.clear();
+  }
+};
+
 }  // namespace sevalune::sim

@@ -8,6 +8,7 @@
 
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
+#include "tests/IconRecord.h"
 #include "tests/RecordingHandler.h"
 
 namespace sevalune::sim {
@@ -40,14 +41,7 @@ class SimPlatformTest : public ::testing::Test {
   }
 
   NotifyIconData Icon(TrayPicture picture = TrayPicture::Enabled) {
-    NotifyIconData data;
-    data.window = program.MarkerWindow();
-    data.id = 1;
-    data.flags = nif::Message | nif::Icon | nif::Tip;
-    data.callbackMessage = kMsgMouseMove;
-    data.picture = picture;
-    data.tip = "sevalune";
-    return data;
+    return testing::ProgramIconRecord(program.MarkerWindow(), picture);
   }
 };
 

@@ -15,6 +15,7 @@
 #include "backend/win32/WideText.h"
 #include "backend/win32/Win32Platform.h"
 #include "marker/FinderAnimation.h"
+#include "tests/IconRecord.h"
 #include "tests/RecordingHandler.h"
 
 namespace sevalune::win32 {
@@ -182,12 +183,9 @@ TEST_F(Win32PlatformTest, ThePrimaryDisplayIsTheScreenOfTheSystemMetrics) {
 }
 
 TEST_F(Win32PlatformTest, ATipLongerThanTheIconRecordHoldsIsCut) {
-  NotifyIconData icon;
-  icon.window = platform.MarkerWindow();
-  icon.id = 1;
-  icon.flags = nif::Message | nif::Icon | nif::Tip;
-  icon.callbackMessage = kMsgMouseMove;
-  icon.tip = std::string(80, 'x');  // longer than the record's tip holds
+  // A tip longer than the record's tip holds.
+  NotifyIconData icon = testing::ProgramIconRecord(platform.MarkerWindow(), TrayPicture::Enabled,
+                                                   std::string(80, 'x'));
   EXPECT_TRUE(platform.ShellNotifyIcon(TrayMessage::Add, icon));
   icon.picture = TrayPicture::Disabled;
   EXPECT_TRUE(platform.ShellNotifyIcon(TrayMessage::Modify, icon));

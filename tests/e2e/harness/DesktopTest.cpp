@@ -3,6 +3,7 @@
 #include "backend/win32/LaunchOptions.h"
 #include "backend/win32/ModulePath.h"
 #include "harness/Desktop.h"
+#include "harness/MarkerExpectations.h"
 #include "harness/UserInput.h"
 #include "harness/Waiting.h"
 
@@ -100,6 +101,16 @@ void DesktopTest::TypeIntoNotepad(std::wstring_view text) {
   ASSERT_TRUE(arrived) << "typed text did not reach notepad; it holds "
                        << ::testing::PrintToString(TextOf(notepadEdit_))
                        << "; foreground: " << DescribeWindow(::GetForegroundWindow());
+}
+
+void DesktopTest::StartTrackingNotepad(const std::optional<std::string>& settingsFile,
+                                       std::wstring_view text, HWND& notepad, HWND& marker) {
+  notepad = StartNotepad();
+  ASSERT_NE(notepad, nullptr);
+  marker = StartSevalune(settingsFile);
+  ASSERT_NE(marker, nullptr);
+  ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(text));
+  ASSERT_NO_FATAL_FAILURE(ExpectMarkerShows(marker, CaretMarkerRectFor(notepad), kMagenta));
 }
 
 HWND DesktopTest::StartTarget(const std::wstring& arguments, std::wstring_view frameClass) {

@@ -69,6 +69,10 @@ class DesktopTest : public ::testing::Test {
   HWND StartSevalune(const std::optional<std::string>& settingsFile,
                      const std::wstring& arguments = L"");
   ChildProcess& sevalune() { return *sevalune_; }
+  // Starts notepad and sevalune.exe, types `text` into notepad and waits until the marker
+  // shows at its caret in the default colour; a fatal failure when a step does not come.
+  void StartTrackingNotepad(const std::optional<std::string>& settingsFile, std::wstring_view text,
+                            HWND& notepad, HWND& marker);
   // The settings file beside the running sevalune.exe, written anew.
   void RewriteSettingsFile(const std::string& bytes) { folder_->WriteSettingsFile(bytes); }
   const std::filesystem::path& sevaluneCopy() const { return folder_->executable(); }

@@ -14,8 +14,6 @@
 #include <string_view>
 
 #include "backend/win32/WindowsHeaders.h"
-// Needs the declarations of <windows.h>.
-#include <oleauto.h>
 
 namespace sevalune::e2e::caret_app {
 
@@ -87,15 +85,6 @@ inline std::optional<PublishedCaret> CaretInTitle(std::wstring_view title) {
   }
   if (*cursor != L'\0') return std::nullopt;
   return caret;
-}
-
-// A VT_I4 variant: a child id or a number, as the IAccessible calls pass them.
-inline VARIANT LongVariant(LONG value) {
-  VARIANT variant;
-  ::VariantInit(&variant);
-  variant.vt = VT_I4;
-  variant.lVal = value;
-  return variant;
 }
 
 }  // namespace sevalune::e2e::caret_app

@@ -30,7 +30,6 @@
 #include <shellapi.h>
 #include <wrl/client.h>
 
-#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +38,7 @@
 #include "ToolWindow.h"
 #include "backend/win32/LaunchOptions.h"
 #include "backend/win32/ScopedWin.h"
+#include "tests/win32/AccessibleObject.h"
 
 namespace {
 
@@ -103,55 +103,10 @@ Element ClientElement(const Model& model) {
                  ClientOnScreen(model.window)};
 }
 
-// IUnknown and IDispatch (without a type library: readers call IAccessible directly), and
-// "not supported" for what no element here has. Subclasses say which child ids exist and
+// "Not supported" for what no element here has. Subclasses say which child ids exist and
 // what each element reports. Objects live in the window's single-threaded apartment.
-// COM interfaces have no virtual destructor: an object is deleted only by its own Release.
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-#endif
-class Accessible : public IAccessible {
+class Accessible : public sevalune::testing::AccessibleObject {
  public:
-  Accessible(const Accessible&) = delete;
-  Accessible& operator=(const Accessible&) = delete;
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-    if (object == nullptr) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
-      *object = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
-  // IDispatch
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (count == nullptr) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-    if (info != nullptr) *info = nullptr;
-    return DISP_E_BADINDEX;
-  }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return DISP_E_MEMBERNOTFOUND;
-  }
-
   // IAccessible: what every element answers from its Element.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
     if (name == nullptr) return E_POINTER;
@@ -168,22 +123,11 @@ class Accessible : public IAccessible {
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
     return AnswerNumber(child, state, &Element::state);
   }
-  // E_FAIL for an element not on the screen (the hidden caret): no rectangle to trust.
   HRESULT STDMETHODCALLTYPE accLocation(LONG* left, LONG* top, LONG* width, LONG* height,
                                         VARIANT child) override {
-    if (left == nullptr || top == nullptr || width == nullptr || height == nullptr) {
-      return E_POINTER;
-    }
-    *left = *top = *width = *height = 0;
     const std::optional<Element> element = ElementFor(child);
     if (!element) return E_INVALIDARG;
-    if (!element->screen) return E_FAIL;
-    const RECT& screen = *element->screen;
-    *left = screen.left;
-    *top = screen.top;
-    *width = screen.right - screen.left;
-    *height = screen.bottom - screen.top;
-    return S_OK;
+    return AnswerLocation(element->screen, left, top, width, height);
   }
 
   // IAccessible: defaults for an element without children, value or actions.
@@ -240,13 +184,9 @@ class Accessible : public IAccessible {
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     return IsChild(child) ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG;
   }
-  // Obsolete setters that servers leave unimplemented.
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
  protected:
   explicit Accessible(const Model& model) : model_(model) {}
-  virtual ~Accessible() = default;
 
   const Model& model() const { return model_; }
   // The element with this child id, or nullopt when there is no such child.
@@ -264,7 +204,7 @@ class Accessible : public IAccessible {
     ::VariantInit(answer);
     const std::optional<Element> element = ElementFor(child);
     if (!element) return E_INVALIDARG;
-    *answer = app::LongVariant((*element).*field);
+    *answer = sevalune::testing::LongVariant((*element).*field);
     return S_OK;
   }
   HRESULT Unsupported(const VARIANT& child, BSTR* text) const {
@@ -273,11 +213,7 @@ class Accessible : public IAccessible {
   }
 
   const Model& model_;
-  std::atomic<ULONG> references_{1};
 };
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
 
 // Makes an object with its first reference owned by the answer.
 template <typename Object>
@@ -335,7 +271,7 @@ class ClientAccessible final : public Accessible {
     ::VariantInit(focus);
     if (!HasFocus(model())) return S_FALSE;
     if (!model().focusAsObject) {
-      *focus = app::LongVariant(app::kFieldChildId);
+      *focus = sevalune::testing::LongVariant(app::kFieldChildId);
       return S_OK;
     }
     focus->vt = VT_DISPATCH;
