@@ -55,8 +55,14 @@ Target ReadThreadInfo(Platform& platform, WindowHandle foreground) {
   }
   const GuiThreadInfo& info = target.threadGuiInfo;
   target.caretPoint = Point{info.caretRect.left, info.caretRect.bottom};
-  platform.ClientToScreen(info.focus, target.caretPoint);
+  // The caret's rectangle is in the client coordinates of the window that holds the caret:
+  // the focus window, but for a moment while a program replaces its focused control, when
+  // the caret may still be the old control's. Without a caret window, the focus window's.
+  const WindowHandle caretWindow = info.caret != 0 ? info.caret : info.focus;
+  const bool onScreen = platform.ClientToScreen(caretWindow, target.caretPoint);
   target.kind = GuiInfoKind(info);
+  // A caret whose window is gone by now cannot be put on the screen: nothing to mark.
+  if (target.kind == TargetKind::Caret && !onScreen) target.kind = TargetKind::None;
   return target;
 }
 

@@ -75,18 +75,16 @@ void TargetWatch::Notify() {
 }
 
 void TargetWatch::WatchCaret() {
-  std::unique_lock lock(mutex_);
   DWORD watched = 0;
   for (;;) {
-    if (followed_ == 0) {
+    DWORD thread = 0;
+    {
+      // Idle, at no cost, until a caret is to be followed.
+      std::unique_lock lock(mutex_);
       wake_.wait(lock, [this] { return stopping_ || followed_ != 0; });
-    } else {
-      wake_.wait_for(lock, kLookEvery, [this] { return stopping_; });
+      if (stopping_) return;
+      thread = followed_;
     }
-    if (stopping_) return;
-    const DWORD thread = followed_;
-    if (thread == 0) continue;
-    lock.unlock();
     if (thread != watched) {
       watched = thread;
       lastLook_ = GUITHREADINFO{};
@@ -95,7 +93,10 @@ void TargetWatch::WatchCaret() {
                CaretMovedSinceLastLook(thread)) {
       Notify();
     }
-    lock.lock();
+    // A plain sleep between looks, not a timed wait: under Wine a wait on a synchronisation
+    // object is a round trip to the wineserver, as costly as the look itself; a sleep is not.
+    // A stop or a new thread is seen after this sleep at the latest.
+    ::Sleep(static_cast<DWORD>(kLookEvery.count()));
   }
 }
 

@@ -32,6 +32,22 @@ TEST_F(CoreTickTest, TimerMessageArrivingInsideATickIsSkipped) {
   desktop.SetCallHook(nullptr);
 }
 
+TEST_F(CoreTickTest, ACaretWhoseWindowGoesWhileItIsReadLeavesTheMarkerWhereItWas) {
+  // The editor replaces its text control between the query of its thread and the caret's
+  // conversion to the screen: the caret's client coordinates must not land on the screen.
+  Start();
+  Tick();
+  ASSERT_EQ(State(), Tracking());
+  desktop.SetCallHook([this](std::string_view call) {
+    if (call == "ClientToScreen" && desktop.Window(text) != nullptr) {
+      desktop.DestroyWindows({text}, Cause::Scenario);
+    }
+  });
+  Tick();
+  desktop.SetCallHook(nullptr);
+  EXPECT_EQ(State(), Tracking());
+}
+
 TEST_F(CoreTickTest, PlacingAndGatesKeepTheMarkersPlaceAmongTopmostWindows) {
   Start();
   AddWindow("palette", "Palette", 20, 21, {0, 0, 50, 50}, true);
