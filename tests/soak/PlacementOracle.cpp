@@ -61,10 +61,11 @@ PlacementOracle::Located PlacementOracle::LocateByThreadInfo(WindowHandle foregr
                                  : GuiThreadInfo{};
   Located located{KindOfThreadInfo(info), Point{info.caretRect.left, info.caretRect.bottom},
                   info.focus};
-  const Rect focusRect = RectOf(info.focus);
-  if (desktop_.Window(info.focus) != nullptr) {
-    located.caret.x += focusRect.left;
-    located.caret.y += focusRect.top;
+  // The caret's rectangle is in the client coordinates of its own window.
+  const WindowHandle caretWindow = info.caret != 0 ? info.caret : info.focus;
+  if (desktop_.Window(caretWindow) != nullptr) {
+    located.caret.x += RectOf(caretWindow).left;
+    located.caret.y += RectOf(caretWindow).top;
   }
   return located;
 }
