@@ -2,6 +2,7 @@
 // take the activation as the marker, drawn above every other window while it shows.
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/Win32Platform.h"
+#include "backend/win32/WindowInstance.h"
 #include "marker/FinderAnimation.h"
 
 namespace sevalune::win32 {
@@ -15,13 +16,7 @@ constexpr UINT kHidden = SWP_NOACTIVATE | SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSI
 
 LRESULT CALLBACK Win32Platform::FinderProcedure(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) {
-    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-  }
-  const auto* self =
-      reinterpret_cast<const Win32Platform*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  const auto* self = WindowInstance<const Win32Platform>(window, message, lParam);
   switch (message) {
     case WM_MOUSEACTIVATE:
       // Wine honours WS_EX_NOACTIVATE on a click only through this answer.

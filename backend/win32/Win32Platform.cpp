@@ -5,6 +5,7 @@
 
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/WideText.h"
+#include "backend/win32/WindowInstance.h"
 #include "platform/AppIdentity.h"
 #include "resources/ResourceIds.h"
 
@@ -124,12 +125,7 @@ void Win32Platform::SetEventHandler(PlatformEvents* handler) { handler_ = handle
 LRESULT CALLBACK Win32Platform::MarkerProcedure(HWND window, UINT message, WPARAM wParam,
                                                 LPARAM lParam) noexcept {
   // noexcept: an exception must not unwind through user32's frames; it ends the process.
-  if (message == WM_NCCREATE) {
-    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32Platform*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowInstance<Win32Platform>(window, message, lParam);
   if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   return self->HandleMarkerMessage(window, message, wParam, lParam);
 }

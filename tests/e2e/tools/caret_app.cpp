@@ -38,6 +38,7 @@
 #include "ToolWindow.h"
 #include "backend/win32/LaunchOptions.h"
 #include "backend/win32/ScopedWin.h"
+#include "backend/win32/WindowInstance.h"
 #include "tests/win32/AccessibleObject.h"
 
 namespace {
@@ -428,20 +429,9 @@ LRESULT HandleCommand(Model& model, UINT message, WPARAM wParam, LPARAM lParam) 
   }
 }
 
-Model* ModelOf(HWND window) {
-  return reinterpret_cast<Model*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-void Remember(HWND window, LPARAM createParameters) {
-  const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(createParameters);
-  auto* model = static_cast<Model*>(creation->lpCreateParams);
-  model->window = window;
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(model));
-}
-
 LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) Remember(window, lParam);
-  Model* model = ModelOf(window);
+  Model* model = sevalune::win32::WindowInstance<Model>(window, message, lParam);
+  if (message == WM_NCCREATE && model != nullptr) model->window = window;
   if (model == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   if (message >= app::kMoveCaret && message <= app::kHang) {
     return HandleCommand(*model, message, wParam, lParam);

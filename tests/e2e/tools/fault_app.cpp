@@ -26,6 +26,7 @@
 #include "FaultAppCommands.h"
 #include "ToolWindow.h"
 #include "backend/win32/LaunchOptions.h"
+#include "backend/win32/WindowInstance.h"
 #include "backend/win32/WindowsHeaders.h"
 
 namespace {
@@ -58,15 +59,6 @@ struct AppState {
   WPARAM churnLeft = 0;
 };
 
-AppState* StateOf(HWND window) {
-  return reinterpret_cast<AppState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
-void Remember(HWND window, LPARAM createParameters) {
-  const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(createParameters);
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-}
-
 HWND CreateEdit(HWND frame, AppState& state) {
   HWND edit = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"fault",
                                 WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, kControlLeft,
@@ -92,8 +84,7 @@ void ChurnOnce(HWND frame, AppState& state) {
 }
 
 LRESULT CALLBACK ImeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) Remember(window, lParam);
-  AppState* state = StateOf(window);
+  AppState* state = sevalune::win32::WindowInstance<AppState>(window, message, lParam);
   if (message == WM_IME_CONTROL && wParam == kImcGetOpenStatus && state != nullptr) {
     ++state->imeQueries;
     return state->imeOpen ? 1 : 0;
@@ -133,8 +124,7 @@ LRESULT HandleCommand(HWND frame, AppState& state, UINT message, WPARAM wParam) 
 }
 
 LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-  if (message == WM_NCCREATE) Remember(window, lParam);
-  AppState* state = StateOf(window);
+  AppState* state = sevalune::win32::WindowInstance<AppState>(window, message, lParam);
   if (state == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   if (message >= WM_APP && message <= app::kControlsDestroyed) {
     return HandleCommand(window, *state, message, wParam);
