@@ -72,13 +72,6 @@ std::optional<Target> LocateByThreadInfo(Platform& platform, WindowHandle foregr
   return target;
 }
 
-// The debug switch shows the caret block on a focused control that has no caret, to see
-// where the program thinks the focus is.
-std::optional<Target> WithDebugMode(bool debugMode, std::optional<Target> target) {
-  if (target && target->kind == TargetKind::Parts && debugMode) target->kind = TargetKind::Caret;
-  return target;
-}
-
 std::optional<Target> LocateBySystem(Platform& platform, LocationMethod method,
                                      WindowHandle foreground) {
   return method == LocationMethod::AttachThreadInput ? LocateByAttaching(platform, foreground)
@@ -100,7 +93,13 @@ bool HoldsThisTick(Tracker& t) {
 
 std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool debugMode,
                                  WindowHandle foreground) {
-  return WithDebugMode(debugMode, LocateBySystem(platform, method, foreground));
+  std::optional<Target> target = LocateBySystem(platform, method, foreground);
+  if (target) ApplyDebugMode(debugMode, *target);
+  return target;
+}
+
+void ApplyDebugMode(bool debugMode, Target& target) {
+  if (target.kind == TargetKind::Parts && debugMode) target.kind = TargetKind::Caret;
 }
 
 std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {

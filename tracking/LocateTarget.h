@@ -15,6 +15,10 @@ namespace sevalune {
 std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool debugMode,
                                  WindowHandle foreground);
 
+// The debug switch shows the caret block on a focused control that has no caret, to see
+// where the program thinks the focus is.
+void ApplyDebugMode(bool debugMode, Target& target);
+
 // The tick's location step: the tick's holds, then the location as the system reports it,
 // before the accessibility fallback and the debug switch, which the tick applies after it.
 // nullopt also when the tick is held (hold countdown, or the left button in use on the

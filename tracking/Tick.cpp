@@ -155,9 +155,7 @@ void tmrTimer_Timer(Tracker& t) {
     return t.marker.Hide();
   }
   ApplyAccessibleFallback(t, foreground, *target);
-  // The debug switch shows the caret block on a focused control that has no caret, to
-  // see where the program thinks the focus is.
-  if (target->kind == TargetKind::Parts && settings.debugMode) target->kind = TargetKind::Caret;
+  ApplyDebugMode(settings.debugMode, *target);
   t.marker.Update(*target, foreground, imeOpen);
   WatchCaret(t, t.marker.BlinkShowsIt() ? t.tick.followedThread : 0);
   platform.PumpMessages();
