@@ -22,7 +22,7 @@ void Application::OnTimer() {
 }
 
 void Application::OnTrayCallback(std::uint32_t eventCode) {
-  Form_MouseMove(program_.tray, eventCode);
+  OnTrayIconCallback(program_.tray, eventCode);
 }
 
 void Application::OnTaskbarCreated() { RestoreTrayIcon(program_.tray); }

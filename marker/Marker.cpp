@@ -28,7 +28,7 @@ void Marker::Update(const Target& target, WindowHandle foreground, std::int16_t 
       if (const auto placement = PlacementFor(target, foreground, imeOpen != 0)) Place(*placement);
       break;
     case BlinkAction::Hide:
-      HideTopmost();
+      ShrinkOnTop();
       break;
     case BlinkAction::Nothing:
       break;
@@ -68,7 +68,7 @@ std::optional<Marker::Placement> Marker::PlacementFor(const Target& target, Wind
       if (!rect) return std::nullopt;
       return Placement{*rect, imeOpen ? colors.caretIme : colors.caret};
     }
-    case TargetKind::Parts: {
+    case TargetKind::FocusedControl: {
       const WindowHandle focus = target.threadGuiInfo.focus;
       const Rect control =
           target.element ? target.element->rect : WindowRectOrZero(platform_, focus);
@@ -96,7 +96,7 @@ std::uint32_t Marker::DpiOfDisplayHolding(const Rect& place) const {
   return dpi != 0 ? dpi : kDefaultScreenDpi;
 }
 
-void Marker::Hide() {
+void Marker::Shrink() {
   const WindowHandle marker = platform_.MarkerWindow();
   Rect rect;
   if (platform_.GetWindowRect(marker, rect) && rect.bottom - rect.top > 0) {
@@ -104,7 +104,7 @@ void Marker::Hide() {
   }
 }
 
-void Marker::HideTopmost() {
+void Marker::ShrinkOnTop() {
   platform_.SetWindowPos(platform_.MarkerWindow(), kInsertTopmost, 0, 0, 0, 0, swp::NoActivate);
 }
 

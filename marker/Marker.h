@@ -43,11 +43,11 @@ class Marker {
 
   // Shrinks the marker to 0 x 0 at the screen origin, keeping its z-order; nothing is
   // called when it is already 0 pixels high.
-  void Hide();
+  void Shrink();
 
   // Shrinks the marker to 0 x 0 at the screen origin and puts it on top of the topmost
   // windows again.
-  void HideTopmost();
+  void ShrinkOnTop();
 
   const BlinkMemory& blink() const { return blink_; }
 

@@ -8,7 +8,7 @@
 
 namespace sevalune {
 
-enum class TargetKind { None, Menu, Caret, Parts };
+enum class TargetKind { None, Menu, Caret, FocusedControl };
 
 // A focused element inside the focus window, named by the accessibility interfaces.
 struct FocusedElement {

@@ -16,7 +16,7 @@ namespace sevalune {
 // rectangle. The older method has no caret window to check; a menu is never replaced.
 constexpr bool NeedsAccessibleLook(const Target& target, LocationMethod method) {
   switch (target.kind) {
-    case TargetKind::Parts:
+    case TargetKind::FocusedControl:
       return true;
     case TargetKind::Caret: {
       if (method == LocationMethod::AttachThreadInput) return false;
@@ -128,7 +128,7 @@ constexpr bool ApplyAccessibleAnswer(const AccessibleAnswer& answer, Target& tar
         AccessibleVerdict::Usable) {
       return false;
     }
-    target.kind = TargetKind::Parts;
+    target.kind = TargetKind::FocusedControl;
     // The debug switch puts the caret block at the element's top-left corner.
     target.caretPoint = Point{answer.rect.left, answer.rect.top};
     target.element = FocusedElement{answer.rect, answer.displayRect};

@@ -11,7 +11,7 @@ namespace {
 // A target the marker can be put on: a caret, an open menu, or a focused control that
 // exists (a thread that could not be asked reports none).
 bool IsMarkable(const Target& target) {
-  if (target.kind == TargetKind::Parts) return target.threadGuiInfo.focus != 0;
+  if (target.kind == TargetKind::FocusedControl) return target.threadGuiInfo.focus != 0;
   return target.kind != TargetKind::None;
 }
 

@@ -85,7 +85,7 @@ bool HoldsThisTick(Tracker& t) {
   if (t.state.method != LocationMethod::AttachThreadInput) return false;
   if (t.platform.GetAsyncKeyState(kVirtualKeyLeftButton) == 0) return false;
   t.tick.holdTicks = kLeftButtonHoldTicks;
-  t.marker.HideTopmost();
+  t.marker.ShrinkOnTop();
   return true;
 }
 
@@ -99,7 +99,7 @@ std::optional<Target> FindTarget(Platform& platform, LocationMethod method, bool
 }
 
 void ApplyDebugMode(bool debugMode, Target& target) {
-  if (target.kind == TargetKind::Parts && debugMode) target.kind = TargetKind::Caret;
+  if (target.kind == TargetKind::FocusedControl && debugMode) target.kind = TargetKind::Caret;
 }
 
 std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {

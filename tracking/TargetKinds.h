@@ -19,14 +19,14 @@ constexpr TargetKind GuiInfoKind(const GuiThreadInfo& info) {
   const bool inMenuMode = static_cast<std::int32_t>(info.flags) >= kGuiFirstMenuFlag;
   const bool foreignCapture = info.capture != 0 && info.capture != info.focus;
   if (inMenuMode || foreignCapture) return TargetKind::Menu;
-  return info.flags == kGuiCaretBlinking ? TargetKind::Caret : TargetKind::Parts;
+  return info.flags == kGuiCaretBlinking ? TargetKind::Caret : TargetKind::FocusedControl;
 }
 
 // By attaching to the thread's input, which shows no menu mode: any capture counts as a
 // menu.
 constexpr TargetKind OldMethodKind(const GuiThreadInfo& info) {
   if (info.capture != 0) return TargetKind::Menu;
-  return info.flags == kGuiCaretBlinking ? TargetKind::Caret : TargetKind::Parts;
+  return info.flags == kGuiCaretBlinking ? TargetKind::Caret : TargetKind::FocusedControl;
 }
 
 }  // namespace sevalune

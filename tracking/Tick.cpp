@@ -118,21 +118,21 @@ void tmrTimer_Timer(Tracker& t) {
 
   CountDownFollowing(t);
   ++t.tick.ticks;
-  if (state.menuIsOpen) return t.marker.Hide();
+  if (state.menuIsOpen) return t.marker.Shrink();
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceLastTick(t)) {
-    return t.marker.Hide();
+    return t.marker.Shrink();
   }
 
   const WindowHandle foreground = platform.GetForegroundWindow();
   if (!IsProgramOrTaskbarWindow(t, foreground)) state.lastActiveWindow = foreground;
   if (!platform.PumpMessages()) return;
-  if (IsSuppressed(t)) return t.marker.Hide();
+  if (IsSuppressed(t)) return t.marker.Shrink();
 
   if (foreground == 0) {
     // Nothing holds the keyboard: a marker left where it was would point at a caret that is
     // gone, for as long as the foreground stays empty.
-    t.marker.Hide();
+    t.marker.Shrink();
     return RecoverNoForeground(t);
   }
   if (foreground == platform.MarkerWindow() || foreground == state.appWindow) {
@@ -141,10 +141,10 @@ void tmrTimer_Timer(Tracker& t) {
   t.tick.noForegroundTicks = 0;
 
   const std::string className = platform.GetClassName(foreground, kClassBufferSize);
-  if (ClassListContains(settings.classLists.neverMark, className)) return t.marker.Hide();
-  if (IsHiddenFormWindow(platform, foreground, className)) return t.marker.Hide();
+  if (ClassListContains(settings.classLists.neverMark, className)) return t.marker.Shrink();
+  if (IsHiddenFormWindow(platform, foreground, className)) return t.marker.Shrink();
   ParkCursorForNewListedWindow(t, foreground, className);
-  if (!LaterWindowGatesPass(platform, foreground)) return t.marker.Hide();
+  if (!LaterWindowGatesPass(platform, foreground)) return t.marker.Shrink();
 
   const std::int16_t imeOpen = GetImeOpenStatus(platform);
   std::optional<Target> target = LocateTarget(t, foreground);
@@ -152,7 +152,7 @@ void tmrTimer_Timer(Tracker& t) {
   if (state.method == LocationMethod::GuiThreadInfo) NoteCaretMove(t, *target);
   if (ClassListContains(settings.classLists.menusOnly, className) &&
       target->kind != TargetKind::Menu) {
-    return t.marker.Hide();
+    return t.marker.Shrink();
   }
   ApplyAccessibleFallback(t, foreground, *target);
   ApplyDebugMode(settings.debugMode, *target);
@@ -171,7 +171,7 @@ void PlaceBetweenTicks(Tracker& t) {
   if (state.menuIsOpen || t.tick.holdTicks > 0 || !t.marker.ShownNow()) return;
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(settings.hold, oldMethod) && MouseMovedSinceTick(t)) {
-    return t.marker.Hide();
+    return t.marker.Shrink();
   }
 
   const WindowHandle foreground = platform.GetForegroundWindow();
@@ -179,21 +179,21 @@ void PlaceBetweenTicks(Tracker& t) {
       foreground == platform.MenuFormWindow() || foreground == state.trayWindow) {
     return;  // the tick's recovery, if any, is the tick's business
   }
-  if (IsSuppressed(t)) return t.marker.Hide();
+  if (IsSuppressed(t)) return t.marker.Shrink();
   const std::string className = platform.GetClassName(foreground, kClassBufferSize);
   if (ClassListContains(settings.classLists.neverMark, className) ||
       IsHiddenFormWindow(platform, foreground, className) ||
       !LaterWindowGatesPass(platform, foreground)) {
-    return t.marker.Hide();
+    return t.marker.Shrink();
   }
 
   // A focused control without a system caret may owe its place to the accessibility
   // fallback, whose answers come by the tick: its bar is left to the tick.
   const std::optional<Target> target = LocateBetweenTicks(t, foreground);
-  if (!target || target->kind == TargetKind::Parts) return;
+  if (!target || target->kind == TargetKind::FocusedControl) return;
   if (ClassListContains(settings.classLists.menusOnly, className) &&
       target->kind != TargetKind::Menu) {
-    return t.marker.Hide();
+    return t.marker.Shrink();
   }
   // The input method's state is the one the last tick asked for: asking waits for the other
   // program, which is the tick's to do.

@@ -35,7 +35,7 @@ void RunPopupMenu(Tray& tray) {
   state.menuIsOpen = true;
 
   BringMenuFormToFront(platform);
-  tray.marker.HideTopmost();
+  tray.marker.ShrinkOnTop();
   if (!PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu)) return;
   state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
 
@@ -45,7 +45,7 @@ void RunPopupMenu(Tray& tray) {
   tray.icon.Modify(state.isEnabled);
   platform.SetWindowPos(platform.EnsureMenuForm(), kInsertTopmost, 0, 0, 0, 0, swp::NoActivate);
   platform.DestroyMenuForm();
-  tray.marker.HideTopmost();
+  tray.marker.ShrinkOnTop();
   if (!PumpMessagesRepeatedly(platform, kPumpPassesAfterMenu)) return;
   state.menuIsOpen = false;
 }

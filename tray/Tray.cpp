@@ -5,7 +5,7 @@
 
 namespace sevalune {
 
-void Form_MouseMove(Tray& tray, std::uint32_t eventCode) {
+void OnTrayIconCallback(Tray& tray, std::uint32_t eventCode) {
   if (eventCode == kMsgLeftButtonUp || eventCode == kMsgRightButtonUp) RunPopupMenu(tray);
 }
 

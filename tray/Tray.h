@@ -22,7 +22,7 @@ struct Tray {
 
 // The icon's callback: the shell reports the mouse event over the icon as the x of a
 // mouse-move message. A released left or right button opens the pop-up menu.
-void Form_MouseMove(Tray& tray, std::uint32_t eventCode);
+void OnTrayIconCallback(Tray& tray, std::uint32_t eventCode);
 
 // The task bar was created anew (the shell restarted): the icon is added again with its
 // current picture, and the new task bar is remembered.

@@ -32,8 +32,8 @@ Target OfKind(TargetKind kind) {
 TEST(AccessibleLookTest, OnlyWhereTheSystemShowsNoCaret) {
   constexpr LocationMethod kNew = LocationMethod::GuiThreadInfo;
   constexpr LocationMethod kOld = LocationMethod::AttachThreadInput;
-  EXPECT_TRUE(NeedsAccessibleLook(OfKind(TargetKind::Parts), kNew));
-  EXPECT_TRUE(NeedsAccessibleLook(OfKind(TargetKind::Parts), kOld));
+  EXPECT_TRUE(NeedsAccessibleLook(OfKind(TargetKind::FocusedControl), kNew));
+  EXPECT_TRUE(NeedsAccessibleLook(OfKind(TargetKind::FocusedControl), kOld));
   EXPECT_FALSE(NeedsAccessibleLook(OfKind(TargetKind::Menu), kNew));
   EXPECT_FALSE(NeedsAccessibleLook(OfKind(TargetKind::Menu), kOld));
   EXPECT_FALSE(NeedsAccessibleLook(OfKind(TargetKind::None), kNew));
@@ -138,7 +138,7 @@ TEST(AccessibleApplyTest, ACaretBecomesTheCaretTargetAtItsLeftLowerEnd) {
   for (const AccessibleSource source :
        {AccessibleSource::MsaaCaret, AccessibleSource::UiaCaretRange,
         AccessibleSource::UiaSelection}) {
-    Target target = OfKind(TargetKind::Parts);
+    Target target = OfKind(TargetKind::FocusedControl);
     target.element = FocusedElement{{1, 2, 3, 4}, kDisplay};
     ASSERT_TRUE(ApplyAccessibleAnswer(AnswerOf(source, {300, 200, 301, 218}), target));
     EXPECT_EQ(target.kind, TargetKind::Caret);
@@ -152,7 +152,7 @@ TEST(AccessibleApplyTest, AnElementBecomesThePlaceOfTheBar) {
   for (const AccessibleSource source : {AccessibleSource::MsaaFocus, AccessibleSource::UiaFocus}) {
     Target target = CaretTarget(kPage, {});
     ASSERT_TRUE(ApplyAccessibleAnswer(AnswerOf(source, {280, 196, 600, 222}), target));
-    EXPECT_EQ(target.kind, TargetKind::Parts);
+    EXPECT_EQ(target.kind, TargetKind::FocusedControl);
     EXPECT_EQ(target.element, (FocusedElement{{280, 196, 600, 222}, kDisplay}));
     EXPECT_EQ(target.caretPoint, (Point{280, 196})) << "the debug block at its top-left corner";
   }
@@ -168,10 +168,10 @@ TEST(AccessibleApplyTest, NothingUsableLeavesTheTargetAsItWas) {
   unusable[4].rect = Rect{0, 0, 100000, 100000};
   unusable.push_back(AnswerOf(AccessibleSource::UiaFocus, kWindow));
   for (const AccessibleAnswer& answer : unusable) {
-    Target target = OfKind(TargetKind::Parts);
+    Target target = OfKind(TargetKind::FocusedControl);
     target.caretPoint = Point{5, 6};
     EXPECT_FALSE(ApplyAccessibleAnswer(answer, target));
-    EXPECT_EQ(target.kind, TargetKind::Parts);
+    EXPECT_EQ(target.kind, TargetKind::FocusedControl);
     EXPECT_EQ(target.caretPoint, (Point{5, 6}));
     EXPECT_FALSE(target.element.has_value());
   }

@@ -115,7 +115,7 @@ TEST_P(TargetKindTest, ByAttaching) {
 
 constexpr TargetKind kMenu = TargetKind::Menu;
 constexpr TargetKind kCaret = TargetKind::Caret;
-constexpr TargetKind kParts = TargetKind::Parts;
+constexpr TargetKind kParts = TargetKind::FocusedControl;
 
 // Flags: 1 caret blinking, 2 moving or sizing, 4 in a menu, 8 system menu, 16 pop-up menu.
 INSTANTIATE_TEST_SUITE_P(
