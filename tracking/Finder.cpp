@@ -4,6 +4,7 @@
 
 #include "tracking/ImeProbe.h"
 #include "tracking/LocateTarget.h"
+#include "tracking/ProgramWindows.h"
 
 namespace sevalune {
 namespace {
@@ -67,9 +68,7 @@ void Finder::OnFrame() {
 std::optional<FinderPath> Finder::Locate() {
   const Color fallbackColor = settings_.colors.parts;
   const WindowHandle foreground = platform_.GetForegroundWindow();
-  const bool ownWindow = foreground == platform_.MarkerWindow() || foreground == state_.appWindow ||
-                         foreground == platform_.MenuFormWindow();
-  if (foreground == 0 || ownWindow) {
+  if (foreground == 0 || IsProgramWindow(platform_, state_, foreground)) {
     // Nothing has the keyboard: the frame closes on the middle of the main display.
     const Rect display = platform_.MonitorRectOf(0);
     return FinderPath{display, FinderEndRect(CentreOf(display)), fallbackColor};

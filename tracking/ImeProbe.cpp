@@ -3,20 +3,20 @@
 #include <limits>
 #include <optional>
 
+#include "platform/TextBuffers.h"
 #include "tracking/WindowWalk.h"
 
 namespace sevalune {
 namespace {
 
 constexpr std::string_view kDefaultImeTitle = "Default IME";
-constexpr int kTitleBufferSize = 250;
 
 // The first window above `start` that is the default input-method window of `process`.
 WindowHandle FindDefaultImeWindowAbove(Platform& platform, WindowHandle start, ProcessId process) {
   WindowHandle window = platform.GetWindow(start, WindowRelation::Previous);
   for (std::size_t visited = 0; window != 0; ++visited) {
     if (visited == kWindowWalkLimit) return 0;
-    if (platform.GetWindowText(window, kTitleBufferSize) == kDefaultImeTitle &&
+    if (platform.GetWindowText(window, kImeWindowTitleBuffer) == kDefaultImeTitle &&
         platform.GetWindowThreadProcessId(window).process == process) {
       return window;
     }

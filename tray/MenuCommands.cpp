@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/AppIdentity.h"
+#include "platform/TextBuffers.h"
 
 namespace sevalune {
 namespace {
@@ -10,7 +11,6 @@ namespace {
 constexpr std::array<MenuCommand, 5> kMenuOrder{MenuCommand::Help, MenuCommand::About,
                                                 MenuCommand::WindowClass, MenuCommand::Quit,
                                                 MenuCommand::OnOff};
-constexpr int kClassBufferSize = 100;
 constexpr int kQuitExitCode = 0;
 
 void mnuHelp_Click(Tray& tray) {
@@ -25,7 +25,7 @@ void mnuAbout_Click(Tray& tray) {
 
 void mnuWClass_Click(Tray& tray) {
   Platform& platform = tray.platform;
-  const std::string name = platform.GetClassName(tray.state.lastActiveWindow, kClassBufferSize);
+  const std::string name = platform.GetClassName(tray.state.lastActiveWindow, kClassNameBuffer);
   platform.InputBox("ClassName=", "アクティブウィンドウのクラス名情報", name);
 }
 
