@@ -35,10 +35,10 @@ void Application::OnFinderFrame() { program_.finder.OnFrame(); }
 
 void Application::OnSettingsFileChanged() { program_.reload.OnFileChanged(); }
 
-void Application::OnTargetMoved() {
+void Application::OnTargetMoved(const TargetNotice& notice) {
   // Inside a tick (one of its pumps) the tick itself is about to place the marker.
   if (tickRunning_) return;
-  PlaceBetweenTicks(program_.tracker);
+  PlaceBetweenTicks(program_.tracker, notice);
 }
 
 }  // namespace sevalune

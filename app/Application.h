@@ -24,7 +24,7 @@ class Application final : public PlatformEvents {
   void OnHotkey(int id) override;
   void OnFinderFrame() override;
   void OnSettingsFileChanged() override;
-  void OnTargetMoved() override;
+  void OnTargetMoved(const TargetNotice& notice) override;
 
   const Program& program() const { return program_; }
 

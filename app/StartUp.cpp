@@ -26,7 +26,7 @@ bool LoadSettings(Program& program) {
   platform.SetTimerPeriod(program.settings.tickPeriodMs);
   // The accessibility rounds get ready now rather than at the first program without a
   // system caret: what they need is loaded once, at start-up, and nothing grows later.
-  if (program.settings.accessibility) platform.QueryAccessible(0, 0);
+  if (program.settings.accessibility) platform.QueryAccessible(0, 0, AccessibleReach::Everything);
   return true;
 }
 

@@ -2,23 +2,30 @@
 // tracks from outside, as another program on the desktop sees them, and reports the time
 // from each move of the caret to the moment the marker stands at the caret's new place.
 //
-//   sevalune_caret_latency.exe SECONDS
+//   sevalune_caret_latency.exe SECONDS [browser]
 //
 // Start the tracked program (notepad) in the foreground and sevalune.exe with its default
 // sizes first, then type into the tracked program while this runs (scripts/measure-latency
-// does all of it). Only moves made while the marker is shown count: the blink cycle keeps
-// the marker away for half of the time, and a move then is followed only when the cycle
-// shows the marker again. A move that the blink cycle hides before the marker reaches it,
-// or that the next move overtakes, is not counted either.
+// does all of it). With "browser" the tracked program is the end-to-end caret helper as a
+// browser engine's window (tests/e2e/tools/caret_app.cpp with "chromium"), whose caret the
+// system does not know: its place is read from the helper's title, which it writes at each
+// move before it raises the caret's event.
+//
+// Only moves made while the marker is shown count: the blink cycle keeps the marker away
+// for half of the time, and a move then is followed only when the cycle shows the marker
+// again. A move that the blink cycle hides before the marker reaches it, or that the next
+// move overtakes, is not counted either.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "backend/win32/WindowsHeaders.h"
+#include "tests/e2e/tools/CaretAppCommands.h"
 
 namespace {
 
@@ -46,6 +53,17 @@ struct MarkerView {
   bool atCaret = false;  // the caret block at the given point
 };
 
+// The caret helper's caret as its title says (its left, lower end).
+std::optional<POINT> PublishedCaretPoint(HWND helper) {
+  wchar_t title[256] = {};
+  const int length = ::GetWindowTextW(helper, title, 256);
+  const std::optional<sevalune::e2e::caret_app::PublishedCaret> caret =
+      sevalune::e2e::caret_app::CaretInTitle(
+          std::wstring_view(title, static_cast<std::size_t>(length > 0 ? length : 0)));
+  if (!caret || !caret->shown) return std::nullopt;
+  return POINT{caret->screen.left, caret->screen.bottom};
+}
+
 MarkerView LookAtMarker(HWND marker, POINT caret) {
   RECT rect{};
   if (::GetWindowRect(marker, &rect) == FALSE) return {};
@@ -64,9 +82,16 @@ double Percentile(std::vector<double> values, double share) {
 
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::atoi(argv[1]) : 30;
+  const bool browser = argc > 2 && std::string_view(argv[2]) == "browser";
   const HWND marker = ::FindWindowW(L"SevaluneMarker", nullptr);
   if (marker == nullptr) {
     std::fprintf(stderr, "sevalune.exe is not running\n");
+    return 2;
+  }
+  const HWND helper =
+      browser ? ::FindWindowW(sevalune::e2e::caret_app::kChromiumFrameClass, nullptr) : nullptr;
+  if (browser && helper == nullptr) {
+    std::fprintf(stderr, "the caret helper (chromium) is not running\n");
     return 2;
   }
   std::vector<double> latencies;
@@ -80,7 +105,8 @@ int main(int argc, char** argv) {
   while (Clock::now() < end) {
     std::this_thread::sleep_for(kPollEvery);
     const Clock::time_point now = Clock::now();
-    const std::optional<POINT> seen = CaretPoint(::GetForegroundWindow());
+    const std::optional<POINT> seen =
+        browser ? PublishedCaretPoint(helper) : CaretPoint(::GetForegroundWindow());
     if (!seen) continue;
     const bool moved = !caret || seen->x != caret->x || seen->y != caret->y;
     const MarkerView view = LookAtMarker(marker, *seen);

@@ -118,16 +118,18 @@ int main() {
   std::map<AccessibleSource, int> sources;
   TimeSpaced("QueryAccessible (one request a tick, 110 ms apart)", std::chrono::milliseconds(110),
              [&] {
-               const AccessibleAnswer answer = platform.QueryAccessible(asked, ++serial);
+               const AccessibleAnswer answer =
+                   platform.QueryAccessible(asked, ++serial, AccessibleReach::Everything);
                if (answer.serial + 1 == serial) {
                  ++statuses[answer.status];
                  if (answer.status == AccessibleStatus::Answered) ++sources[answer.source];
                }
              });
   CpuSpaced("QueryAccessible, CPU of this thread (1000 requests 10 ms apart)", 1000,
-            std::chrono::milliseconds(10), [&] { platform.QueryAccessible(asked, ++serial); });
+            std::chrono::milliseconds(10),
+            [&] { platform.QueryAccessible(asked, ++serial, AccessibleReach::Everything); });
   Time("QueryAccessible (back to back, the worker busy)",
-       [&] { platform.QueryAccessible(asked, ++serial); });
+       [&] { platform.QueryAccessible(asked, ++serial, AccessibleReach::Everything); });
   std::printf(
       "\nanswers to the request of the call before, of %d: %d answered (%d caret, %d "
       "focused element, %d nothing), %d timed out, %d busy\n",

@@ -14,6 +14,7 @@
 //  - Results the program does not look at are still returned, so tests can check them.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -175,6 +176,16 @@ struct AccessibleAnswer {
   friend bool operator==(const AccessibleAnswer&, const AccessibleAnswer&) = default;
 };
 
+// How much of the chain a round may ask. Some programs pay for every client that asks
+// them more than where their caret is: a browser engine answers the OBJID_CARET object
+// from what it has anyway, but builds its whole accessibility tree, and keeps it up to
+// date on every change of the page, for a client that asks its OBJID_CLIENT object or UI
+// Automation.
+enum class AccessibleReach {
+  Everything,  // the whole chain
+  CaretOnly,   // the OBJID_CARET object alone: never OBJID_CLIENT, never UI Automation
+};
+
 // The rounds last at most this long; a provider still answering after it is given up.
 inline constexpr std::uint32_t kAccessibleRoundMs = 50;
 
@@ -184,6 +195,44 @@ inline constexpr std::uint32_t kAccessibleRoundMs = 50;
 constexpr bool IsAccessibleRectangle(const Rect& rect) {
   return rect.bottom > rect.top && rect.right >= rect.left;
 }
+
+// What a notice of OnTargetMoved tells of. Notices that come in a row arrive as one, with
+// what each told merged.
+struct TargetNotice {
+  static constexpr std::size_t kCaretThreads = 4;
+  // The GUI threads whose caret raised an event of the system (its OBJID_CARET object
+  // shown or moved), as far as they fit; beyond that `manyCaretThreads`.
+  std::array<ThreadId, kCaretThreads> caretThreads{};
+  bool manyCaretThreads = false;
+  // A round of accessibility calls ended with an answer unlike the latest one before it.
+  bool accessibleAnswer = false;
+
+  void AddCaretThread(ThreadId thread) {
+    if (thread == 0 || CaretEventFrom(thread)) return;
+    for (ThreadId& slot : caretThreads) {
+      if (slot == 0) {
+        slot = thread;
+        return;
+      }
+    }
+    manyCaretThreads = true;
+  }
+  // Whether the thread's caret raised an event; with more threads than fit, any may have.
+  bool CaretEventFrom(ThreadId thread) const {
+    if (thread == 0) return false;
+    if (manyCaretThreads) return true;
+    for (const ThreadId slot : caretThreads) {
+      if (slot == thread) return true;
+    }
+    return false;
+  }
+  void Merge(const TargetNotice& other) {
+    for (const ThreadId thread : other.caretThreads) AddCaretThread(thread);
+    manyCaretThreads = manyCaretThreads || other.manyCaretThreads;
+    accessibleAnswer = accessibleAnswer || other.accessibleAnswer;
+  }
+  friend bool operator==(const TargetNotice&, const TargetNotice&) = default;
+};
 
 // The program's handlers, called by the backend's message dispatch: from the message
 // loop, from PumpMessages, and from inside the modal loops of menus and boxes.
@@ -204,8 +253,10 @@ class PlatformEvents {
   virtual void OnSettingsFileChanged() = 0;
   // The target may have moved since the last tick: a caret moved, the focus or the
   // foreground changed, a menu opened or closed (as the system's notifications, or the
-  // caret watch of FollowCaret, tell). Several in a row arrive as one.
-  virtual void OnTargetMoved() = 0;
+  // caret watch of FollowCaret, tell), or a round of accessibility calls brought a new
+  // answer. Several in a row arrive as one; the notice says which threads' carets raised
+  // an event and whether an answer came.
+  virtual void OnTargetMoved(const TargetNotice& notice) = 0;
 
  protected:
   ~PlatformEvents() = default;
@@ -274,11 +325,15 @@ class Platform {
   // about, and asks for a fresh round about `window` under `serial`; never waits for it.
   // A round asks, in order: the OBJID_CARET object's location; the focused element's
   // caret range, then a collapsed selection of its text; the focused child of the
-  // OBJID_CLIENT object; the focused element's rectangle. A step answers only a rectangle
-  // with height (providers report no caret as an empty one) that is visible. The answer
-  // to a request arrives at a later call. A window of 0 asks nothing; the backend then only
-  // makes itself ready for rounds (what it needs for them is in place from then on).
-  virtual AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) = 0;
+  // OBJID_CLIENT object; the focused element's rectangle. With AccessibleReach::CaretOnly
+  // it asks the first step alone. A step answers only a rectangle with height (providers
+  // report no caret as an empty one) that is visible. The answer to a request arrives at
+  // a later call; a round that ends with an answer unlike the latest one before it is
+  // also told with OnTargetMoved (`accessibleAnswer`). A window of 0 asks nothing and only
+  // reads the latest answer; the backend then also makes itself ready for rounds (what it
+  // needs for them is in place from then on).
+  virtual AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial,
+                                           AccessibleReach reach) = 0;
 
   // --- shell32 --------------------------------------------------------------------
   virtual bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) = 0;

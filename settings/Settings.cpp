@@ -165,6 +165,13 @@ void ReadAccessibility(SettingsReader& reader, Settings& settings) {
       IntegerOrOverflow(NumberOrOverflow(value.text), kInt32Min, kInt32Max) != 0;
 }
 
+// A missing key gives the default list; a key present but empty names no class.
+void ReadAccessibleClassLists(SettingsReader& reader, Settings& settings) {
+  AccessibleClassLists& lists = settings.accessibleClasses;
+  lists.caretOnly = reader.Read("KyarettoNomiKurasu", kLongBuffer, kDefaultCaretOnlyClasses).text;
+  lists.neverAsked = reader.Read("KikanaiKurasu", kLongBuffer).text;
+}
+
 }  // namespace
 
 std::string SettingsFilePath(std::string_view executableDirectory) {
@@ -186,6 +193,7 @@ std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform) {
     ReadDpiScaling(reader, settings);
     ReadHotkey(reader, settings);
     ReadAccessibility(reader, settings);
+    ReadAccessibleClassLists(reader, settings);
   } catch (const ReadFailure& failed) {
     return SettingsFailure{reader.currentKey(), failed.failure.number,
                            std::string(failed.failure.description)};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 #include "platform/Platform.h"
@@ -46,6 +47,20 @@ struct ClassLists {
   friend bool operator==(const ClassLists&, const ClassLists&) = default;
 };
 
+// "KyarettoNomiKurasu" and "KikanaiKurasu": comma-separated window classes that the
+// accessibility fallback treats specially, each matched against the foreground window's
+// class and the focus window's. An empty list names no class.
+struct AccessibleClassLists {
+  std::string caretOnly;   // only the OBJID_CARET object is asked (browser engines)
+  std::string neverAsked;  // nothing is asked through the accessibility interfaces
+  friend bool operator==(const AccessibleClassLists&, const AccessibleClassLists&) = default;
+};
+
+// The browser engine's classes: its frames, and the window of a page that holds the focus.
+// Electron programs use the same ones.
+inline constexpr std::string_view kDefaultCaretOnlyClasses =
+    "Chrome_WidgetWin_0,Chrome_WidgetWin_1,Chrome_RenderWidgetHostHWND";
+
 struct Settings {
   MarkerColors colors;
   std::uint32_t tickPeriodMs = kDefaultTickPeriodMs;  // "MimawariKankaku"
@@ -64,6 +79,7 @@ struct Settings {
   // "Akusesibiriti": without a system caret, look for the caret and the focused element
   // through the accessibility interfaces.
   bool accessibility = true;
+  AccessibleClassLists accessibleClasses{std::string(kDefaultCaretOnlyClasses), {}};
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its

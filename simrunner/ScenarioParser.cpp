@@ -159,6 +159,7 @@ class Parser {
   void ParseTray(const Words& args);
   void ParseBetween(const Words& args);
   void ParseNotify(const Words& args);
+  void ParseCaret(const Words& args);
   void ParseSettings(const Words& args);
   void ParseHotkey(const Words& args);
   void ParseFrames(const Words& args);
@@ -573,6 +574,22 @@ void Parser::ParseNotify(const Words& args) {
   Add([what](ScenarioRunner& r) { r.NotifyTargetMoved(what); });
 }
 
+void Parser::ParseCaret(const Words& args) {
+  const std::string usage = "caret NAME L,T,R,B|none [noevent]";
+  RequireCount(args, 2, 3, usage);
+  RequireStarted("caret");
+  const std::string name = KnownName(Bare(args[0], usage));
+  if (name == "none") throw ScenarioError("usage: " + usage);
+  const std::string& place = Bare(args[1], usage);
+  const std::optional<Rect> caret =
+      place == "none" ? std::nullopt : std::optional<Rect>(ParseRect(place));
+  const bool raiseEvent = args.size() == 2;
+  if (!raiseEvent) Choice(args[2], {"noevent"}, usage);
+  Add([name, caret, raiseEvent](ScenarioRunner& r) {
+    r.MoveAccessibleCaret(name, caret, raiseEvent);
+  });
+}
+
 void Parser::ParseSettings(const Words& args) {
   RequireCount(args, 0, 0, "settings");
   RequireStarted("settings");
@@ -641,7 +658,7 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"hotkey", &Parser::ParseHotkey},     {"frames", &Parser::ParseFrames},
       {"settle", &Parser::ParseSettle},     {"watching", &Parser::ParseWatching},
       {"between", &Parser::ParseBetween},   {"notify", &Parser::ParseNotify},
-      {"expect", &Parser::ParseExpect},
+      {"caret", &Parser::ParseCaret},       {"expect", &Parser::ParseExpect},
   };
   for (const auto& [name, parse] : kCommands) {
     if (name == verb) return (this->*parse)(args);

@@ -305,7 +305,11 @@ void ScenarioRunner::Settle() {
 void ScenarioRunner::BetweenTicks(int count) {
   BeginRunningStep();
   for (int i = 0; i < count; ++i) {
-    if (program_) RunStep([this] { program_->process().WatchCaretOnce(); });
+    if (program_) {
+      RunStep([this] { program_->process().WatchCaretOnce(); });
+      // The round the last tick asked for has ended by now.
+      RunStep([this] { program_->process().TellAccessibleAnswer(); });
+    }
     PrintState("between");
   }
 }
@@ -314,6 +318,20 @@ void ScenarioRunner::NotifyTargetMoved(std::string_view what) {
   BeginRunningStep();
   if (program_) RunStep([this] { program_->process().Notify(SimMessage::TargetMoved()); });
   PrintState("notify " + std::string(what));
+}
+
+void ScenarioRunner::MoveAccessibleCaret(const std::string& name, const std::optional<Rect>& caret,
+                                         bool raiseEvent) {
+  BeginRunningStep();
+  const WindowHandle window = Handle(name);
+  if (SimAccessible* published = desktop_.Accessible(window)) published->caret = caret;
+  const SimWindow* moved = desktop_.Window(window);
+  if (program_ && raiseEvent && moved != nullptr) {
+    const ThreadId thread = moved->thread;
+    RunStep([this, thread] { program_->process().RaiseCaretEvent(thread); });
+    RunStep([this] { program_->process().TellAccessibleAnswer(); });
+  }
+  PrintState("caret " + name);
 }
 
 void ScenarioRunner::PrintSettings() {
@@ -338,6 +356,8 @@ void ScenarioRunner::PrintSettings() {
   line += std::string(" dpi=") + (s.dpiScaling ? "on" : "off");
   line += " hotkey=" + HotkeySettingText(s.hotkey);
   line += std::string(" akusesibiriti=") + (s.accessibility ? "on" : "off");
+  line += " caretonly=" + Quoted(s.accessibleClasses.caretOnly) +
+          " noask=" + Quoted(s.accessibleClasses.neverAsked);
   Emit(line);
 }
 

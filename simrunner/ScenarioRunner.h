@@ -99,6 +99,12 @@ class ScenarioRunner {
   void BetweenTicks(int count);
   // The system raises a notification that the target may have moved (`what` names it).
   void NotifyTargetMoved(std::string_view what);
+  // The caret that the window publishes through accessibility moves (nullopt: it has none
+  // any more); with `raiseEvent` the window's thread raises the caret's event, which
+  // reaches the program between ticks, and a round the program asks then ends within the
+  // same frame.
+  void MoveAccessibleCaret(const std::string& name, const std::optional<Rect>& caret,
+                           bool raiseEvent);
   void PrintSettings();
   // The user presses the combination (nullopt: the one the program registered).
   void PressHotkey(const std::optional<Hotkey>& hotkey);

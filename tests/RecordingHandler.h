@@ -16,7 +16,10 @@ class RecordingHandler final : public PlatformEvents {
   void OnHotkey(int id) override { hotkeys.push_back(id); }
   void OnFinderFrame() override { ++finderFrames; }
   void OnSettingsFileChanged() override { ++settingsChanges; }
-  void OnTargetMoved() override { ++targetMoves; }
+  void OnTargetMoved(const TargetNotice& notice) override {
+    ++targetMoves;
+    notices.push_back(notice);
+  }
 
   int ticks = 0;
   std::vector<std::uint32_t> trayEvents;
@@ -25,6 +28,7 @@ class RecordingHandler final : public PlatformEvents {
   int finderFrames = 0;
   int settingsChanges = 0;
   int targetMoves = 0;
+  std::vector<TargetNotice> notices;
 };
 
 }  // namespace sevalune::testing

@@ -1,28 +1,58 @@
 #include "tracking/AccessibleFallback.h"
 
+#include "platform/TextBuffers.h"
 #include "tracking/AccessibleRules.h"
 
 namespace sevalune {
+namespace {
 
-void ApplyAccessibleFallback(Tracker& t, WindowHandle foreground, Target& target) {
+// The window asked about is the focus window, or the foreground window when there is none.
+AccessibleKey KeyFor(WindowHandle foreground, const Target& target) {
+  const WindowHandle focus = target.threadGuiInfo.focus;
+  return AccessibleKey{foreground, focus != 0 ? focus : foreground};
+}
+
+bool LooksAccessible(const Tracker& t, const Target& target) {
+  return t.settings.accessibility && NeedsAccessibleLook(target, t.state.method);
+}
+
+std::optional<AccessibleReach> ReachFor(const Tracker& t, std::string_view foregroundClass) {
+  return AccessibleReachFor(t.settings.accessibleClasses, foregroundClass,
+                            t.tick.accessible.askedClass);
+}
+
+// A new key starts its grace; the class of the window asked about is read once for it.
+void LookAt(Tracker& t, const AccessibleKey& key, std::string_view foregroundClass) {
   AccessibleMemory& memory = t.tick.accessible;
-  if (!t.settings.accessibility || !NeedsAccessibleLook(target, t.state.method)) {
+  if (key == memory.key) {
+    if (memory.graceTicks > 0) --memory.graceTicks;
+    return;
+  }
+  memory.key = key;
+  memory.graceTicks = kAccessibleGraceTicks;
+  memory.askedClass = key.asked == key.foreground
+                          ? std::string(foregroundClass)
+                          : t.platform.GetClassName(key.asked, kClassNameBuffer);
+}
+
+}  // namespace
+
+void ApplyAccessibleFallback(Tracker& t, WindowHandle foreground, std::string_view foregroundClass,
+                             Target& target) {
+  AccessibleMemory& memory = t.tick.accessible;
+  if (!LooksAccessible(t, target)) {
     // The next look starts afresh, with its grace.
     memory.key = AccessibleKey{};
     return;
   }
-  const WindowHandle focus = target.threadGuiInfo.focus;
-  const AccessibleKey key{foreground, focus != 0 ? focus : foreground};
-  if (key != memory.key) {
-    memory.key = key;
-    memory.graceTicks = kAccessibleGraceTicks;
-  } else if (memory.graceTicks > 0) {
-    --memory.graceTicks;
-  }
+  const AccessibleKey key = KeyFor(foreground, target);
+  LookAt(t, key, foregroundClass);
+  const std::optional<AccessibleReach> reach = ReachFor(t, foregroundClass);
+  if (!reach) return;
 
   const std::uint64_t tick = t.tick.ticks;
   if (memory.nothingHere.Remembers(key.asked, tick)) return;
-  const AccessibleAnswer answer = t.platform.QueryAccessible(key.asked, tick);
+  const AccessibleAnswer answer = t.platform.QueryAccessible(key.asked, tick, *reach);
   const bool askedJustBefore = memory.askedKey == key && memory.askedTick + 1 == tick;
   memory.askedKey = key;
   memory.askedTick = tick;
@@ -31,6 +61,23 @@ void ApplyAccessibleFallback(Tracker& t, WindowHandle foreground, Target& target
 
   if (ApplyAccessibleAnswer(answer, target)) return;
   if (memory.graceTicks == 0) memory.nothingHere.Remember(key.asked, tick + kNothingHereTicks);
+}
+
+bool ApplyAccessibleBetweenTicks(Tracker& t, const TargetNotice& notice, WindowHandle foreground,
+                                 std::string_view foregroundClass, Target& target) {
+  const AccessibleMemory& memory = t.tick.accessible;
+  if (!LooksAccessible(t, target)) return false;
+  const AccessibleKey key = KeyFor(foreground, target);
+  // Only what the last tick asked about: its class is known and its request is the latest.
+  const std::uint64_t serial = t.tick.ticks;
+  if (key != memory.key || key != memory.askedKey || memory.askedTick != serial) return false;
+  const std::optional<AccessibleReach> reach = ReachFor(t, foregroundClass);
+  if (!reach) return false;
+  // A caret event of the program itself: its caret moved or showed, and a fresh round
+  // finds where.
+  const WindowHandle ask = notice.CaretEventFrom(target.thread) ? key.asked : 0;
+  const AccessibleAnswer answer = t.platform.QueryAccessible(ask, serial, *reach);
+  return AnswersRequest(answer, serial, key.asked) && ApplyAccessibleAnswer(answer, target);
 }
 
 }  // namespace sevalune

@@ -2,19 +2,32 @@
 // program publishes through the accessibility interfaces.
 #pragma once
 
+#include <string_view>
+
 #include "marker/Target.h"
 #include "tracking/Tracker.h"
 
 namespace sevalune {
 
-// Asks the platform, at most once per tick and only where the system query showed no
-// caret (and not a menu), for the accessible caret or focused element of the focus window
-// (the foreground window when there is none), and puts a usable answer into the target: a
-// caret becomes the caret target, an element smaller than the window the place of the
-// focused-control bar. The answer used is the one to the request of the tick before, for
-// the same windows; the platform never makes the tick wait. A window that keeps answering
-// nothing usable is left alone for a while once the grace after it became the focus is
-// over. Without a usable answer the target stays as the system query found it.
-void ApplyAccessibleFallback(Tracker& tracker, WindowHandle foreground, Target& target);
+// The tick's step. Asks the platform, at most once per tick and only where the system
+// query showed no caret (and not a menu), for the accessible caret or focused element of
+// the focus window (the foreground window when there is none), as far as the class lists
+// let it ask that window, and puts a usable answer into the target: a caret becomes the
+// caret target, an element smaller than the window the place of the focused-control bar.
+// The answer used is the one to the request of the tick before, for the same windows; the
+// platform never makes the tick wait. A window that keeps answering nothing usable is left
+// alone for a while once the grace after it became the focus is over. Without a usable
+// answer the target stays as the system query found it.
+void ApplyAccessibleFallback(Tracker& tracker, WindowHandle foreground,
+                             std::string_view foregroundClass, Target& target);
+
+// The same step between ticks, which changes nothing of the tick's memory: for the windows
+// the last tick asked about, it reads the latest answer and, when it answers that tick's
+// request, puts it into the target as the tick would (true when it did). When the notice
+// says that the target's thread raised a caret event, it first asks a fresh round under
+// the same serial; its answer comes with a notice of its own.
+bool ApplyAccessibleBetweenTicks(Tracker& tracker, const TargetNotice& notice,
+                                 WindowHandle foreground, std::string_view foregroundClass,
+                                 Target& target);
 
 }  // namespace sevalune

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -69,6 +70,7 @@ struct AccessibleKey {
 
 struct AccessibleMemory {
   AccessibleKey key;            // what the fallback looked at on its last tick
+  std::string askedClass;       // the class of key.asked, read when the key changed
   std::int16_t graceTicks = 0;  // ticks of grace left for that key
   AccessibleKey askedKey;       // the key of the last request made
   std::uint64_t askedTick = 0;  // the tick it was made on (0: none yet)

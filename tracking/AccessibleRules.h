@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "marker/Target.h"
 #include "platform/Platform.h"
+#include "settings/Settings.h"
+#include "tracking/ClassList.h"
 #include "tracking/LocationMethod.h"
 
 namespace sevalune {
@@ -30,11 +34,34 @@ constexpr bool NeedsAccessibleLook(const Target& target, LocationMethod method) 
   return false;
 }
 
+// How far a window may be asked, by its classes and those of its foreground window: not at
+// all when either is on the never-asked list (which wins), only for the OBJID_CARET object
+// when either is on the caret-only list, else the whole chain. An empty list names no
+// class, not the empty one.
+inline std::optional<AccessibleReach> AccessibleReachFor(const AccessibleClassLists& lists,
+                                                         std::string_view foregroundClass,
+                                                         std::string_view askedClass) {
+  const auto listed = [&](std::string_view list) {
+    return !list.empty() &&
+           (ClassListContains(list, foregroundClass) || ClassListContains(list, askedClass));
+  };
+  if (listed(lists.neverAsked)) return std::nullopt;
+  if (listed(lists.caretOnly)) return AccessibleReach::CaretOnly;
+  return AccessibleReach::Everything;
+}
+
 // An answer is used only when it answers the request made on the tick just before, for
 // the window asked about now: never one older than a tick.
 constexpr bool AnswersPreviousTick(const AccessibleAnswer& answer, std::uint64_t tick,
                                    WindowHandle window) {
   return tick > 0 && answer.serial == tick - 1 && answer.window == window;
+}
+
+// Between ticks an answer is used only when it answers the request of the last tick (or a
+// request made since under the same serial), for the window asked about now.
+constexpr bool AnswersRequest(const AccessibleAnswer& answer, std::uint64_t serial,
+                              WindowHandle window) {
+  return serial > 0 && answer.serial == serial && answer.window == window;
 }
 
 // What the program makes of a rectangle a provider reported.

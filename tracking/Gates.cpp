@@ -26,11 +26,11 @@ GateDecision Decided(GateVerdict verdict) { return GateDecision{verdict, 0, {}, 
 
 // Whether the pointer moved since the tick last looked. The tick remembers where it saw it
 // and starts the hold; between ticks it is only looked at.
-bool PointerMoved(Tracker& t, GatePass pass) {
+bool PointerMoved(Tracker& t, const GatePass& pass) {
   Point cursor = t.tick.lastCursor;
   t.platform.GetCursorPos(cursor);
   const bool moved = cursor != t.tick.lastCursor;
-  if (pass == GatePass::Tick) {
+  if (pass.IsTick()) {
     t.tick.lastCursor = cursor;
     if (moved) t.tick.holdTicks = t.settings.hold.lengthTicks;
   }
@@ -84,12 +84,12 @@ void NoteCaretMove(Tracker& t, const Target& target) {
 // The gates that look at the foreground window itself, after the class lists and before the
 // location: the hidden companion form, the pointer parked for class list 3, an open drop-down
 // list, a hidden or disabled window.
-GateVerdict ForegroundWindowGates(Tracker& t, GatePass pass, WindowHandle foreground,
+GateVerdict ForegroundWindowGates(Tracker& t, const GatePass& pass, WindowHandle foreground,
                                   const std::string& className) {
   Platform& platform = t.platform;
   if (ClassListContains(t.settings.classLists.neverMark, className)) return GateVerdict::Hide;
   if (IsCompanionForm(platform, foreground, className)) return GateVerdict::Hide;
-  if (pass == GatePass::Tick) ParkCursorForNewListedWindow(t, foreground, className);
+  if (pass.IsTick()) ParkCursorForNewListedWindow(t, foreground, className);
   if (DropDownListIsOpen(platform) || !IsUsableTarget(platform, foreground)) {
     return GateVerdict::Hide;
   }
@@ -97,9 +97,9 @@ GateVerdict ForegroundWindowGates(Tracker& t, GatePass pass, WindowHandle foregr
 }
 
 // The location step and the gates on what it found.
-GateDecision LocateAndJudge(Tracker& t, GatePass pass, WindowHandle foreground,
+GateDecision LocateAndJudge(Tracker& t, const GatePass& pass, WindowHandle foreground,
                             const std::string& className) {
-  const bool tick = pass == GatePass::Tick;
+  const bool tick = pass.IsTick();
   GateDecision decision{GateVerdict::Place, foreground, {}, 0};
   // Asking the input method waits for the other program, which is the tick's to do; between
   // ticks the last tick's answer holds.
@@ -113,22 +113,24 @@ GateDecision LocateAndJudge(Tracker& t, GatePass pass, WindowHandle foreground,
     return Decided(GateVerdict::Hide);
   }
   if (tick) {
-    ApplyAccessibleFallback(t, foreground, *target);
-    ApplyDebugMode(t.settings.debugMode, *target);
-  } else if (target->kind == TargetKind::FocusedControl) {
-    // Its place may come from the accessibility fallback, whose answers come by the tick.
+    ApplyAccessibleFallback(t, foreground, className, *target);
+  } else if (!ApplyAccessibleBetweenTicks(t, pass.notice, foreground, className, *target) &&
+             target->kind == TargetKind::FocusedControl) {
+    // Without a fresh answer its place is the tick's to find: the fallback's memory (the
+    // grace, the windows that answered nothing) is the tick's.
     return Decided(GateVerdict::LeaveAlone);
   }
+  ApplyDebugMode(t.settings.debugMode, *target);
   decision.target = std::move(*target);
   return decision;
 }
 
 }  // namespace
 
-GateDecision DecideTarget(Tracker& t, GatePass pass) {
+GateDecision DecideTarget(Tracker& t, const GatePass& pass) {
   Platform& platform = t.platform;
   const AppState& state = t.state;
-  const bool tick = pass == GatePass::Tick;
+  const bool tick = pass.IsTick();
 
   // A marker that is not shown has nowhere to move between ticks; nothing more is asked.
   if (!tick && !t.marker.ShownNow()) return Decided(GateVerdict::LeaveAlone);

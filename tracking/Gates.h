@@ -13,10 +13,22 @@ namespace sevalune {
 // Only the tick counts and acts: it starts and spends the hold, counts the ticks without a
 // foreground window, records the last window in use, pumps messages, parks the pointer, asks
 // the input method, notes a moving caret, runs the recovery steps and the accessibility
-// fallback. Between ticks the same gates only look, and anything that needs more than the
-// per-thread query (the older method, a running hold, a focused control whose place may come
-// from the fallback) is left to the tick.
-enum class GatePass { Tick, BetweenTicks };
+// fallback with its memory. Between ticks the same gates only look, and anything that needs
+// more than the per-thread query (the older method, a running hold) is left to the tick.
+// A target without a system caret is placed between ticks only on a fresh answer of the
+// accessibility fallback (ApplyAccessibleBetweenTicks): the pass carries the notice that
+// woke it, and a caret event of the target's own thread asks for that answer at once.
+struct GatePass {
+  enum class Kind { Tick, BetweenTicks };
+  Kind kind = Kind::Tick;
+  TargetNotice notice;  // between ticks: what the platform told of
+
+  static GatePass Tick() { return GatePass{}; }
+  static GatePass BetweenTicks(const TargetNotice& notice) {
+    return GatePass{Kind::BetweenTicks, notice};
+  }
+  bool IsTick() const { return kind == Kind::Tick; }
+};
 
 enum class GateVerdict {
   Place,                 // put the marker on `target`
@@ -33,6 +45,6 @@ struct GateDecision {
   std::int16_t imeOpen = 0;  // for Place: the input method's state
 };
 
-GateDecision DecideTarget(Tracker& tracker, GatePass pass);
+GateDecision DecideTarget(Tracker& tracker, const GatePass& pass);
 
 }  // namespace sevalune

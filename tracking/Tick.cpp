@@ -27,7 +27,7 @@ void CountDownFollowing(Tracker& t) {
 void tmrTimer_Timer(Tracker& t) {
   CountDownFollowing(t);
   ++t.tick.ticks;
-  const GateDecision decision = DecideTarget(t, GatePass::Tick);
+  const GateDecision decision = DecideTarget(t, GatePass::Tick());
   switch (decision.verdict) {
     case GateVerdict::LeaveAlone:
       return;
@@ -46,8 +46,8 @@ void tmrTimer_Timer(Tracker& t) {
   t.platform.PumpMessages();
 }
 
-void PlaceBetweenTicks(Tracker& t) {
-  const GateDecision decision = DecideTarget(t, GatePass::BetweenTicks);
+void PlaceBetweenTicks(Tracker& t, const TargetNotice& notice) {
+  const GateDecision decision = DecideTarget(t, GatePass::BetweenTicks(notice));
   switch (decision.verdict) {
     case GateVerdict::Hide:
       return t.marker.Shrink();

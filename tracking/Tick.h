@@ -11,9 +11,11 @@ namespace sevalune {
 void tmrTimer_Timer(Tracker& tracker);
 
 // Between two ticks, when the target may have moved: the same gates, the location by the
-// per-thread query, and the marker moved onto the target if the blink cycle shows it.
-// Nothing the tick counts changes (the blink cycle, the hold, the ticks without foreground),
-// the pointer is not parked, no recovery runs, and no message is pumped.
-void PlaceBetweenTicks(Tracker& tracker);
+// per-thread query (with a fresh answer of the accessibility fallback where the system
+// shows no caret), and the marker moved onto the target if the blink cycle shows it.
+// Nothing the tick counts changes (the blink cycle, the hold, the ticks without foreground,
+// the fallback's memory), the pointer is not parked, no recovery runs, and no message is
+// pumped.
+void PlaceBetweenTicks(Tracker& tracker, const TargetNotice& notice);
 
 }  // namespace sevalune

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 
 namespace sevalune::sim {
 namespace {
@@ -14,35 +17,64 @@ bool Take(AccessibleAnswer& answer, AccessibleSource source, const std::optional
   return true;
 }
 
+// One request of a round, as its event line names it.
+void Ask(SimDesktop& desktop, std::string_view kind, WindowHandle window) {
+  desktop.Emit("access-request " + std::string(kind) + " window=" + desktop.NameOf(window));
+}
+
 // MSAA caret, UIA caret range, UIA collapsed selection, MSAA focused child, UIA focused
-// element: a program answers through one interface, and UI Automation may be missing.
-void RunChain(const SimAccessible& published, bool uiAutomation, AccessibleAnswer& answer) {
-  const bool msaa = published.via == SimAccessible::Interface::Msaa;
-  const bool uia = published.via == SimAccessible::Interface::Uia && uiAutomation;
-  if (msaa && Take(answer, AccessibleSource::MsaaCaret, published.caret)) return;
-  if (uia && (Take(answer, AccessibleSource::UiaCaretRange, published.caret) ||
-              Take(answer, AccessibleSource::UiaSelection, published.selection))) {
-    return;
+// element, as far as the reach goes: a program answers through one interface, and UI
+// Automation may be missing. Each step the round comes to is a request of the program,
+// whatever it publishes.
+void RunChain(SimDesktop& desktop, WindowHandle window, const SimAccessible* published,
+              AccessibleReach reach, AccessibleAnswer& answer) {
+  const bool msaa = published != nullptr && published->via == SimAccessible::Interface::Msaa;
+  const bool uia = published != nullptr && published->via == SimAccessible::Interface::Uia;
+  Ask(desktop, "msaa-caret", window);
+  if (msaa && Take(answer, AccessibleSource::MsaaCaret, published->caret)) return;
+  if (reach == AccessibleReach::CaretOnly) return;
+  if (desktop.UiAutomation()) {
+    Ask(desktop, "uia", window);
+    if (uia && (Take(answer, AccessibleSource::UiaCaretRange, published->caret) ||
+                Take(answer, AccessibleSource::UiaSelection, published->selection))) {
+      return;
+    }
   }
-  if (msaa && Take(answer, AccessibleSource::MsaaFocus, published.focus)) return;
-  if (uia) Take(answer, AccessibleSource::UiaFocus, published.focus);
+  Ask(desktop, "msaa-focus", window);
+  if (msaa && Take(answer, AccessibleSource::MsaaFocus, published->focus)) return;
+  if (uia && desktop.UiAutomation()) Take(answer, AccessibleSource::UiaFocus, published->focus);
+}
+
+// Whether two answers tell the same, whatever request each answers.
+bool SameFinding(AccessibleAnswer a, AccessibleAnswer b) {
+  a.serial = b.serial;
+  return a == b;
 }
 
 }  // namespace
 
 AccessibleAnswer SimAccessibleRounds::Query(SimDesktop& desktop, ThreadId caller,
-                                            WindowHandle window, std::uint64_t serial) {
+                                            WindowHandle window, std::uint64_t serial,
+                                            AccessibleReach reach) {
   ReleaseReturnedCalls(desktop);
   const AccessibleAnswer previous = latest_;
   if (window != 0) {
-    const AccessibleAnswer next = Round(desktop, caller, window, serial);
-    if (next.serial >= latest_.serial) latest_ = next;
+    const AccessibleAnswer next = Round(desktop, caller, window, serial, reach);
+    if (next.serial >= latest_.serial) {
+      if (next.status == AccessibleStatus::Answered && !SameFinding(next, latest_)) {
+        untoldAnswer_ = true;
+      }
+      latest_ = next;
+    }
   }
   return previous;
 }
 
+bool SimAccessibleRounds::TakeUntoldAnswer() { return std::exchange(untoldAnswer_, false); }
+
 AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadId caller,
-                                            WindowHandle window, std::uint64_t serial) {
+                                            WindowHandle window, std::uint64_t serial,
+                                            AccessibleReach reach) {
   AccessibleAnswer answer;
   answer.serial = serial;
   answer.window = window;
@@ -60,18 +92,20 @@ AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadId caller
   // The first call sends the window a message, which a hung thread never takes; a window
   // of the program's own thread is served while its tick goes on.
   if (asked->thread != caller && desktop.IsHung(asked->process)) {
+    Ask(desktop, "msaa-caret", window);
     stuck_.push_back(StuckCall{asked->thread, asked->process, false});
     answer.status = AccessibleStatus::TimedOut;
     return answer;
   }
   SimAccessible* published = desktop.Accessible(window);
-  if (published == nullptr) return answer;
-  if (published->roundMs > kAccessibleRoundMs) {
+  if (published != nullptr && published->roundMs > kAccessibleRoundMs) {
+    Ask(desktop, "msaa-caret", window);
     answer.status = AccessibleStatus::TimedOut;  // it answers, too late: dropped
     return answer;
   }
-  if (published->roundsAsked++ < published->lazyRounds) return answer;
-  RunChain(*published, desktop.UiAutomation(), answer);
+  // A tree built only once asked answers nothing to the first requests.
+  const bool built = published == nullptr || published->roundsAsked++ >= published->lazyRounds;
+  RunChain(desktop, window, built ? published : nullptr, reach, answer);
   return answer;
 }
 

@@ -1,8 +1,16 @@
 // The program's accessibility worker as the simulated desktop plays it. A request is run
 // at once, as the real worker runs it long before the next tick, and its answer is kept
-// for the next call. A round into a hung program leaves its worker stuck there until the
-// program answers again: further requests into that thread are then not asked (Busy), and
-// others go to a fresh worker, as long as no more than two workers are left stuck.
+// for the next call; an answer unlike the latest one before it waits to be told to the
+// program (SimPlatform::TellAccessibleAnswer), as the real worker tells it once its round
+// has ended. A round into a hung program leaves its worker stuck there until the program
+// answers again: further requests into that thread are then not asked (Busy), and others
+// go to a fresh worker, as long as no more than two workers are left stuck. Each request a
+// round makes of the program is printed as an event line of its kind:
+//
+//   access-request msaa-caret window=NAME    the OBJID_CARET object
+//   access-request uia window=NAME           UI Automation (where it exists), for the round
+//                                            about NAME
+//   access-request msaa-focus window=NAME    OBJID_CLIENT's focused child
 #pragma once
 
 #include <cstddef>
@@ -20,7 +28,9 @@ class SimAccessibleRounds {
 
   // Platform::QueryAccessible for a process whose GUI thread is `caller`.
   AccessibleAnswer Query(SimDesktop& desktop, ThreadId caller, WindowHandle window,
-                         std::uint64_t serial);
+                         std::uint64_t serial, AccessibleReach reach);
+  // Whether a round ended with an answer the program has not been told of; it is told now.
+  bool TakeUntoldAnswer();
 
   // Workers stuck in a call into a hung program, the current one included.
   std::size_t StuckWorkers() const { return stuck_.size(); }
@@ -33,7 +43,7 @@ class SimAccessibleRounds {
   };
 
   AccessibleAnswer Round(SimDesktop& desktop, ThreadId caller, WindowHandle window,
-                         std::uint64_t serial);
+                         std::uint64_t serial, AccessibleReach reach);
   // Calls return once their program answers again (or is gone).
   void ReleaseReturnedCalls(const SimDesktop& desktop);
   bool ThreadHasStuckCall(ThreadId thread) const;
@@ -42,6 +52,7 @@ class SimAccessibleRounds {
 
   std::vector<StuckCall> stuck_;
   AccessibleAnswer latest_;
+  bool untoldAnswer_ = false;
 };
 
 }  // namespace sevalune::sim

@@ -46,14 +46,18 @@ struct SimMessage {
   Kind kind = Kind::Timer;
   // For a tray callback: the mouse event on the icon; for a hot key: its id.
   std::uint32_t eventCode = 0;
+  // For a moved target: what the notice tells of.
+  TargetNotice notice;
 
-  static SimMessage Timer() { return {Kind::Timer, 0}; }
-  static SimMessage TrayCallback(std::uint32_t code) { return {Kind::TrayCallback, code}; }
-  static SimMessage TaskbarCreated() { return {Kind::TaskbarCreated, 0}; }
-  static SimMessage Hotkey(int id) { return {Kind::Hotkey, static_cast<std::uint32_t>(id)}; }
-  static SimMessage FinderFrame() { return {Kind::FinderFrame, 0}; }
-  static SimMessage SettingsFileChanged() { return {Kind::SettingsFileChanged, 0}; }
-  static SimMessage TargetMoved() { return {Kind::TargetMoved, 0}; }
+  static SimMessage Timer() { return {Kind::Timer, 0, {}}; }
+  static SimMessage TrayCallback(std::uint32_t code) { return {Kind::TrayCallback, code, {}}; }
+  static SimMessage TaskbarCreated() { return {Kind::TaskbarCreated, 0, {}}; }
+  static SimMessage Hotkey(int id) { return {Kind::Hotkey, static_cast<std::uint32_t>(id), {}}; }
+  static SimMessage FinderFrame() { return {Kind::FinderFrame, 0, {}}; }
+  static SimMessage SettingsFileChanged() { return {Kind::SettingsFileChanged, 0, {}}; }
+  static SimMessage TargetMoved(const TargetNotice& notice = {}) {
+    return {Kind::TargetMoved, 0, notice};
+  }
 };
 
 // The finder's frame as the program last showed it.
@@ -113,7 +117,8 @@ class SimPlatform final : public Platform {
   bool UnregisterHotKey(int id) override;
 
   // --- accessibility ----------------------------------------------------------------
-  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) override;
+  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial,
+                                   AccessibleReach reach) override;
 
   // --- shell32 --------------------------------------------------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
@@ -186,6 +191,12 @@ class SimPlatform final : public Platform {
   // One look of the caret watch between ticks (a frame of time): a move of the watched
   // thread's caret or focus since the last look is reported with OnTargetMoved.
   void WatchCaretOnce();
+  // The accessibility worker's round has ended: an answer unlike the latest one before it
+  // that the program has not been told of yet is reported with OnTargetMoved.
+  void TellAccessibleAnswer();
+  // The thread's caret raises an event of the system (its OBJID_CARET object moved or
+  // shown), which reaches the program as a notice naming the thread.
+  void RaiseCaretEvent(ThreadId thread);
   // Queues a message for the next PumpMessages; a timer tick, or a move of the target,
   // never piles up.
   void Post(SimMessage message);

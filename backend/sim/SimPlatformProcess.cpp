@@ -57,7 +57,10 @@ void SimPlatform::Post(SimMessage message) {
            kind == SimMessage::Kind::TargetMoved;
   };
   const auto same = [&message](const SimMessage& queued) { return queued.kind == message.kind; };
-  if (coalesced(message.kind) && std::any_of(queue_.begin(), queue_.end(), same)) return;
+  if (coalesced(message.kind)) {
+    const auto queued = std::find_if(queue_.begin(), queue_.end(), same);
+    if (queued != queue_.end()) return queued->notice.Merge(message.notice);
+  }
   queue_.push_back(message);
 }
 
@@ -129,7 +132,7 @@ void SimPlatform::Dispatch(const SimMessage& message) {
         handler_->OnSettingsFileChanged();
         break;
       case SimMessage::Kind::TargetMoved:
-        handler_->OnTargetMoved();
+        handler_->OnTargetMoved(message.notice);
         break;
     }
   });

@@ -191,6 +191,20 @@ void SimPlatform::WatchCaretOnce() {
   if (moved) Notify(SimMessage::TargetMoved());
 }
 
+void SimPlatform::TellAccessibleAnswer() {
+  if (ended_ || QuitRequested() || !accessibleRounds_.TakeUntoldAnswer()) return;
+  TargetNotice notice;
+  notice.accessibleAnswer = true;
+  Notify(SimMessage::TargetMoved(notice));
+}
+
+void SimPlatform::RaiseCaretEvent(ThreadId thread) {
+  if (ended_ || QuitRequested()) return;
+  TargetNotice notice;
+  notice.AddCaretThread(thread);
+  Notify(SimMessage::TargetMoved(notice));
+}
+
 void SimPlatform::SetTimerPeriod(std::uint32_t milliseconds) {
   if (!Enter("SetTimerPeriod")) return;
   timerPeriod_ = milliseconds;

@@ -318,9 +318,10 @@ bool SimPlatform::UnregisterHotKey(int id) {
   return done;
 }
 
-AccessibleAnswer SimPlatform::QueryAccessible(WindowHandle window, std::uint64_t serial) {
+AccessibleAnswer SimPlatform::QueryAccessible(WindowHandle window, std::uint64_t serial,
+                                              AccessibleReach reach) {
   if (!Enter("QueryAccessible")) return {};
-  return accessibleRounds_.Query(desktop_, thread_, window, serial);
+  return accessibleRounds_.Query(desktop_, thread_, window, serial, reach);
 }
 
 }  // namespace sevalune::sim

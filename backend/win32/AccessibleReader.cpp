@@ -309,7 +309,7 @@ std::optional<bool> AccessibleReader::UiAutomationFound() {
   return state == kUiaAvailable;
 }
 
-AccessibleAnswer AccessibleReader::Read(WindowHandle handle) {
+AccessibleAnswer AccessibleReader::Read(WindowHandle handle, AccessibleReach reach) {
   HWND window = ToHwnd(handle);
   AccessibleAnswer answer;
   answer.status = AccessibleStatus::Answered;
@@ -326,6 +326,9 @@ AccessibleAnswer AccessibleReader::Read(WindowHandle handle) {
   };
 
   if (take(AccessibleSource::MsaaCaret, MsaaCaret(*cache_, window))) return answer;
+  // Asking a browser engine's client object or UI Automation switches it into building its
+  // whole accessibility tree, which every page then pays for.
+  if (reach == AccessibleReach::CaretOnly) return answer;
   const ComPtr<uia::Element> focused = FocusedElementOf(*cache_, window);
   if (focused && (take(AccessibleSource::UiaCaretRange, CaretRangeOf(focused.Get())) ||
                   take(AccessibleSource::UiaSelection, CollapsedSelectionOf(focused.Get())))) {

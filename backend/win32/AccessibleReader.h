@@ -2,7 +2,7 @@
 // object, then (where UI Automation exists) the focused element's caret range and its
 // collapsed selection, then the focused child of the window's client object, then the
 // focused element's rectangle. The first step that answers a visible rectangle with
-// height ends the round.
+// height ends the round; a caret-only round asks the caret object alone.
 #pragma once
 
 #include <memory>
@@ -25,7 +25,7 @@ class AccessibleReader final : public AccessibleRound {
   AccessibleReader(const AccessibleReader&) = delete;
   AccessibleReader& operator=(const AccessibleReader&) = delete;
 
-  AccessibleAnswer Read(WindowHandle window) override;
+  AccessibleAnswer Read(WindowHandle window, AccessibleReach reach) override;
 
   // Whether UI Automation could be created in this process; nullopt before the first
   // try. It is tried once, when a round first needs it: under Wine its class is not

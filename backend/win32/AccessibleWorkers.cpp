@@ -44,6 +44,7 @@ class SlimCondition {
 struct Job {
   WindowHandle window = 0;
   std::uint64_t serial = 0;
+  AccessibleReach reach = AccessibleReach::Everything;
   std::uint32_t thread = 0;  // known once the job is given up
 };
 
@@ -76,9 +77,14 @@ struct AccessibleWorkers::Shared {
   std::vector<std::shared_ptr<Worker>> abandoned;
   std::size_t started = 0;
 
-  // Keeps the answer to the newest request.
-  void Record(const AccessibleAnswer& answer) {
-    if (answer.serial >= latest.serial) latest = answer;
+  // Keeps the answer to the newest request; true when it tells something new (whatever
+  // request each answers).
+  bool Record(const AccessibleAnswer& answer) {
+    if (answer.serial < latest.serial) return false;
+    AccessibleAnswer before = latest;
+    before.serial = answer.serial;
+    latest = answer;
+    return !(before == answer);
   }
 };
 
@@ -95,7 +101,8 @@ AccessibleWorkers::~AccessibleWorkers() {
   shared_->wake.notify_all();
 }
 
-AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t serial) {
+AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t serial,
+                                          AccessibleReach reach) {
   const std::lock_guard lock(shared_->mutex);
   Worker* current = current_.get();
   // A round running past its limit is given up now; its late result will be dropped.
@@ -113,7 +120,7 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
     return latest;
   }
 
-  const Job job{window, serial, 0};
+  const Job job{window, serial, reach, 0};
   const auto intoStuckThread = [&](const Worker& worker) {
     if (!worker.running || !worker.givenUp) return false;
     if (worker.running->window == window) return true;
@@ -155,9 +162,7 @@ bool AccessibleWorkers::StartWorker() {
   try {
     // Never joined: even an idle worker may wait when it ends, releasing what it holds of a
     // program that hangs. It ends by itself, or with the process.
-    std::thread(&AccessibleWorkers::RunWorker, shared_, worker, options_.makeRound,
-                options_.roundLimit)
-        .detach();
+    std::thread(&AccessibleWorkers::RunWorker, shared_, worker, options_).detach();
   } catch (const std::system_error&) {
     return false;  // no thread to be had now: asked again on a later tick
   }
@@ -167,12 +172,11 @@ bool AccessibleWorkers::StartWorker() {
 }
 
 void AccessibleWorkers::RunWorker(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
-                                  std::function<std::unique_ptr<AccessibleRound>()> makeRound,
-                                  std::chrono::milliseconds limit) noexcept {
+                                  AccessibleWorkerOptions options) noexcept {
   std::unique_ptr<AccessibleRound> round;
   std::unique_lock lock(shared->mutex, std::defer_lock);
   try {
-    round = makeRound();
+    round = options.makeRound();
     lock.lock();
     for (;;) {
       shared->wake.wait(lock, [&] { return worker->stop || worker->waiting.has_value(); });
@@ -183,9 +187,9 @@ void AccessibleWorkers::RunWorker(std::shared_ptr<Shared> shared, std::shared_pt
       worker->givenUp = false;
       worker->started = Clock::now();
       lock.unlock();
-      AccessibleAnswer answer = round->Read(job.window);
+      AccessibleAnswer answer = round->Read(job.window, job.reach);
       lock.lock();
-      const bool late = Clock::now() - worker->started > limit;
+      const bool late = Clock::now() - worker->started > options.roundLimit;
       const bool givenUp = worker->givenUp;
       worker->running.reset();
       if (worker->abandoned) {
@@ -196,7 +200,11 @@ void AccessibleWorkers::RunWorker(std::shared_ptr<Shared> shared, std::shared_pt
       answer.serial = job.serial;
       answer.window = job.window;
       if (late) answer = AnswerFor(job, AccessibleStatus::TimedOut);
-      shared->Record(answer);
+      if (shared->Record(answer) && !late && options.answered) {
+        lock.unlock();
+        options.answered();
+        lock.lock();
+      }
     }
   } catch (...) {
     // Out of memory, say: this worker ends, and the next request starts another.

@@ -4,7 +4,8 @@
 //
 //  - one worker takes one request at a time; a newer request replaces one still waiting;
 //  - the GUI thread reads the latest answer and leaves a new request, under a lock held
-//    only for that;
+//    only for that; a round that ends with an answer unlike the latest one before it says
+//    so (`answered`), so that the GUI thread can use it at once;
 //  - a round that takes longer than its limit is given up: its answer reads "timed out"
 //    from the moment the GUI thread sees it running too long, and the late result is
 //    dropped;
@@ -33,13 +34,16 @@ class AccessibleRound {
  public:
   virtual ~AccessibleRound() = default;
   // Everything but the serial and the window, which the workers fill in.
-  virtual AccessibleAnswer Read(WindowHandle window) = 0;
+  virtual AccessibleAnswer Read(WindowHandle window, AccessibleReach reach) = 0;
 };
 
 struct AccessibleWorkerOptions {
   std::function<std::unique_ptr<AccessibleRound>()> makeRound;
   // The thread that serves a window; a request into the thread of a stuck call waits.
   std::function<std::uint32_t(WindowHandle)> threadOf;
+  // Called on a worker's thread, outside the lock, when its round ended within its limit
+  // with an answer unlike the latest one before it (the serial aside); must not block.
+  std::function<void()> answered;
   std::chrono::milliseconds roundLimit{kAccessibleRoundMs};
   std::size_t mostAbandoned = 2;
 };
@@ -55,7 +59,7 @@ class AccessibleWorkers {
 
   // Platform::QueryAccessible: the latest answer, and a request for `window`. For 0 no
   // request, but a worker is started (and makes its round ready) if none runs.
-  AccessibleAnswer Query(WindowHandle window, std::uint64_t serial);
+  AccessibleAnswer Query(WindowHandle window, std::uint64_t serial, AccessibleReach reach);
 
   // Workers stuck in a call that was given up, the current one included.
   std::size_t StuckWorkers() const;
@@ -69,8 +73,7 @@ class AccessibleWorkers {
   // False when no thread could be started.
   bool StartWorker();
   static void RunWorker(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
-                        std::function<std::unique_ptr<AccessibleRound>()> makeRound,
-                        std::chrono::milliseconds limit) noexcept;
+                        AccessibleWorkerOptions options) noexcept;
 
   AccessibleWorkerOptions options_;
   std::shared_ptr<Shared> shared_;

@@ -1,6 +1,7 @@
 #include "backend/win32/TargetWatch.h"
 
 #include <cstring>
+#include <utility>
 
 namespace sevalune::win32 {
 namespace {
@@ -35,6 +36,7 @@ TargetWatch::TargetWatch(HWND window, UINT message) : window_(window), message_(
   theWatch = this;
   systemHook_.reset(Hook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_MENUPOPUPEND, &OnWinEvent));
   focusHook_.reset(Hook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, &OnWinEvent));
+  showHook_.reset(Hook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, &OnWinEvent));
   locationHook_.reset(Hook(EVENT_OBJECT_LOCATIONCHANGE, EVENT_OBJECT_LOCATIONCHANGE, &OnWinEvent));
   watcher_ = std::thread([this] { WatchCaret(); });
 }
@@ -55,18 +57,29 @@ void TargetWatch::Follow(DWORD thread) {
     const std::lock_guard lock(mutex_);
     if (followed_ == thread) return;
     followed_ = thread;
+    followedNow_ = thread;
   }
   wake_.notify_one();
 }
 
+TargetNotice TargetWatch::Take() {
+  posted_ = false;
+  return std::exchange(pending_, TargetNotice{});
+}
+
 void CALLBACK TargetWatch::OnWinEvent(HWINEVENTHOOK /*hook*/, DWORD event, HWND /*window*/,
-                                      LONG object, LONG /*child*/, DWORD /*thread*/,
+                                      LONG object, LONG /*child*/, DWORD thread,
                                       DWORD /*time*/) noexcept {
   TargetWatch* watch = theWatch;
   if (watch == nullptr) return;
-  // Every object's moves are reported; only the caret's matter.
-  if (event == EVENT_OBJECT_LOCATIONCHANGE && object != OBJID_CARET) return;
-  if (event == EVENT_OBJECT_LOCATIONCHANGE) watch->lastEvent_ = Now();
+  // Every object's moves and shows are reported; only the caret's matter. Browser engines
+  // name their caret with a child id of their own, not CHILDID_SELF.
+  const bool objectEvent = event == EVENT_OBJECT_LOCATIONCHANGE || event == EVENT_OBJECT_SHOW;
+  if (objectEvent && object != OBJID_CARET) return;
+  if (objectEvent) {
+    watch->pending_.AddCaretThread(thread);
+    if (thread == watch->followedNow_) watch->lastEvent_ = Now();
+  }
   watch->Notify();
 }
 

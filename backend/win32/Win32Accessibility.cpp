@@ -6,16 +6,22 @@
 
 namespace sevalune::win32 {
 
-AccessibleAnswer Win32Platform::QueryAccessible(WindowHandle window, std::uint64_t serial) {
+AccessibleAnswer Win32Platform::QueryAccessible(WindowHandle window, std::uint64_t serial,
+                                                AccessibleReach reach) {
   if (!accessibility_) {
     AccessibleWorkerOptions options;
     options.makeRound = [] { return std::make_unique<AccessibleReader>(); };
     options.threadOf = [](WindowHandle asked) {
       return static_cast<std::uint32_t>(::GetWindowThreadProcessId(ToHwnd(asked), nullptr));
     };
+    // A worker may outlive this object: it posts to the marker by its handle, which fails
+    // harmlessly once the window is gone.
+    options.answered = [marker = frmSevalune_.get()] {
+      ::PostMessageW(marker, kMsgAccessibleAnswer, 0, 0);
+    };
     accessibility_ = std::make_unique<AccessibleWorkers>(std::move(options));
   }
-  return accessibility_->Query(window, serial);
+  return accessibility_->Query(window, serial, reach);
 }
 
 }  // namespace sevalune::win32

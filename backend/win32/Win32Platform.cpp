@@ -24,8 +24,6 @@ constexpr UINT_PTR kFinderTimerId = 2;
 constexpr UINT_PTR kSettleTimerId = 3;
 // The longest a change waits for the folder to become quiet.
 constexpr ULONGLONG kLongestSettleWaitMs = 2000;
-// Posted to the marker by the target watch: the target may have moved.
-constexpr UINT kMsgTargetMoved = WM_APP + 1;
 constexpr int kTextBoxId = 1;
 // The marker never grows anywhere near this far, so the text box is never seen.
 constexpr int kTextBoxLeft = 1000;
@@ -148,10 +146,17 @@ LRESULT Win32Platform::HandleMarkerMessage(HWND window, UINT message, WPARAM wPa
     case WM_HOTKEY:
       if (handler != nullptr) handler->OnHotkey(static_cast<int>(wParam));
       return 0;
-    case kMsgTargetMoved:
-      targetWatch_->Acknowledge();
-      if (handler != nullptr) handler->OnTargetMoved();
+    case kMsgTargetMoved: {
+      const TargetNotice notice = targetWatch_->Take();
+      if (handler != nullptr) handler->OnTargetMoved(notice);
       return 0;
+    }
+    case kMsgAccessibleAnswer: {
+      TargetNotice notice;
+      notice.accessibleAnswer = true;
+      if (handler != nullptr) handler->OnTargetMoved(notice);
+      return 0;
+    }
     case kMsgMouseMove:
       // The tray icon's callback message: the icon's mouse event is in the low word.
       if (handler != nullptr) handler->OnTrayCallback(LOWORD(lParam));

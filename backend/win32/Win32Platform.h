@@ -76,7 +76,8 @@ class Win32Platform final : public Platform {
   std::uint32_t MonitorDpiOf(const Rect& rect) override;
 
   // --- accessibility, on worker threads (Win32Accessibility.cpp) ----------------------
-  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial) override;
+  AccessibleAnswer QueryAccessible(WindowHandle window, std::uint64_t serial,
+                                   AccessibleReach reach) override;
 
   // --- shell32, kernel32, the process (Win32Services.cpp) ----------------------------
   bool ShellNotifyIcon(TrayMessage message, const NotifyIconData& data) override;
@@ -120,6 +121,11 @@ class Win32Platform final : public Platform {
   void SetFinderTimer(std::uint32_t milliseconds) override;
 
  private:
+  // Posted to the marker: by the target watch, the target may have moved; by an
+  // accessibility worker, a round ended with a new answer.
+  static constexpr UINT kMsgTargetMoved = WM_APP + 1;
+  static constexpr UINT kMsgAccessibleAnswer = WM_APP + 2;
+
   using GetGuiThreadInfoFunction = BOOL(WINAPI*)(DWORD, GUITHREADINFO*);
   // shcore's GetDpiForMonitor; the DPI kind is the MONITOR_DPI_TYPE enumeration.
   using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);

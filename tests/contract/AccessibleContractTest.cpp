@@ -1,9 +1,11 @@
 // QueryAccessible: the accessible caret or focused element of a window, asked on another
-// thread and answered at a later call, never waited for. The windows here publish through
+// thread and answered at a later call, never waited for; a new answer is also told as a
+// notice, and a caret-only round asks the caret object alone. The windows here publish through
 // Active Accessibility (there is no UI Automation under Wine); the simulated desktop's UI
 // Automation programs are tested on the simulator alone.
 #include <gtest/gtest.h>
 
+#include "tests/RecordingHandler.h"
 #include "tests/contract/ContractTest.h"
 
 namespace sevalune::contract {
@@ -15,6 +17,9 @@ constexpr Rect kField{240, 190, 560, 230};
 
 class AccessibleContractTest : public ContractTest {
  protected:
+  void SetUp() override { platform.SetEventHandler(&handler); }
+  void TearDown() override { platform.SetEventHandler(nullptr); }
+
   WindowHandle Served(const PublishedAccessible& published, GuiThread thread = GuiThread::Second) {
     const WindowHandle window = Plain(thread);
     Driver().Publish(window, published);
@@ -30,13 +35,22 @@ class AccessibleContractTest : public ContractTest {
   }
 
   // Asks about the window and reads the answer once a round has had its time.
-  AccessibleAnswer Ask(WindowHandle window) {
-    platform.QueryAccessible(window, ++serial_);
+  AccessibleAnswer Ask(WindowHandle window, AccessibleReach reach = AccessibleReach::Everything) {
+    platform.QueryAccessible(window, ++serial_, reach);
     Driver().LetAccessibilityRoundPass();
-    return platform.QueryAccessible(0, serial_);
+    return platform.QueryAccessible(0, serial_, reach);
+  }
+
+  // Notices of new answers dispatched so far.
+  int AnswersTold() const {
+    int told = 0;
+    for (const TargetNotice& notice : handler.notices) told += notice.accessibleAnswer ? 1 : 0;
+    return told;
   }
 
   std::uint64_t serial() const { return serial_; }
+
+  testing::RecordingHandler handler;
 
  private:
   std::uint64_t serial_ = 100;
@@ -44,17 +58,17 @@ class AccessibleContractTest : public ContractTest {
 
 TEST_F(AccessibleContractTest, TheAnswerComesAtALaterCallNeverWithTheRequest) {
   const WindowHandle window = Served({kCaret, std::nullopt, false});
-  const AccessibleAnswer first = platform.QueryAccessible(window, 7);
+  const AccessibleAnswer first = platform.QueryAccessible(window, 7, AccessibleReach::Everything);
   EXPECT_EQ(first.status, AccessibleStatus::NotAsked);
   EXPECT_EQ(first.serial, 0u);
   Driver().LetAccessibilityRoundPass();
-  const AccessibleAnswer answer = platform.QueryAccessible(0, 8);
+  const AccessibleAnswer answer = platform.QueryAccessible(0, 8, AccessibleReach::Everything);
   EXPECT_EQ(answer.serial, 7u);
   EXPECT_EQ(answer.window, window);
   EXPECT_EQ(answer.status, AccessibleStatus::Answered);
   // A window of 0 asks nothing: the same answer stays the latest.
   Driver().LetAccessibilityRoundPass();
-  EXPECT_EQ(platform.QueryAccessible(0, 9).serial, 7u);
+  EXPECT_EQ(platform.QueryAccessible(0, 9, AccessibleReach::Everything).serial, 7u);
 }
 
 TEST_F(AccessibleContractTest, ACaretObjectAnswersWhereTheCaretIs) {
@@ -76,6 +90,29 @@ TEST_F(AccessibleContractTest, AHiddenCaretGivesWayToTheFocusedChild) {
   EXPECT_EQ(answer.status, AccessibleStatus::Answered);
   EXPECT_EQ(answer.source, AccessibleSource::MsaaFocus);
   EXPECT_EQ(answer.rect, kField);
+}
+
+TEST_F(AccessibleContractTest, ACaretOnlyRoundAsksTheCaretObjectAlone) {
+  const WindowHandle window = Served({std::nullopt, kField, false});
+  EXPECT_EQ(Ask(window, AccessibleReach::CaretOnly).source, AccessibleSource::None);
+  Driver().Publish(window, {kCaret, kField, false});
+  const AccessibleAnswer answer = Ask(window, AccessibleReach::CaretOnly);
+  EXPECT_EQ(answer.source, AccessibleSource::MsaaCaret);
+  EXPECT_EQ(answer.rect, kCaret);
+}
+
+TEST_F(AccessibleContractTest, ANewAnswerIsToldAsItComesTheSameOneIsNot) {
+  const WindowHandle window = Served({kCaret, kField, false});
+  ASSERT_EQ(Ask(window).source, AccessibleSource::MsaaCaret);
+  platform.PumpMessages();
+  EXPECT_EQ(AnswersTold(), 1);
+  Ask(window);
+  platform.PumpMessages();
+  EXPECT_EQ(AnswersTold(), 1) << "the caret where it was";
+  Driver().Publish(window, {std::nullopt, kField, false});
+  ASSERT_EQ(Ask(window).source, AccessibleSource::MsaaFocus);
+  platform.PumpMessages();
+  EXPECT_EQ(AnswersTold(), 2);
 }
 
 TEST_F(AccessibleContractTest, ACaretWithoutHeightIsNoCaret) {

@@ -106,8 +106,8 @@ class SimDriver final : public DesktopDriver {
     if (!published.focusOnItself) answers.focus = published.focusedChild;
     desktop_.SetAccessible(window, answers);
   }
-  // A round ends as it is asked for.
-  void LetAccessibilityRoundPass() override {}
+  // A round ends as it is asked for; a new answer is told once its time has passed.
+  void LetAccessibilityRoundPass() override { program_.TellAccessibleAnswer(); }
 
   void SetLeftButton(bool down) override {
     if (down) {

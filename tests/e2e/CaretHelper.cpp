@@ -26,10 +26,12 @@ std::filesystem::path CaretAppExecutable() {
 
 CaretApp::CaretApp(const std::wstring& arguments)
     : process_(CaretAppExecutable().wstring(), arguments) {
+  const wchar_t* frameClass = arguments.find(L"chromium") != std::wstring::npos
+                                  ? caret_app::kChromiumFrameClass
+                                  : caret_app::kFrameClass;
   const std::optional<HWND> frame = WaitForValue(
       [&]() -> std::optional<HWND> {
-        const std::optional<HWND> window =
-            FindTopLevelWindow(process_.id(), caret_app::kFrameClass);
+        const std::optional<HWND> window = FindTopLevelWindow(process_.id(), frameClass);
         if (!window || !HoldsForegroundAndFocus(*window)) return std::nullopt;
         return window;
       },
@@ -45,6 +47,15 @@ bool CaretApp::Answers() const {
   DWORD_PTR answer = 0;
   return ::SendMessageTimeoutW(frame_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
                                &answer) != 0;
+}
+
+std::optional<LRESULT> CaretApp::RequestsFor(LONG objectId) const {
+  DWORD_PTR answer = 0;
+  if (::SendMessageTimeoutW(frame_, caret_app::kRequestsFor, 0, objectId, SMTO_ABORTIFHUNG,
+                            kAnswerTimeoutMs, &answer) == 0) {
+    return std::nullopt;
+  }
+  return static_cast<LRESULT>(answer);
 }
 
 std::optional<caret_app::PublishedCaret> CaretApp::Published() const {

@@ -19,8 +19,8 @@ std::filesystem::path CaretAppExecutable();
 // keyboard focus (the window itself: it has no child windows).
 class CaretApp {
  public:
-  // Starts the helper with the given arguments ("caret=hidden", "focus=object") and waits
-  // until it is ready; frame() is null when it never was.
+  // Starts the helper with the given arguments ("caret=hidden", "focus=object",
+  // "chromium") and waits until it is ready; frame() is null when it never was.
   explicit CaretApp(const std::wstring& arguments = L"");
 
   HWND frame() const { return frame_; }
@@ -29,6 +29,9 @@ class CaretApp {
   void Post(caret_app::Command command, WPARAM wParam = 0, LPARAM lParam = 0) const;
   // Whether the helper reads its messages (answers a message sent with a short time-out).
   bool Answers() const;
+  // How many WM_GETOBJECT requests for this object id the helper has had; nullopt when it
+  // does not answer.
+  std::optional<LRESULT> RequestsFor(LONG objectId) const;
   // The caret as the helper's title says; read without a message, so also while it hangs.
   std::optional<caret_app::PublishedCaret> Published() const;
   // Waits until the published caret is shown at this screen rectangle.

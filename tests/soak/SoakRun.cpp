@@ -279,10 +279,10 @@ void SoakRun::OnTrayCallback(std::uint32_t eventCode) {
   CheckInvariants("after a tray callback", insideMenuStep ? MenuStep::Inside : MenuStep::Outside);
 }
 
-void SoakRun::OnTargetMoved() {
+void SoakRun::OnTargetMoved(const TargetNotice& notice) {
   ++counts_.targetMoveHandlers;
   const Rect before = MarkerRect();
-  app_.OnTargetMoved();
+  app_.OnTargetMoved(notice);
   const Rect after = MarkerRect();
   if (after != before) ++counts_.movesBetweenTicks;
   // Between ticks the marker is only ever moved where a tick has shown it.

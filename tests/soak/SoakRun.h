@@ -50,7 +50,7 @@ class SoakRun final : public PlatformEvents {
   void OnHotkey(int id) override;
   void OnFinderFrame() override;
   void OnSettingsFileChanged() override;
-  void OnTargetMoved() override;
+  void OnTargetMoved(const TargetNotice& notice) override;
 
  private:
   // What held when an outermost tick began.

@@ -58,6 +58,39 @@ TEST(AccessibleLookTest, OnlyTheAnswerToTheTickJustBeforeForTheSameWindow) {
   EXPECT_FALSE(AnswersPreviousTick(AccessibleAnswer{}, 0, 0));
 }
 
+TEST(AccessibleLookTest, BetweenTicksTheAnswerToTheLastTicksRequestForTheSameWindow) {
+  AccessibleAnswer answer;
+  answer.serial = 42;
+  answer.window = kPage;
+  EXPECT_TRUE(AnswersRequest(answer, 42, kPage));
+  EXPECT_FALSE(AnswersRequest(answer, 43, kPage));
+  EXPECT_FALSE(AnswersRequest(answer, 42, kPage + 1));
+  EXPECT_FALSE(AnswersRequest(AccessibleAnswer{}, 0, 0)) << "nothing asked yet";
+}
+
+TEST(AccessibleReachTest, TheListsMatchEitherClassAndNeverAskedWins) {
+  const AccessibleClassLists lists{"Chrome_WidgetWin_1,Chrome_RenderWidgetHostHWND",
+                                   "Notepad,Chrome_WidgetWin_1"};
+  const auto reach = [&](std::string_view foreground, std::string_view asked) {
+    return AccessibleReachFor(lists, foreground, asked);
+  };
+  EXPECT_EQ(reach("MozillaWindowClass", "MozillaWindowClass"), AccessibleReach::Everything);
+  EXPECT_EQ(reach("ElectronHost", "Chrome_RenderWidgetHostHWND"), AccessibleReach::CaretOnly);
+  EXPECT_EQ(reach("Chrome_RenderWidgetHostHWND", "Edit"), AccessibleReach::CaretOnly);
+  EXPECT_EQ(reach("Notepad", "Edit"), std::nullopt);
+  EXPECT_EQ(reach("Edit", "Notepad"), std::nullopt);
+  EXPECT_EQ(reach("Chrome_WidgetWin_1", "Chrome_RenderWidgetHostHWND"), std::nullopt);
+  // Whole items, case and all.
+  EXPECT_EQ(reach("chrome_widgetwin_1", "Chrome_WidgetWin"), AccessibleReach::Everything);
+}
+
+TEST(AccessibleReachTest, AnEmptyListNamesNoClassNotEvenTheEmptyOne) {
+  EXPECT_EQ(AccessibleReachFor(AccessibleClassLists{}, "", ""), AccessibleReach::Everything);
+  EXPECT_EQ(AccessibleReachFor(AccessibleClassLists{",", ""}, "", "Edit"),
+            AccessibleReach::CaretOnly)
+      << "an empty item is written out";
+}
+
 struct Judged {
   const char* what;
   Rect rect;

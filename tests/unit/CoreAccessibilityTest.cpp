@@ -85,6 +85,15 @@ TEST_F(CoreAccessibilityTest, InUseOneRequestAndOneRoundPerTick) {
   }
 }
 
+TEST_F(CoreAccessibilityTest, TheFocusWindowsClassIsReadOnceForEachNewWindow) {
+  PublishCaret(page);
+  Start();
+  desktop.ResetCallCounts();
+  Tick(40);
+  // The foreground window's class on each tick, the page's once.
+  EXPECT_EQ(desktop.CallCount("GetClassName"), 41u);
+}
+
 TEST_F(CoreAccessibilityTest, AWindowWithNothingIsAskedRarelyOnceTheGraceIsOver) {
   PutSettings("[Sevalune]\r\nTenmetuKeisuu=100\r\n");
   Start();

@@ -59,6 +59,9 @@ void ExpectDefaults(const Settings& s) {
   EXPECT_TRUE(s.dpiScaling);
   EXPECT_EQ(s.hotkey, (HotkeySetting{Hotkey{0x7, 0x7B}, ""}));
   EXPECT_TRUE(s.accessibility);
+  EXPECT_EQ(s.accessibleClasses,
+            (AccessibleClassLists{
+                "Chrome_WidgetWin_0,Chrome_WidgetWin_1,Chrome_RenderWidgetHostHWND", ""}));
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesEveryFallback) {
@@ -230,6 +233,15 @@ TEST_F(SettingsFileTest, ListsAreStoredUnchangedAndTheHoldIsParsed) {
   EXPECT_EQ(s.hold, (HoldPolicy{HoldMode::Always, 0}));
   EXPECT_EQ(SettingsWith("KirainaKurasu1=" + std::string(600, 'a') + "\r\n").classLists.neverMark,
             std::string(499, 'a'));
+}
+
+TEST_F(SettingsFileTest, AccessibleClassListsAreTheDefaultWhenMissingAndNoneWhenEmpty) {
+  EXPECT_EQ(SettingsWith("KyarettoNomiKurasu=\r\nKikanaiKurasu=\r\n").accessibleClasses,
+            AccessibleClassLists{});
+  EXPECT_EQ(SettingsWith("kyarettonomikurasu=MozillaWindowClass\r\n"
+                         "KikanaiKurasu=Notepad, Edit\r\n")
+                .accessibleClasses,
+            (AccessibleClassLists{"MozillaWindowClass", "Notepad, Edit"}));
 }
 
 TEST_F(SettingsFileTest, HotkeyIsTheDefaultWhenMissingAndOffWhenEmpty) {

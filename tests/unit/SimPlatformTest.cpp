@@ -329,8 +329,8 @@ class SimAccessibilityTest : public SimPlatformTest {
 
   // Asks about the window and returns the answer, read with the next request.
   AccessibleAnswer Ask(WindowHandle window) {
-    program.QueryAccessible(window, ++serial);
-    return program.QueryAccessible(0, serial + 1);
+    program.QueryAccessible(window, ++serial, AccessibleReach::Everything);
+    return program.QueryAccessible(0, serial + 1, AccessibleReach::Everything);
   }
 
   std::uint64_t serial = 0;

@@ -152,5 +152,40 @@ TEST(FollowingTest, WatchesForTheTicksOfAboutASecondAndAtLeastTwo) {
   EXPECT_EQ(FollowTicksFor(65535), 2);
 }
 
+// Notices merge as they arrive in a row; a caret event names its thread.
+TEST(TargetNoticeTest, CaretThreadsAreKeptAsFarAsTheyFitThenAnyThreadMayHaveRaisedOne) {
+  TargetNotice notice;
+  EXPECT_FALSE(notice.CaretEventFrom(8));
+  notice.AddCaretThread(8);
+  notice.AddCaretThread(8);
+  notice.AddCaretThread(0);
+  EXPECT_TRUE(notice.CaretEventFrom(8));
+  EXPECT_FALSE(notice.CaretEventFrom(9));
+  EXPECT_FALSE(notice.CaretEventFrom(0));
+  for (ThreadId thread = 20; thread < 20 + TargetNotice::kCaretThreads - 1; ++thread) {
+    notice.AddCaretThread(thread);
+  }
+  EXPECT_FALSE(notice.manyCaretThreads) << "exactly full";
+  EXPECT_FALSE(notice.CaretEventFrom(9));
+  notice.AddCaretThread(9);
+  EXPECT_TRUE(notice.manyCaretThreads);
+  EXPECT_TRUE(notice.CaretEventFrom(12345));
+}
+
+TEST(TargetNoticeTest, MergedNoticesTellWhatEitherTold) {
+  TargetNotice first;
+  first.AddCaretThread(8);
+  TargetNotice second;
+  second.AddCaretThread(10);
+  second.accessibleAnswer = true;
+  first.Merge(second);
+  EXPECT_TRUE(first.CaretEventFrom(8));
+  EXPECT_TRUE(first.CaretEventFrom(10));
+  EXPECT_TRUE(first.accessibleAnswer);
+  TargetNotice plain;
+  plain.Merge(TargetNotice{});
+  EXPECT_EQ(plain, TargetNotice{});
+}
+
 }  // namespace
 }  // namespace sevalune

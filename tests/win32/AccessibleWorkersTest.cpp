@@ -1,10 +1,12 @@
 // The accessibility workers' mechanics with rounds that take as long as the test says:
-// answers arrive at a later query, a round past its limit is given up and its late result
-// dropped, a stuck worker is replaced (at most two are abandoned) and its thread is not
-// asked again; the GUI thread's query never waits. And the real round on this desktop:
-// where UI Automation is missing (Wine), a round still ends within its limit.
+// answers arrive at a later query, a new answer is told as it arrives, a round past its
+// limit is given up and its late result dropped, a stuck worker is replaced (at most two
+// are abandoned) and its thread is not asked again; the GUI thread's query never waits.
+// And the real round on this desktop: where UI Automation is missing (Wine), a round still
+// ends within its limit.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <iostream>
@@ -50,15 +52,25 @@ class FakePrograms {
     const std::lock_guard lock(mutex_);
     return rounds_[window];
   }
+  AccessibleReach LastReach() {
+    const std::lock_guard lock(mutex_);
+    return lastReach_;
+  }
+  // Where the programs' caret is from now on.
+  void MoveCaret(const Rect& caret) {
+    const std::lock_guard lock(mutex_);
+    caret_ = caret;
+  }
 
-  AccessibleAnswer Read(WindowHandle window) {
+  AccessibleAnswer Read(WindowHandle window, AccessibleReach reach) {
     std::unique_lock lock(mutex_);
     ++rounds_[window];
+    lastReach_ = reach;
     released_.wait(lock, [&] { return !blocked_[window]; });
     AccessibleAnswer answer;
     answer.status = AccessibleStatus::Answered;
     answer.source = AccessibleSource::MsaaCaret;
-    answer.rect = kCaret;
+    answer.rect = caret_;
     return answer;
   }
 
@@ -67,12 +79,16 @@ class FakePrograms {
   std::condition_variable released_;
   std::map<WindowHandle, bool> blocked_;
   std::map<WindowHandle, int> rounds_;
+  AccessibleReach lastReach_ = AccessibleReach::Everything;
+  Rect caret_ = kCaret;
 };
 
 class FakeRound final : public AccessibleRound {
  public:
   explicit FakeRound(std::shared_ptr<FakePrograms> programs) : programs_(std::move(programs)) {}
-  AccessibleAnswer Read(WindowHandle window) override { return programs_->Read(window); }
+  AccessibleAnswer Read(WindowHandle window, AccessibleReach reach) override {
+    return programs_->Read(window, reach);
+  }
 
  private:
   std::shared_ptr<FakePrograms> programs_;
@@ -92,25 +108,31 @@ class AccessibleWorkersTest : public ::testing::Test {
     options.makeRound = [programs = programs_] { return std::make_unique<FakeRound>(programs); };
     // Each window is served by a thread of its own, numbered after it.
     options.threadOf = [](WindowHandle window) { return static_cast<std::uint32_t>(window); };
+    options.answered = [told = told_] { ++*told; };
     return options;
   }
 
-  AccessibleAnswer Query(WindowHandle window) { return workers_->Query(window, ++serial_); }
+  AccessibleAnswer Query(WindowHandle window, AccessibleReach reach = AccessibleReach::Everything) {
+    return workers_->Query(window, ++serial_, reach);
+  }
 
   // Reads without asking until the answer to `serial` is there.
   AccessibleAnswer AnswerTo(std::uint64_t serial) {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-    AccessibleAnswer answer = workers_->Query(0, serial_);
+    AccessibleAnswer answer = Read();
     while (answer.serial < serial && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(5ms);
-      answer = workers_->Query(0, serial_);
+      answer = Read();
     }
     return answer;
   }
+  AccessibleAnswer Read() { return workers_->Query(0, serial_, AccessibleReach::Everything); }
 
   std::uint64_t serial() const { return serial_; }
 
   std::shared_ptr<FakePrograms> programs_ = std::make_shared<FakePrograms>();
+  // New answers told so far; the workers may tell after the test's object is gone.
+  std::shared_ptr<std::atomic<int>> told_ = std::make_shared<std::atomic<int>>(0);
   std::unique_ptr<AccessibleWorkers> workers_;
 
  private:
@@ -133,13 +155,13 @@ TEST_F(AccessibleWorkersTest, ARoundPastItsLimitIsGivenUpAndItsLateResultDropped
   Query(kA);
   std::this_thread::sleep_for(kPastTheLimit);
   // The query returns while the round is still blocked: it never waits.
-  const AccessibleAnswer givenUp = workers_->Query(0, serial());
+  const AccessibleAnswer givenUp = Read();
   EXPECT_EQ(givenUp.serial, 1u);
   EXPECT_EQ(givenUp.status, AccessibleStatus::TimedOut);
   EXPECT_EQ(workers_->StuckWorkers(), 1u);
   programs_->Release(kA);
   std::this_thread::sleep_for(kPastTheLimit);
-  EXPECT_EQ(workers_->Query(0, serial()).status, AccessibleStatus::TimedOut);
+  EXPECT_EQ(Read().status, AccessibleStatus::TimedOut);
   EXPECT_EQ(workers_->StuckWorkers(), 0u);
   // The worker is free again and answers the next request.
   Query(kA);
@@ -173,7 +195,7 @@ TEST_F(AccessibleWorkersTest, AnotherWindowGoesToAFreshWorker) {
   programs_->Release(kA);
   std::this_thread::sleep_for(kPastTheLimit);
   EXPECT_EQ(workers_->StuckWorkers(), 0u);
-  EXPECT_EQ(workers_->Query(0, serial()).window, kB);
+  EXPECT_EQ(Read().window, kB);
 }
 
 TEST_F(AccessibleWorkersTest, AtMostTwoWorkersAreAbandoned) {
@@ -197,6 +219,32 @@ TEST_F(AccessibleWorkersTest, AtMostTwoWorkersAreAbandoned) {
   EXPECT_EQ(workers_->WorkersStarted(), 4u);
 }
 
+TEST_F(AccessibleWorkersTest, ANewAnswerIsToldAsItArrivesTheSameOneIsNot) {
+  // The worker tells once its lock is let go, a moment after the answer can be read.
+  const auto toldAtLeast = [&](int count) {
+    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+    while (*told_ < count && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(5ms);
+    }
+    return *told_ >= count;
+  };
+  Query(kA, AccessibleReach::CaretOnly);
+  AnswerTo(serial());
+  EXPECT_EQ(programs_->LastReach(), AccessibleReach::CaretOnly) << "the request's reach";
+  EXPECT_TRUE(toldAtLeast(1)) << "the first answer";
+  Query(kA);
+  AnswerTo(serial());
+  EXPECT_EQ(programs_->LastReach(), AccessibleReach::Everything);
+  std::this_thread::sleep_for(kPastTheLimit);
+  EXPECT_EQ(*told_, 1) << "the caret where it was: nothing new";
+
+  programs_->MoveCaret(Rect{310, 200, 311, 218});
+  Query(kA);
+  EXPECT_EQ(AnswerTo(serial()).rect, (Rect{310, 200, 311, 218}));
+  EXPECT_TRUE(toldAtLeast(2)) << "the caret moved";
+  EXPECT_EQ(*told_, 2);
+}
+
 TEST_F(AccessibleWorkersTest, EndingWithAStuckWorkerDoesNotWaitForIt) {
   programs_->Block(kA);
   Query(kA);
@@ -215,8 +263,8 @@ TEST(AccessibleReaderTest, APlainWindowAnswersNothingWithinTheRound) {
   options.makeRound = [] { return std::make_unique<AccessibleReader>(); };
   AccessibleWorkers workers(std::move(options));
   const auto asked = std::chrono::steady_clock::now();
-  workers.Query(ToHandle(window.get()), 1);
-  AccessibleAnswer answer = workers.Query(0, 1);
+  workers.Query(ToHandle(window.get()), 1, AccessibleReach::Everything);
+  AccessibleAnswer answer = workers.Query(0, 1, AccessibleReach::Everything);
   for (int i = 0; i < 200 && answer.serial != 1; ++i) {
     // This thread serves its own window's messages meanwhile.
     MSG message{};
@@ -224,7 +272,7 @@ TEST(AccessibleReaderTest, APlainWindowAnswersNothingWithinTheRound) {
       ::DispatchMessageW(&message);
     }
     std::this_thread::sleep_for(10ms);
-    answer = workers.Query(0, 1);
+    answer = workers.Query(0, 1, AccessibleReach::Everything);
   }
   std::cout
       << "[ round    ] the first round's answer was read after "

@@ -18,6 +18,12 @@
 namespace sevalune::e2e::caret_app {
 
 inline constexpr const wchar_t* kFrameClass = L"SevaluneE2eCaretApp";
+// With the argument "chromium": the class of a browser engine's top-level window, whose
+// caret events name the caret by a negative child id of its own, as that engine's do.
+inline constexpr const wchar_t* kChromiumFrameClass = L"Chrome_WidgetWin_1";
+inline constexpr LONG kChromiumCaretChild = -7;
+// The object id with which UI Automation asks a window for its provider (UiaRootObjectId).
+inline constexpr LONG kUiaRootObjectId = -25;
 inline constexpr const wchar_t* kTitlePrefix = L"Sevalune e2e caret helper";
 // Away from the screen's corner, and over the middle of a 1280 x 1024 screen, where the
 // pointer rests on a fresh display: without a window manager X sends keys to the window
@@ -48,6 +54,9 @@ enum Command : UINT {
   // Stops pumping messages for wParam milliseconds: the window procedure sleeps, so
   // messages sent to it and accessibility calls into it wait.
   kHang = WM_APP + 4,
+  // Sent (SendMessage): answers how many WM_GETOBJECT requests for the object id lParam
+  // the window has had so far.
+  kRequestsFor = WM_APP + 5,
 };
 
 // The caret as the helper publishes it in its title, which another process reads with

@@ -12,17 +12,20 @@
 //     taking the focus raises EVENT_OBJECT_FOCUS for the field.
 //
 // Typed characters are appended to the field's text and move the caret kAdvance pixels to
-// the right. The window's title carries the caret's screen rectangle, and posted messages
-// move, hide or show the caret or make the window hang (CaretAppCommands.h).
+// the right; Enter starts the field afresh. The window's title carries the caret's screen
+// rectangle, posted messages move, hide or show the caret or make the window hang, and a
+// sent one answers how often each object was asked for (CaretAppCommands.h).
 //
-//   sevalune_e2e_caret_app.exe [caret=hidden] [focus=child|object]
+//   sevalune_e2e_caret_app.exe [caret=hidden] [focus=child|object] [chromium]
 //
-//   caret   hidden: start with the caret hidden
-//   focus   how get_accFocus names the focused field. child (default): a VT_I4 child id
-//           of the client object, which a reader in another process resolves with calls
-//           on the proxy it already holds; the cheaper answer and nothing new to release.
-//           object: a VT_DISPATCH object of its own, which COM marshals into the reader's
-//           process as a new proxy (several times slower under Wine); readers meet both
+//   caret     hidden: start with the caret hidden
+//   focus     how get_accFocus names the focused field. child (default): a VT_I4 child id
+//             of the client object, which a reader in another process resolves with calls
+//             on the proxy it already holds; the cheaper answer and nothing new to release.
+//             object: a VT_DISPATCH object of its own, which COM marshals into the reader's
+//             process as a new proxy (several times slower under Wine); readers meet both
+//   chromium  the window has a browser engine's class (kChromiumFrameClass), and its caret
+//             events name the caret as that engine's do, by a negative child id
 #include "backend/win32/WindowsHeaders.h"
 // Need the declarations of <windows.h>.
 #include <objbase.h>
@@ -30,6 +33,7 @@
 #include <shellapi.h>
 #include <wrl/client.h>
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +60,8 @@ struct Model {
   POINT caret = app::kFirstCaretClient;
   bool caretShown = true;
   bool focusAsObject = false;
+  bool chromium = false;
+  std::map<LONG, LRESULT> requests;  // WM_GETOBJECT requests by object id
 };
 
 // ---- geometry -------------------------------------------------------------------------
@@ -350,7 +356,8 @@ void InvalidateCaret(const Model& model) {
 }
 
 void NotifyCaret(const Model& model, DWORD event) {
-  ::NotifyWinEvent(event, model.window, OBJID_CARET, CHILDID_SELF);
+  ::NotifyWinEvent(event, model.window, OBJID_CARET,
+                   model.chromium ? app::kChromiumCaretChild : CHILDID_SELF);
 }
 
 void MoveCaret(Model& model, POINT to) {
@@ -371,7 +378,13 @@ void ShowCaret(Model& model, bool shown) {
 }
 
 void Type(Model& model, wchar_t character) {
-  if (character < L' ') return;  // control keys: Enter, Backspace, Tab, Escape
+  if (character == L'\r') {
+    model.text.clear();
+    const RECT field = app::kFieldClient;
+    ::InvalidateRect(model.window, &field, TRUE);
+    return MoveCaret(model, app::kFirstCaretClient);
+  }
+  if (character < L' ') return;  // other control keys: Backspace, Tab, Escape
   model.text += character;
   const RECT field = app::kFieldClient;
   ::InvalidateRect(model.window, &field, TRUE);
@@ -438,8 +451,11 @@ LRESULT CALLBACK FrameProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
   }
   switch (message) {
     case WM_GETOBJECT:
+      ++model->requests[static_cast<LONG>(static_cast<DWORD>(lParam))];
       if (const auto answer = AnswerGetObject(*model, wParam, lParam)) return *answer;
       break;
+    case app::kRequestsFor:
+      return model->requests[static_cast<LONG>(static_cast<DWORD>(lParam))];
     case WM_SETFOCUS:
       ::NotifyWinEvent(EVENT_OBJECT_FOCUS, window, OBJID_CLIENT, app::kFieldChildId);
       return 0;
@@ -470,6 +486,7 @@ void ApplyCommandLine(Model& model) {
     if (argument == L"caret=hidden") model.caretShown = false;
     if (argument == L"focus=object") model.focusAsObject = true;
     if (argument == L"focus=child") model.focusAsObject = false;
+    if (argument == L"chromium") model.chromium = true;
   }
 }
 
@@ -483,10 +500,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*argument
   // window's message queue, when another process reads them.
   const sevalune::win32::ScopedComApartment apartment(COINIT_APARTMENTTHREADED);
   if (!apartment.initialized()) return 1;
-  sevalune::e2e::tools::RegisterToolWindowClass(instance, app::kFrameClass, &FrameProcedure,
-                                                IDC_IBEAM);
+  const wchar_t* frameClass = model.chromium ? app::kChromiumFrameClass : app::kFrameClass;
+  sevalune::e2e::tools::RegisterToolWindowClass(instance, frameClass, &FrameProcedure, IDC_IBEAM);
 
-  HWND window = ::CreateWindowExW(0, app::kFrameClass, app::kTitlePrefix, WS_OVERLAPPEDWINDOW,
+  HWND window = ::CreateWindowExW(0, frameClass, app::kTitlePrefix, WS_OVERLAPPEDWINDOW,
                                   app::kFrameOrigin.x, app::kFrameOrigin.y, app::kFrameSize.cx,
                                   app::kFrameSize.cy, nullptr, nullptr, instance, &model);
   if (window == nullptr) return 1;
