@@ -17,6 +17,7 @@ void SettingsReload::Watch() {
 void SettingsReload::OnFileChanged() {
   const SettingsReading first = ReadSettings(platform_);
   const SettingsReading second = ReadSettings(platform_);
+  // Readings compare field by field (Settings' defaulted ==): a key added later counts too.
   if (first != second) return;
   if (lastReading_ == second) return;
   lastReading_ = second;

@@ -61,25 +61,28 @@ struct AccessibleClassLists {
 inline constexpr std::string_view kDefaultCaretOnlyClasses =
     "Chrome_WidgetWin_0,Chrome_WidgetWin_1,Chrome_RenderWidgetHostHWND";
 
+// Every field starts at its default, what an empty settings file reads as (the reader still
+// sets every field). settings/SettingsKeys.cpp holds the same defaults as the file's text;
+// a test keeps the two equal.
 struct Settings {
-  MarkerColors colors;
+  MarkerColors colors{0xFF00FF, 0x0000FF, 0xFF00FF, 0x0000FF, 0x00FFFF};
   std::uint32_t tickPeriodMs = kDefaultTickPeriodMs;  // "MimawariKankaku"
-  std::int32_t blinkFactor = 0;                       // "TenmetuKeisuu", in ticks
+  std::int32_t blinkFactor = kDefaultBlinkFactor;     // "TenmetuKeisuu", in ticks
   bool debugMode = false;                             // "Debug"
-  MarkerSizes sizes;
-  ClassLists classLists;
-  HoldPolicy hold;  // "Oazuke"
+  MarkerSizes sizes{10, 9, 18, 8, 5, 3};
+  ClassLists classLists{"xxx", "xxx", "xxx"};
+  HoldPolicy hold{HoldMode::OldMethodOnly, 2};  // "Oazuke"
   // "DPIHosei": the sizes are given for 96 DPI and scaled to the DPI of the display that
   // holds the target; off, they are used as physical pixels everywhere.
   bool dpiScaling = true;
   // "Hottoki": the finder's combination. An unusable value never stops the program: it
   // runs without the hotkey and says so.
   HotkeySetting hotkey{ParseHotkey(kDefaultHotkeyText), {}};
-  friend bool operator==(const Settings&, const Settings&) = default;
   // "Akusesibiriti": without a system caret, look for the caret and the focused element
   // through the accessibility interfaces.
   bool accessibility = true;
   AccessibleClassLists accessibleClasses{std::string(kDefaultCaretOnlyClasses), {}};
+  friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its
@@ -101,8 +104,9 @@ inline constexpr int kFailureInvalidPropertyValue = 380;  // a tick period above
 // file name, none added when the directory already ends in one (a drive's root).
 std::string SettingsFilePath(std::string_view executableDirectory);
 
-// Reads every key in order with the documented fallbacks; stops at the first value
-// that cannot be stored. "Hottoki" never fails: an unusable value is kept as such.
+// Reads every key of the table (settings/SettingsKeys.h) in its order, with the documented
+// fallbacks; stops at the first value that cannot be stored. "Hottoki" never fails: an
+// unusable value is kept as such.
 std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform);
 
 // The text of the failure box.
