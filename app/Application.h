@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "app/Program.h"
 #include "platform/Platform.h"
@@ -31,6 +32,9 @@ class Application final : public PlatformEvents {
  private:
   Program program_;
   bool tickRunning_ = false;
+  // Notices that came while a tick ran, merged: the tick may have located its target before
+  // them (an answer to its own request, a caret event while it waited for the input method).
+  std::optional<TargetNotice> noticeDuringTick_;
 };
 
 }  // namespace sevalune

@@ -56,6 +56,8 @@ void ApplyAccessibleFallback(Tracker& t, WindowHandle foreground, std::string_vi
   const bool askedJustBefore = memory.askedKey == key && memory.askedTick + 1 == tick;
   memory.askedKey = key;
   memory.askedTick = tick;
+  memory.askedReach = *reach;
+  memory.askedThread = target.thread;
   // The first tick after a change has no answer for these windows yet.
   if (!askedJustBefore || !AnswersPreviousTick(answer, tick, key.asked)) return;
 
@@ -63,7 +65,19 @@ void ApplyAccessibleFallback(Tracker& t, WindowHandle foreground, std::string_vi
   if (memory.graceTicks == 0) memory.nothingHere.Remember(key.asked, tick + kNothingHereTicks);
 }
 
-bool ApplyAccessibleBetweenTicks(Tracker& t, const TargetNotice& notice, WindowHandle foreground,
+bool AskOnCaretEvent(Tracker& t, const TargetNotice& notice) {
+  const AccessibleMemory& memory = t.tick.accessible;
+  // Only while the last tick's request is the latest: that tick looked at these windows
+  // (a tick that asked nothing, or a window left alone for a while, is the tick's).
+  if (memory.askedTick == 0 || memory.askedTick != t.tick.ticks) return false;
+  if (!notice.CaretEventFrom(memory.askedThread)) return false;
+  t.platform.QueryAccessible(memory.askedKey.asked, memory.askedTick, memory.askedReach);
+  TargetNotice alone;
+  alone.AddCaretThread(memory.askedThread);
+  return notice == alone;
+}
+
+bool ApplyAccessibleBetweenTicks(Tracker& t, WindowHandle foreground,
                                  std::string_view foregroundClass, Target& target) {
   const AccessibleMemory& memory = t.tick.accessible;
   if (!LooksAccessible(t, target)) return false;
@@ -73,10 +87,7 @@ bool ApplyAccessibleBetweenTicks(Tracker& t, const TargetNotice& notice, WindowH
   if (key != memory.key || key != memory.askedKey || memory.askedTick != serial) return false;
   const std::optional<AccessibleReach> reach = ReachFor(t, foregroundClass);
   if (!reach) return false;
-  // A caret event of the program itself: its caret moved or showed, and a fresh round
-  // finds where.
-  const WindowHandle ask = notice.CaretEventFrom(target.thread) ? key.asked : 0;
-  const AccessibleAnswer answer = t.platform.QueryAccessible(ask, serial, *reach);
+  const AccessibleAnswer answer = t.platform.QueryAccessible(0, serial, *reach);
   return AnswersRequest(answer, serial, key.asked) && ApplyAccessibleAnswer(answer, target);
 }
 

@@ -21,13 +21,17 @@ namespace sevalune {
 void ApplyAccessibleFallback(Tracker& tracker, WindowHandle foreground,
                              std::string_view foregroundClass, Target& target);
 
-// The same step between ticks, which changes nothing of the tick's memory: for the windows
-// the last tick asked about, it reads the latest answer and, when it answers that tick's
-// request, puts it into the target as the tick would (true when it did). When the notice
-// says that the target's thread raised a caret event, it first asks a fresh round under
-// the same serial; its answer comes with a notice of its own.
-bool ApplyAccessibleBetweenTicks(Tracker& tracker, const TargetNotice& notice,
-                                 WindowHandle foreground, std::string_view foregroundClass,
-                                 Target& target);
+// Between ticks, first of all: when the notice says that the thread of the window the last
+// tick asked about raised a caret event, the same round is asked again at once, under that
+// tick's serial; its answer comes with a notice of its own. True when it asked and the
+// notice told of nothing else: until that answer comes there is nothing new to place.
+bool AskOnCaretEvent(Tracker& tracker, const TargetNotice& notice);
+
+// The step between ticks, which changes nothing of the tick's memory: for the windows the
+// last tick asked about, it reads the latest answer and, when it answers that tick's request
+// (or one asked since under its serial), puts it into the target as the tick would (true
+// when it did).
+bool ApplyAccessibleBetweenTicks(Tracker& tracker, WindowHandle foreground,
+                                 std::string_view foregroundClass, Target& target);
 
 }  // namespace sevalune

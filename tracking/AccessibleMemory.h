@@ -74,6 +74,10 @@ struct AccessibleMemory {
   std::int16_t graceTicks = 0;  // ticks of grace left for that key
   AccessibleKey askedKey;       // the key of the last request made
   std::uint64_t askedTick = 0;  // the tick it was made on (0: none yet)
+  // How far that request asked, and the GUI thread of the window asked: a caret event of
+  // that thread between ticks asks the same again.
+  AccessibleReach askedReach = AccessibleReach::Everything;
+  ThreadId askedThread = 0;
   NothingHereMemory nothingHere;
 };
 

@@ -114,7 +114,7 @@ GateDecision LocateAndJudge(Tracker& t, const GatePass& pass, WindowHandle foreg
   }
   if (tick) {
     ApplyAccessibleFallback(t, foreground, className, *target);
-  } else if (!ApplyAccessibleBetweenTicks(t, pass.notice, foreground, className, *target) &&
+  } else if (!ApplyAccessibleBetweenTicks(t, foreground, className, *target) &&
              target->kind == TargetKind::FocusedControl) {
     // Without a fresh answer its place is the tick's to find: the fallback's memory (the
     // grace, the windows that answered nothing) is the tick's.
@@ -135,6 +135,10 @@ GateDecision DecideTarget(Tracker& t, const GatePass& pass) {
   // A marker that is not shown has nowhere to move between ticks; nothing more is asked.
   if (!tick && !t.marker.ShownNow()) return Decided(GateVerdict::LeaveAlone);
   if (state.menuIsOpen) return Decided(GateVerdict::Hide);
+  // The program's caret moved: a round finds where, and its answer places the marker
+  // through these gates when it comes. The gates now would find the place it had; passing
+  // them would only hold up the round (under Wine every call queues at one server).
+  if (!tick && AskOnCaretEvent(t, pass.notice)) return Decided(GateVerdict::LeaveAlone);
   const bool oldMethod = state.method == LocationMethod::AttachThreadInput;
   if (HoldsOnMouseMove(t.settings.hold, oldMethod) && PointerMoved(t, pass)) {
     return Decided(GateVerdict::Hide);

@@ -17,7 +17,8 @@ namespace sevalune {
 // more than the per-thread query (the older method, a running hold) is left to the tick.
 // A target without a system caret is placed between ticks only on a fresh answer of the
 // accessibility fallback (ApplyAccessibleBetweenTicks): the pass carries the notice that
-// woke it, and a caret event of the target's own thread asks for that answer at once.
+// woke it, and a caret event of the thread the last tick asked about asks for that answer
+// at once, before the other gates (AskOnCaretEvent).
 struct GatePass {
   enum class Kind { Tick, BetweenTicks };
   Kind kind = Kind::Tick;

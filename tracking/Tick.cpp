@@ -24,26 +24,29 @@ void CountDownFollowing(Tracker& t) {
 
 }  // namespace
 
-void tmrTimer_Timer(Tracker& t) {
+bool tmrTimer_Timer(Tracker& t) {
   CountDownFollowing(t);
   ++t.tick.ticks;
   const GateDecision decision = DecideTarget(t, GatePass::Tick());
   switch (decision.verdict) {
     case GateVerdict::LeaveAlone:
-      return;
+      return false;
     case GateVerdict::Hide:
-      return t.marker.Shrink();
+      t.marker.Shrink();
+      return false;
     case GateVerdict::RecoverNoForeground:
       t.marker.Shrink();
-      return RecoverNoForeground(t);
+      RecoverNoForeground(t);
+      return false;
     case GateVerdict::RecoverOwnForeground:
-      return RecoverOwnForeground(t);
+      RecoverOwnForeground(t);
+      return false;
     case GateVerdict::Place:
       break;
   }
   t.marker.Update(decision.target, decision.foreground, decision.imeOpen);
   WatchCaret(t, t.marker.BlinkShowsIt() ? t.tick.followedThread : 0);
-  t.platform.PumpMessages();
+  return t.platform.PumpMessages();
 }
 
 void PlaceBetweenTicks(Tracker& t, const TargetNotice& notice) {

@@ -7,8 +7,9 @@
 namespace sevalune {
 
 // One tick of the periodic timer: the gates that hide the marker, the choice of the
-// target window, the recovery steps, the location step and the marker update.
-void tmrTimer_Timer(Tracker& tracker);
+// target window, the recovery steps, the location step and the marker update. True when it
+// placed the marker and the program goes on (its last pump did not find it quitting).
+bool tmrTimer_Timer(Tracker& tracker);
 
 // Between two ticks, when the target may have moved: the same gates, the location by the
 // per-thread query (with a fresh answer of the accessibility fallback where the system
