@@ -54,6 +54,7 @@ void ApplyAccessibleFallback(Tracker& t, WindowHandle foreground, std::string_vi
   if (memory.nothingHere.Remembers(key.asked, tick)) return;
   const AccessibleAnswer answer = t.platform.QueryAccessible(key.asked, tick, *reach);
   const bool askedJustBefore = memory.askedKey == key && memory.askedTick + 1 == tick;
+  if (!askedJustBefore) memory.askedSince = tick;
   memory.askedKey = key;
   memory.askedTick = tick;
   memory.askedReach = *reach;
@@ -88,7 +89,8 @@ bool ApplyAccessibleBetweenTicks(Tracker& t, WindowHandle foreground,
   const std::optional<AccessibleReach> reach = ReachFor(t, foregroundClass);
   if (!reach) return false;
   const AccessibleAnswer answer = t.platform.QueryAccessible(0, serial, *reach);
-  return AnswersRequest(answer, serial, key.asked) && ApplyAccessibleAnswer(answer, target);
+  return AnswersRecentRequest(answer, serial, memory.askedSince, key.asked) &&
+         ApplyAccessibleAnswer(answer, target);
 }
 
 }  // namespace sevalune

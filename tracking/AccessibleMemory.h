@@ -69,11 +69,12 @@ struct AccessibleKey {
 };
 
 struct AccessibleMemory {
-  AccessibleKey key;            // what the fallback looked at on its last tick
-  std::string askedClass;       // the class of key.asked, read when the key changed
-  std::int16_t graceTicks = 0;  // ticks of grace left for that key
-  AccessibleKey askedKey;       // the key of the last request made
-  std::uint64_t askedTick = 0;  // the tick it was made on (0: none yet)
+  AccessibleKey key;             // what the fallback looked at on its last tick
+  std::string askedClass;        // the class of key.asked, read when the key changed
+  std::int16_t graceTicks = 0;   // ticks of grace left for that key
+  AccessibleKey askedKey;        // the key of the last request made
+  std::uint64_t askedTick = 0;   // the tick it was made on (0: none yet)
+  std::uint64_t askedSince = 0;  // the first of the ticks in a row that asked about that key
   // How far that request asked, and the GUI thread of the window asked: a caret event of
   // that thread between ticks asks the same again.
   AccessibleReach askedReach = AccessibleReach::Everything;

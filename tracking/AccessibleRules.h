@@ -57,11 +57,15 @@ constexpr bool AnswersPreviousTick(const AccessibleAnswer& answer, std::uint64_t
   return tick > 0 && answer.serial == tick - 1 && answer.window == window;
 }
 
-// Between ticks an answer is used only when it answers the request of the last tick (or a
-// request made since under the same serial), for the window asked about now.
-constexpr bool AnswersRequest(const AccessibleAnswer& answer, std::uint64_t serial,
-                              WindowHandle window) {
-  return serial > 0 && answer.serial == serial && answer.window == window;
+// Between ticks an answer is used when it answers, for the window asked about now, the
+// request of the last tick (or one made since under its serial) or of the tick just before
+// it, if that one asked about the same windows (`askedSince`, the first tick of the run of
+// ticks that asked about them): a round asked between those ticks may end after the last
+// tick asked again. Never one older than a tick, as for the tick itself.
+constexpr bool AnswersRecentRequest(const AccessibleAnswer& answer, std::uint64_t lastAsked,
+                                    std::uint64_t askedSince, WindowHandle window) {
+  return lastAsked > 0 && answer.window == window && answer.serial <= lastAsked &&
+         answer.serial + 1 >= lastAsked && answer.serial >= askedSince;
 }
 
 // What the program makes of a rectangle a provider reported.

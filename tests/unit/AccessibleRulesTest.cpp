@@ -58,14 +58,17 @@ TEST(AccessibleLookTest, OnlyTheAnswerToTheTickJustBeforeForTheSameWindow) {
   EXPECT_FALSE(AnswersPreviousTick(AccessibleAnswer{}, 0, 0));
 }
 
-TEST(AccessibleLookTest, BetweenTicksTheAnswerToTheLastTicksRequestForTheSameWindow) {
+TEST(AccessibleLookTest, BetweenTicksTheAnswerToTheLastTwoRequestsForTheSameWindows) {
   AccessibleAnswer answer;
   answer.serial = 42;
   answer.window = kPage;
-  EXPECT_TRUE(AnswersRequest(answer, 42, kPage));
-  EXPECT_FALSE(AnswersRequest(answer, 43, kPage));
-  EXPECT_FALSE(AnswersRequest(answer, 42, kPage + 1));
-  EXPECT_FALSE(AnswersRequest(AccessibleAnswer{}, 0, 0)) << "nothing asked yet";
+  EXPECT_TRUE(AnswersRecentRequest(answer, 42, 42, kPage));
+  EXPECT_TRUE(AnswersRecentRequest(answer, 43, 30, kPage)) << "a round that ended late";
+  EXPECT_FALSE(AnswersRecentRequest(answer, 43, 43, kPage)) << "asked about other windows";
+  EXPECT_FALSE(AnswersRecentRequest(answer, 44, 30, kPage)) << "two ticks old";
+  EXPECT_FALSE(AnswersRecentRequest(answer, 41, 30, kPage)) << "a request not made yet";
+  EXPECT_FALSE(AnswersRecentRequest(answer, 42, 42, kPage + 1));
+  EXPECT_FALSE(AnswersRecentRequest(AccessibleAnswer{}, 0, 0, 0)) << "nothing asked yet";
 }
 
 TEST(AccessibleReachTest, TheListsMatchEitherClassAndNeverAskedWins) {
