@@ -32,6 +32,29 @@ TEST_F(CoreTickTest, TimerMessageArrivingInsideATickIsSkipped) {
   desktop.SetCallHook(nullptr);
 }
 
+TEST_F(CoreTickTest, ACaretMoveNoticedWhileATickRunsIsFollowedOnceTheTickIsOver) {
+  // The caret moves, and the system says so, after the tick has read it and while the tick
+  // still runs (its last pump dispatches the notice): the marker must not stay behind.
+  Start();
+  Tick();
+  ASSERT_EQ(State(), Tracking());
+  bool read = false;
+  bool moved = false;
+  desktop.SetCallHook([&](std::string_view call) {
+    read = read || call == "GetGUIThreadInfo";
+    if (call != "PumpMessages" || !read || moved) return;
+    moved = true;
+    GuiThreadInfo caret = *desktop.GuiState(kEditorThread);
+    caret.caretRect = Rect{40, 30, 41, 45};
+    desktop.SetGuiState(kEditorThread, caret);
+    process().Post(SimMessage::TargetMoved());
+  });
+  Tick();
+  desktop.SetCallHook(nullptr);
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(State().marker, (Rect{144, 185, 154, 194}));
+}
+
 TEST_F(CoreTickTest, ACaretWhoseWindowGoesWhileItIsReadLeavesTheMarkerWhereItWas) {
   // The editor replaces its text control between the query of its thread and the caret's
   // conversion to the screen: the caret's client coordinates must not land on the screen.
