@@ -181,7 +181,9 @@ void ReportElement(const std::string& what, IUIAutomationElement* element, DWORD
   hr = element->get_CurrentHasKeyboardFocus(&focus);
   Line(what + " get_CurrentHasKeyboardFocus", hr, SUCCEEDED(hr) ? (focus ? "true" : "false") : "");
   for (const auto& [property, label] :
-       {std::pair{UIA_ProcessIdPropertyId, "ProcessId"},
+       {std::pair{UIA_NamePropertyId, "Name"},
+        std::pair{UIA_BoundingRectanglePropertyId, "BoundingRectangle"},
+        std::pair{UIA_ProcessIdPropertyId, "ProcessId"},
         std::pair{UIA_IsTextPatternAvailablePropertyId, "IsTextPatternAvailable"},
         std::pair{UIA_IsTextPattern2AvailablePropertyId, "IsTextPattern2Available"},
         std::pair{UIA_HasKeyboardFocusPropertyId, "HasKeyboardFocus"}}) {
@@ -191,6 +193,7 @@ void ReportElement(const std::string& what, IUIAutomationElement* element, DWORD
     std::string answer = "vt=" + std::to_string(value.vt);
     if (value.vt == VT_I4) answer += " " + std::to_string(value.lVal);
     if (value.vt == VT_BOOL) answer += value.boolVal != VARIANT_FALSE ? " true" : " false";
+    if (value.vt == VT_BSTR) answer += " " + Narrow(value.bstrVal);
     Line(what + " GetCurrentPropertyValue(" + label + ")", hr, SUCCEEDED(hr) ? answer : "");
     ::VariantClear(&value);
   }
@@ -251,8 +254,11 @@ void ReportFindFocused(const std::string& what, IUIAutomation* automation,
 
 void ReportFocused(IUIAutomation* automation, DWORD processId, const RectNames& name) {
   ComPtr<IUIAutomationElement> focused;
+  const Clock::time_point start = Clock::now();
   const HRESULT hr = automation->GetFocusedElement(focused.GetAddressOf());
-  Line("GetFocusedElement", hr, focused ? "an element" : "none");
+  Line("GetFocusedElement", hr,
+       std::string(focused ? "an element" : "none") + " in " +
+           std::to_string(MillisecondsSince(start)) + " ms");
   if (focused) ReportElement("  focused:", focused.Get(), processId, name);
 }
 
@@ -345,10 +351,13 @@ bool ReportHelper(IUIAutomation* automation, const std::wstring& helperPath, con
               FocusOf(window) == window ? "the window" : "another");
 
   ComPtr<IUIAutomationElement> element;
+  const Clock::time_point start = Clock::now();
   const HRESULT hr = automation->ElementFromHandle(window, element.GetAddressOf());
+  const long long elapsed = MillisecondsSince(start);
   const std::optional<app::Published> asked = HelperState(window);
   Line("ElementFromHandle(window)", hr,
-       "requests: uia +" + std::to_string(asked ? asked->uia - before->uia : -1) + ", client +" +
+       std::to_string(elapsed) + " ms; requests: uia +" +
+           std::to_string(asked ? asked->uia - before->uia : -1) + ", client +" +
            std::to_string(asked ? asked->client - before->client : -1) + ", other +" +
            std::to_string(asked ? asked->other - before->other : -1));
   bool reached = false;
@@ -397,8 +406,11 @@ void ReportNotepad(IUIAutomation* automation) {
               RectText(editRect).c_str(), FocusOf(frame) == edit ? "the edit" : "another");
   for (const auto& [window, label] : {std::pair{frame, "frame"}, std::pair{edit, "edit"}}) {
     ComPtr<IUIAutomationElement> element;
+    const Clock::time_point start = Clock::now();
     const HRESULT hr = automation->ElementFromHandle(window, element.GetAddressOf());
-    Line(std::string("ElementFromHandle(") + label + ")", hr, element ? "an element" : "none");
+    Line(std::string("ElementFromHandle(") + label + ")", hr,
+         std::string(element ? "an element" : "none") + " in " +
+             std::to_string(MillisecondsSince(start)) + " ms");
     if (!element) continue;
     ReportElement(std::string("  ") + label + ":", element.Get(), notepad.id(), name);
     if (window == frame) ReportFindFocused("  frame:", automation, element.Get(), name);
