@@ -51,7 +51,7 @@ sevalune_wine10_tool(${wine10_uia_probe}
 add_custom_target(sevalune_wine10_tools DEPENDS ${wine10_uia_app} ${wine10_uia_probe})
 
 add_test(NAME wine10_tools
-  COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target sevalune_wine10_tools)
+  COMMAND ${CMAKE_COMMAND} --build ${CMAKE_BINARY_DIR} --target sevalune_wine10_tools --parallel 2)
 set_tests_properties(wine10_tools PROPERTIES
   LABELS wine10
   FIXTURES_SETUP wine10_tools
