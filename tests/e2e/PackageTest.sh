@@ -106,6 +106,6 @@ fi
 
 mkdir -p "$work/root/$unpacked_name"
 unzip -q "$zip64" -d "$work/root/$unpacked_name"
-# Wine takes the UI language from LC_ALL (LANG alone is not enough where the locale is not
-# generated): a Japanese Windows.
+# A Japanese Windows: Wine takes the UI language from the locale (scripts/install-deps makes
+# ja_JP.UTF-8, without which Wine would misread the folder's Japanese name).
 SEVALUNE_PACKAGE_ROOT="Z:$work/root" LC_ALL=ja_JP.UTF-8 "$wine_run" "$runner"
