@@ -26,7 +26,11 @@ std::vector<std::wstring> TextsOf(HWND box) {
   return texts;
 }
 
-class Language : public TrayTest {};
+// No settings file: the language is the one of the Windows the test runs in.
+class Language : public TrayTest {
+ protected:
+  Language() { settingsFile_ = std::nullopt; }
+};
 
 TEST_F(Language, TheAboutBoxSpeaksTheLanguageOfWindows) {
   // The run's language, as ctest asked for it: a locale Wine did not take would otherwise
