@@ -231,6 +231,38 @@ std::string HotkeyValueText(const Settings& settings) {
   return hotkey.unusable.empty() ? "0" : hotkey.unusable;
 }
 
+// --- "Gengo" -------------------------------------------------------------------------------
+
+constexpr std::string_view kJapaneseText = "ja";
+constexpr std::string_view kEnglishText = "en";
+
+bool EqualsAsciiIgnoringCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c =
+        text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+// "ja" or "en" in any case; anything else follows the user's UI language. Never fails: the
+// language of the box that names a failing key comes from this key.
+void ReadLanguage(const ProfileString& value, Settings& settings) {
+  if (EqualsAsciiIgnoringCase(value.text, kJapaneseText)) {
+    settings.language = Language::Japanese;
+  } else if (EqualsAsciiIgnoringCase(value.text, kEnglishText)) {
+    settings.language = Language::English;
+  } else {
+    settings.language = std::nullopt;
+  }
+}
+
+std::string LanguageText(const Settings& settings) {
+  if (!settings.language) return "";
+  return std::string(*settings.language == Language::Japanese ? kJapaneseText : kEnglishText);
+}
+
 // --- the table -----------------------------------------------------------------------------
 
 constexpr SettingLimits kSwitchLimits{.minimum = 0, .maximum = 1};
@@ -267,7 +299,7 @@ constexpr std::array kKeys{
                .limits = kSwitchLimits,
                .lineName = "debug",
                .sampleValue = "1",
-               .helpDefault = "off",
+               .helpDefault = {"off", "オフ"},
                .read = ReadDebug,
                .text = DebugText},
     SettingKey{.name = "Saizu",
@@ -283,7 +315,7 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list1",
-               .helpDefault = "none",
+               .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::neverMark>,
                .text = ClassListText<&ClassLists::neverMark>},
     SettingKey{.name = "KirainaKurasu2",
@@ -291,7 +323,7 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list2",
-               .helpDefault = "none",
+               .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::menusOnly>,
                .text = ClassListText<&ClassLists::menusOnly>},
     SettingKey{.name = "KirainaKurasu3",
@@ -299,7 +331,7 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list3",
-               .helpDefault = "none",
+               .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::parkCursor>,
                .text = ClassListText<&ClassLists::parkCursor>},
     SettingKey{.name = kHoldKey,
@@ -350,9 +382,34 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "noask",
-               .helpDefault = "none",
+               .helpDefault = {"none", "なし"},
                .read = ReadAccessibleClassList<&AccessibleClassLists::neverAsked>,
                .text = AccessibleClassListText<&AccessibleClassLists::neverAsked>},
+    SettingKey{.name = kLanguageKey,
+               .defaultText = "",
+               .bufferSize = kShortBuffer,
+               .kind = SettingKind::Language,
+               .lineName = "language",
+               .sampleValue = "en",
+               .helpDefault = {"Windows' language", "Windowsの表示言語"},
+               .read = ReadLanguage,
+               .text = LanguageText},
+    SettingKey{.name = "IMEHantei",
+               .defaultText = "0",
+               .bufferSize = kShortBuffer,
+               .kind = SettingKind::Switch,
+               .limits = kSwitchLimits,
+               .lineName = "imenative",
+               .read = ReadNumberSwitch<&Settings::imeNeedsNativeMode>,
+               .text = NumberSwitchText<&Settings::imeNeedsNativeMode>},
+    SettingKey{.name = "KirikaeSagasi",
+               .defaultText = "0",
+               .bufferSize = kShortBuffer,
+               .kind = SettingKind::Switch,
+               .limits = kSwitchLimits,
+               .lineName = "switchfinder",
+               .read = ReadNumberSwitch<&Settings::findOnSwitch>,
+               .text = NumberSwitchText<&Settings::findOnSwitch>},
 };
 
 }  // namespace

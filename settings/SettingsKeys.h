@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "platform/Platform.h"
+#include "settings/Language.h"
 #include "settings/Settings.h"
 
 namespace sevalune {
@@ -27,6 +28,7 @@ enum class SettingKind {
   ClassList,       // window class names separated by commas
   KeyCombination,  // modifiers and a key joined by "+", or off
   HoldText,        // two characters: when to hold, then how many ticks
+  Language,        // empty: the user's Windows UI language; "ja" Japanese, "en" English
 };
 
 // What a form offers. A number, or each entry of a list of numbers or colours, lies within
@@ -51,11 +53,12 @@ struct SettingKey {
   SettingKind kind;
   SettingLimits limits = {};
   std::string_view lineName;  // its field in the scenario runner's settings line
-  // How the sample file and the help page document the default where they do not write
+  // How the sample file and the help pages document the default where they do not write
   // the default text: the value the sample file's commented-out line shows, and the words
-  // of the help page's default cell. Empty: the default text (in the help page as code).
+  // of the help pages' default cell in each language. Empty: the default text (in the help
+  // pages as code).
   std::string_view sampleValue = {};
-  std::string_view helpDefault = {};
+  LocalText helpDefault = {};
   // Stores a value into its Settings field. Reached only through ReadSettingValue, which
   // also turns a value that cannot be stored into the failure the box shows.
   void (*read)(const ProfileString& value, Settings& settings);
@@ -67,6 +70,8 @@ struct SettingKey {
 // Names the scenario runner places fields by.
 inline constexpr std::string_view kTickPeriodKey = "MimawariKankaku";
 inline constexpr std::string_view kHoldKey = "Oazuke";
+// The key that forces a language; read alone for the box of a file that cannot be read.
+inline constexpr std::string_view kLanguageKey = "Gengo";
 
 // Every key, in the order of reading.
 std::span<const SettingKey> SettingKeys();
