@@ -77,5 +77,9 @@ sevalune_wine10_test(wine10_uia_probe ${wine10_uia_probe} Z:${wine10_uia_app})
 # sevalune.exe starts and marks notepad's caret, and follows it between ticks, as under Wine 8.
 sevalune_wine10_test(wine10_tracking $<TARGET_FILE:sevalune_e2e_tests>
   --gtest_filter=*CaretMarker.*:*FollowingBetweenTicks.*)
-# The caret a program draws itself and publishes through Active Accessibility.
-sevalune_wine10_test(wine10_caret $<TARGET_FILE:sevalune_e2e_caret_tests>)
+# The caret a program draws itself and publishes through Active Accessibility. Not the
+# hidden caret's field: without a caret object every round asks fresh Active Accessibility
+# objects, which Wine 10 makes so slowly (a round of 83-568 ms, docs/accessibility-notes.md)
+# that no round ends within its limit, so the field is never reached there.
+sevalune_wine10_test(wine10_caret $<TARGET_FILE:sevalune_e2e_caret_tests>
+  --gtest_filter=-*HiddenCaret.*)
