@@ -219,6 +219,30 @@ std::string HotkeyValueText(const Settings& settings) {
   return hotkey.unusable.empty() ? "0" : hotkey.unusable;
 }
 
+// --- the labels of list entries in the settings window -------------------------------------
+
+constexpr std::array kColorLabels{
+    LocalText{"Caret", "キャレット"},
+    LocalText{"Caret, input method on", "キャレット（IME オン）"},
+    LocalText{"Control", "コントロール"},
+    LocalText{"Control, input method on", "コントロール（IME オン）"},
+    LocalText{"Open menu", "メニュー"},
+};
+
+constexpr std::array kSizeLabels{
+    LocalText{"Caret width", "キャレットの幅"},
+    LocalText{"Caret height", "キャレットの高さ"},
+    LocalText{"Caret width, input method on", "キャレットの幅（IME オン）"},
+    LocalText{"Caret height, input method on", "キャレットの高さ（IME オン）"},
+    LocalText{"Bar under a low control", "低いコントロールの下のバー"},
+    LocalText{"Bar beside a tall control", "高いコントロールの横のバー"},
+};
+
+constexpr std::array kHoldLabels{
+    LocalText{"When", "いつ"},
+    LocalText{"Length (looks)", "長さ（見回り回数）"},
+};
+
 // --- the table -----------------------------------------------------------------------------
 
 constexpr SettingLimits kSwitchLimits{.minimum = 0, .maximum = 1};
@@ -230,6 +254,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::ColorList,
                .limits = {.minimum = 0, .maximum = kLargestColor, .count = kColorCount},
                .lineName = "colors",
+               .group = SettingGroup::Marker,
+               .label = {"Colours", "色"},
+               .entryLabels = kColorLabels,
                .read = ReadColors,
                .text = ColorsText},
     SettingKey{.name = kTickPeriodKey,
@@ -238,6 +265,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Number,
                .limits = {.minimum = 1, .maximum = kLongestTickPeriodMs},
                .lineName = "period",
+               .group = SettingGroup::Following,
+               .label = {"Look every (ms)", "見回り間隔（ミリ秒）"},
                .read = ReadTickPeriod,
                .text = TickPeriodText},
     SettingKey{.name = "TenmetuKeisuu",
@@ -246,6 +275,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Number,
                .limits = {.minimum = 2, .maximum = kMaxBlinkFactor},
                .lineName = "blink",
+               .group = SettingGroup::Marker,
+               .label = {"Blink length (looks)", "点滅の長さ（見回り回数）"},
                .read = ReadBlinkFactor,
                .text = BlinkFactorText},
     SettingKey{.name = "Debug",
@@ -254,6 +285,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "debug",
+               .group = SettingGroup::Following,
+               .label = {"Mark a focused control as a caret (debug)",
+                         "コントロールもキャレットとして表示（デバッグ）"},
                .sampleValue = "1",
                .helpDefault = "off",
                .read = ReadDebug,
@@ -264,6 +298,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::SizeList,
                .limits = {.minimum = kInt16Min, .maximum = kInt16Max, .count = kSizeCount},
                .lineName = "sizes",
+               .group = SettingGroup::Marker,
+               .label = {"Sizes", "サイズ"},
+               .entryLabels = kSizeLabels,
                .read = ReadSizes,
                .text = SizesText},
     SettingKey{.name = "KirainaKurasu1",
@@ -271,6 +308,8 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list1",
+               .group = SettingGroup::Programs,
+               .label = {"Never mark in", "マーカーを出さないクラス"},
                .helpDefault = "none",
                .read = ReadClassList<&ClassLists::neverMark>,
                .text = ClassListText<&ClassLists::neverMark>},
@@ -279,6 +318,8 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list2",
+               .group = SettingGroup::Programs,
+               .label = {"Mark only menus in", "メニューだけ示すクラス"},
                .helpDefault = "none",
                .read = ReadClassList<&ClassLists::menusOnly>,
                .text = ClassListText<&ClassLists::menusOnly>},
@@ -287,6 +328,8 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list3",
+               .group = SettingGroup::Programs,
+               .label = {"Move the pointer aside for", "マウスポインタをよけるクラス"},
                .helpDefault = "none",
                .read = ReadClassList<&ClassLists::parkCursor>,
                .text = ClassListText<&ClassLists::parkCursor>},
@@ -296,6 +339,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::HoldText,
                .limits = {.minimum = 0, .maximum = kLongestHold, .count = kHoldLength},
                .lineName = "hold",
+               .group = SettingGroup::Following,
+               .label = {"Hold while the mouse moves", "マウス移動中の一時停止"},
+               .entryLabels = kHoldLabels,
                .read = ReadHold,
                .text = HoldText},
     SettingKey{.name = "DPIHosei",
@@ -304,6 +350,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "dpi",
+               .group = SettingGroup::Marker,
+               .label = {"Scale sizes with the display", "サイズを画面の拡大率に合わせる"},
                .read = ReadNumberSwitch<&Settings::dpiScaling>,
                .text = NumberSwitchText<&Settings::dpiScaling>},
     // Present but empty switches the hotkey off; only a missing key gives the default.
@@ -313,6 +361,8 @@ constexpr std::array kKeys{
                .empty = EmptyValue::IsAValue,
                .kind = SettingKind::KeyCombination,
                .lineName = "hotkey",
+               .group = SettingGroup::Hotkey,
+               .label = {"Show where the caret is", "キャレットの場所を示すキー"},
                .read = ReadHotkey,
                .text = HotkeyValueText},
     SettingKey{.name = "Akusesibiriti",
@@ -321,6 +371,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "akusesibiriti",
+               .group = SettingGroup::Following,
+               .label = {"Ask the accessibility interfaces", "アクセシビリティ API にも尋ねる"},
                .read = ReadNumberSwitch<&Settings::accessibility>,
                .text = NumberSwitchText<&Settings::accessibility>},
 };

@@ -56,6 +56,15 @@ struct BoxAnswer {
   int afterTicks = 0;
 };
 
+// The scripted answer of the settings window: after N ticks, fields are set (by id) and a
+// button pressed. The window takes one answer per press; with none left it is closed.
+struct SettingsAnswer {
+  enum class Button { Ok, Apply, Cancel };
+  Button button = Button::Ok;
+  int afterTicks = 0;
+  std::vector<std::pair<std::string, std::string>> fields;
+};
+
 class SimDesktop {
  public:
   using EventSink = std::function<void(const std::string& line)>;
@@ -202,6 +211,15 @@ class SimDesktop {
   void QueueBoxAnswer(BoxAnswer answer) { boxAnswers_.push_back(answer); }
   std::optional<MenuAnswer> TakeMenuAnswer();
   std::optional<BoxAnswer> TakeBoxAnswer();
+  void QueueSettingsAnswer(SettingsAnswer answer) { settingsAnswers_.push_back(std::move(answer)); }
+  std::optional<SettingsAnswer> TakeSettingsAnswer();
+
+  // --- the current user's registry: the Run key's values, by name (case folded) ------
+  std::optional<std::string> RunValue(std::string_view name) const;
+  void SetRunValue(std::string_view name, std::optional<std::string> data);
+  // The user's UI language (GetUserDefaultUILanguage): Japanese unless a scenario says.
+  std::uint16_t UiLanguage() const { return uiLanguage_; }
+  void SetUiLanguage(std::uint16_t language) { uiLanguage_ = language; }
 
   // --- observers ---------------------------------------------------------------------
   void SetEventSink(EventSink sink) { eventSink_ = std::move(sink); }
@@ -270,6 +288,9 @@ class SimDesktop {
   std::vector<SimHotkey> hotkeys_;
   std::deque<MenuAnswer> menuAnswers_;
   std::deque<BoxAnswer> boxAnswers_;
+  std::deque<SettingsAnswer> settingsAnswers_;
+  std::map<std::string, std::string> runValues_;
+  std::uint16_t uiLanguage_ = 0x411;
   EventSink eventSink_;
   CallHook callHook_;
   bool insideCallHook_ = false;
