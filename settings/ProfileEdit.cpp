@@ -290,7 +290,12 @@ std::string WrittenValue(std::string_view value) {
   const bool blankAround = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
   const bool quoted = value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
   if (!blankAround && !quoted) return std::string(value);
-  return "\"" + std::string(value) + "\"";
+  std::string quoted;
+  quoted.reserve(value.size() + 2);
+  quoted += '"';
+  quoted += value;
+  quoted += '"';
+  return quoted;
 }
 
 EditedProfile EditProfile(std::string_view fileBytes, std::string_view section,

@@ -1,5 +1,6 @@
 #include "settings/SettingsFormModel.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 
@@ -10,6 +11,11 @@ namespace {
 
 constexpr std::array kGroupOrder{SettingGroup::Marker, SettingGroup::Following,
                                  SettingGroup::Hotkey, SettingGroup::Programs, SettingGroup::Other};
+
+std::size_t GroupRank(SettingGroup group) {
+  return static_cast<std::size_t>(std::find(kGroupOrder.begin(), kGroupOrder.end(), group) -
+                                  kGroupOrder.begin());
+}
 
 LocalText GroupTitle(SettingGroup group) {
   switch (group) {
@@ -217,9 +223,13 @@ SettingsFormModel::SettingsFormModel(const Settings& current, Language language)
         }
       }
       fields_.push_back(Field{&key, entry, std::move(shown)});
-      baseline_.push_back(texts[entry]);
     }
   }
+  // The form's order: group by group, the table's order within each.
+  std::stable_sort(fields_.begin(), fields_.end(), [](const Field& a, const Field& b) {
+    return GroupRank(a.key->group) < GroupRank(b.key->group);
+  });
+  for (const Field& field : fields_) baseline_.push_back(field.shown.text);
 }
 
 SettingsWindowForm SettingsFormModel::Form(const FormGroup& extra) const {

@@ -105,6 +105,10 @@ bool SimPlatform::RunSettingsWindow(const SettingsWindowForm& form,
   for (const FormField* field : fields) texts.push_back(field->text);
   desktop_.Emit("settings-window open title=" + Quoted(form.title) +
                 " fields=" + std::to_string(fields.size()));
+  for (const FormField* field : fields) {
+    if (!field->note.empty())
+      desktop_.Emit("settings-window note " + field->id + "=" + Quoted(field->note));
+  }
   while (!QuitRequested()) {
     std::optional<SettingsAnswer> answer = desktop_.TakeSettingsAnswer();
     if (!answer) break;
