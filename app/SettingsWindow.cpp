@@ -53,7 +53,9 @@ constexpr std::string_view kStartFieldId = "StartWithWindows";
 std::string Filled(Language language, const LocalText& text, std::string_view name,
                    std::string_view value) {
   std::string words(In(language, text));
-  const std::string marker = "{" + std::string(name) + "}";
+  std::string marker(1, '{');
+  marker += name;
+  marker += '}';
   const std::size_t at = words.find(marker);
   if (at != std::string::npos) words.replace(at, marker.size(), value);
   return words;

@@ -24,7 +24,10 @@ std::string_view ProgramOf(std::string_view command) {
 }  // namespace
 
 std::string RunCommandFor(std::string_view executablePath) {
-  return "\"" + std::string(executablePath) + "\"";
+  std::string command(1, '"');
+  command += executablePath;
+  command += '"';
+  return command;
 }
 
 StartWithWindows StartStateOf(const std::optional<std::string>& value,

@@ -258,7 +258,10 @@ void Apply(Document& document, std::string_view section, const ProfileChange& ch
   const std::string keyLine = change.key + "=" + value;
   const std::optional<SectionLines> found = FindSection(lines, section);
   if (!found) {
-    document.Insert(lines.size(), "[" + std::string(section) + "]");
+    std::string header(1, '[');
+    header += section;
+    header += ']';
+    document.Insert(lines.size(), std::move(header));
     document.Insert(lines.size(), keyLine);
     return;
   }
@@ -290,12 +293,12 @@ std::string WrittenValue(std::string_view value) {
   const bool blankAround = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
   const bool quoted = value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
   if (!blankAround && !quoted) return std::string(value);
-  std::string quoted;
-  quoted.reserve(value.size() + 2);
-  quoted += '"';
-  quoted += value;
-  quoted += '"';
-  return quoted;
+  std::string written;
+  written.reserve(value.size() + 2);
+  written += '"';
+  written += value;
+  written += '"';
+  return written;
 }
 
 EditedProfile EditProfile(std::string_view fileBytes, std::string_view section,

@@ -58,7 +58,9 @@ constexpr LocalText kReaderRefusal{"\"{label}\" ({key}) cannot be used: {what} (
                                    "「{label}」({key}) は使えません: {what}（エラー {number}）。"};
 
 void Fill(std::string& text, std::string_view name, std::string_view value) {
-  const std::string marker = "{" + std::string(name) + "}";
+  std::string marker(1, '{');
+  marker += name;
+  marker += '}';
   for (std::size_t at = text.find(marker); at != std::string::npos;
        at = text.find(marker, at + value.size())) {
     text.replace(at, marker.size(), value);
@@ -213,7 +215,8 @@ SettingsFormModel::SettingsFormModel(const Settings& current, Language language)
     const std::vector<std::string> texts = EntryTexts(key, key.text(current), count);
     for (std::size_t entry = 0; entry < count; ++entry) {
       FormField shown;
-      shown.id = std::string(key.name) + (count == 1 ? "" : "." + std::to_string(entry + 1));
+      shown.id = key.name;
+      if (count > 1) shown.id += '.' + std::to_string(entry + 1);
       shown.label = LabelOf(key, entry, count, language);
       shown.control = ControlOf(key, entry);
       shown.text = texts[entry];

@@ -32,19 +32,17 @@ Picture IconResourcePicture(const std::filesystem::path& executable, int resourc
 }  // namespace
 
 std::vector<MenuItemLook> ExpectedMenuLook(bool trackingOn) {
-  return {{L"&Help...", false},
-          {L"&About...", false},
-          {L"&WindowClass...", false},
-          {L"&Quit", false},
-          {L"&Enabled(toggle)", trackingOn}};
+  return {{L"&Help...", false},     {L"&About...", false}, {L"&WindowClass...", false},
+          {L"&Settings...", false}, {L"&Quit", false},     {L"&Enabled(toggle)", trackingOn}};
 }
 
-void TrayTest::StartBesideNotepad(const std::wstring& arguments, std::wstring_view notepadText) {
+void TrayTest::StartBesideNotepad(const std::wstring& arguments, std::wstring_view notepadText,
+                                  const std::optional<std::string>& settingsFile) {
   notepad_ = StartNotepad();
   ASSERT_NE(notepad_, nullptr);
   ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(notepadText));
   iconsBeforeStart_ = NotificationIconWindows();
-  marker_ = StartSevalune(std::nullopt, arguments);
+  marker_ = StartSevalune(settingsFile, arguments);
   ASSERT_NE(marker_, nullptr);
   // Start-up may activate the marker for a moment and then gives the foreground back;
   // notepad's caret is where the marker belongs once it is back.

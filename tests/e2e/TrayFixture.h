@@ -22,9 +22,9 @@ inline constexpr UINT kIconId = 1;
 inline constexpr UINT kIconCallback = WM_MOUSEMOVE;
 
 // The items of the menu by position, from the top.
-enum class MenuItem { Help = 1, About, WindowClass, Quit, Enabled };
+enum class MenuItem { Help = 1, About, WindowClass, Settings, Quit, Enabled };
 
-// The menu as the user should see it: five captions, the check mark on the last while
+// The menu as the user should see it: six captions, the check mark on the last while
 // tracking is on.
 std::vector<MenuItemLook> ExpectedMenuLook(bool trackingOn);
 
@@ -41,7 +41,8 @@ class TrayTest : public DesktopTest {
   // marker is waited for under notepad's caret. The icons shown before are remembered, so
   // that the program's own icon can be told apart.
   void StartBesideNotepad(const std::wstring& arguments = L"",
-                          std::wstring_view notepadText = L"tray");
+                          std::wstring_view notepadText = L"tray",
+                          const std::optional<std::string>& settingsFile = std::nullopt);
   HWND notepad() const { return notepad_; }
   HWND marker() const { return marker_; }
   DWORD programThread() const;
