@@ -57,8 +57,11 @@ std::string Filled(Language language, const LocalText& text, std::string_view na
   marker += name;
   marker += '}';
   const std::size_t at = words.find(marker);
-  if (at != std::string::npos) words.replace(at, marker.size(), value);
-  return words;
+  if (at == std::string::npos) return words;
+  std::string filled = words.substr(0, at);
+  filled += value;
+  filled += std::string_view(words).substr(at + marker.size());
+  return filled;
 }
 
 AnsiCodec CodecOf(Platform& platform) {
@@ -96,7 +99,7 @@ void SettingsWindow::Open() {
   form_.applyText = In(language, kApply);
   form_.pickText = In(language, kPick);
   form_.pickCountdown = In(language, kPickCountdown);
-  platform_.GetCursorPos(form_.near);
+  platform_.GetCursorPos(form_.openAt);
   platform_.RunSettingsWindow(form_, *this);
   model_.reset();
 }
@@ -107,7 +110,7 @@ FormGroup SettingsWindow::StartGroup() const {
   field.id = kStartFieldId;
   field.label = In(language, kStartLabel);
   field.control = FormControl::Check;
-  field.text = start_.state == StartState::Here ? "1" : "0";
+  field.text.assign(1, start_.state == StartState::Here ? '1' : '0');
   if (start_.state == StartState::OtherCopy) {
     field.note = Filled(language, kStartOther, "path", start_.command);
   }

@@ -386,7 +386,7 @@ class Platform {
   // the first change at the latest). False when the folder cannot be watched (missing, a
   // share that does not notify): the program then runs on without.
   virtual bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) = 0;
-  // The settings window, modal, built from the form on the display at form.near and laid
+  // The settings window, modal, built from the form on the display at form.openAt and laid
   // out for its DPI: it calls the handler on OK and Apply (OK closes it once accepted) and
   // returns when it is closed (OK, Cancel, Escape, the close box); nothing else. While it
   // runs, the program's messages are dispatched as in every modal loop. A call while the

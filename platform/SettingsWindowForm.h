@@ -52,7 +52,7 @@ struct SettingsWindowForm {
   std::string pickText;       // a class list's button that adds the class of a window pointed at
   std::string pickCountdown;  // the button while it counts down: "%d" stands for the seconds
   // A point on the display the window opens on (the pointer at the tray icon).
-  Point near;
+  Point openAt;
 };
 
 enum class FormButton { Ok, Apply };

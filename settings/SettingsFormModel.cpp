@@ -26,8 +26,7 @@ LocalText GroupTitle(SettingGroup group) {
     case SettingGroup::Hotkey:
       return {"Hot key", "ホットキー"};
     case SettingGroup::Programs:
-      return {"Programs (window classes, separated by commas)",
-              "プログラム（ウィンドウクラス名、カンマ区切り）"};
+      return {"Window classes, separated by commas", "ウィンドウクラス名（カンマ区切り）"};
     case SettingGroup::Other:
       break;
   }
@@ -37,7 +36,7 @@ LocalText GroupTitle(SettingGroup group) {
 // "Oazuke": when the tick holds, as the first character of the value.
 constexpr std::array kHoldOptions{
     std::pair{LocalText{"Never", "しない"}, "0"},
-    std::pair{LocalText{"With the older location method", "旧方式のときだけ"}, "1"},
+    std::pair{LocalText{"Older method only", "旧方式のときだけ"}, "1"},
     std::pair{LocalText{"Always", "常に"}, "2"},
 };
 
@@ -63,7 +62,10 @@ void Fill(std::string& text, std::string_view name, std::string_view value) {
   marker += '}';
   for (std::size_t at = text.find(marker); at != std::string::npos;
        at = text.find(marker, at + value.size())) {
-    text.replace(at, marker.size(), value);
+    std::string filled = text.substr(0, at);
+    filled += value;
+    filled += std::string_view(text).substr(at + marker.size());
+    text = std::move(filled);
   }
 }
 

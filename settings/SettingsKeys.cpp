@@ -223,24 +223,24 @@ std::string HotkeyValueText(const Settings& settings) {
 
 constexpr std::array kColorLabels{
     LocalText{"Caret", "キャレット"},
-    LocalText{"Caret, input method on", "キャレット（IME オン）"},
+    LocalText{"Caret, input method on", "キャレット（IME）"},
     LocalText{"Control", "コントロール"},
-    LocalText{"Control, input method on", "コントロール（IME オン）"},
+    LocalText{"Control, input method on", "コントロール（IME）"},
     LocalText{"Open menu", "メニュー"},
 };
 
 constexpr std::array kSizeLabels{
-    LocalText{"Caret width", "キャレットの幅"},
-    LocalText{"Caret height", "キャレットの高さ"},
-    LocalText{"Caret width, input method on", "キャレットの幅（IME オン）"},
-    LocalText{"Caret height, input method on", "キャレットの高さ（IME オン）"},
-    LocalText{"Bar under a low control", "低いコントロールの下のバー"},
-    LocalText{"Bar beside a tall control", "高いコントロールの横のバー"},
+    LocalText{"Caret width", "キャレット幅"},
+    LocalText{"Caret height", "キャレット高さ"},
+    LocalText{"Caret width, input method on", "キャレット幅（IME）"},
+    LocalText{"Caret height, input method on", "キャレット高さ（IME）"},
+    LocalText{"Bar under a low control", "下のバーの高さ"},
+    LocalText{"Bar beside a tall control", "横のバーの幅"},
 };
 
 constexpr std::array kHoldLabels{
     LocalText{"When", "いつ"},
-    LocalText{"Length (looks)", "長さ（見回り回数）"},
+    LocalText{"Length (looks)", "長さ（回）"},
 };
 
 // --- the table -----------------------------------------------------------------------------
@@ -340,7 +340,7 @@ constexpr std::array kKeys{
                .limits = {.minimum = 0, .maximum = kLongestHold, .count = kHoldLength},
                .lineName = "hold",
                .group = SettingGroup::Following,
-               .label = {"Hold while the mouse moves", "マウス移動中の一時停止"},
+               .label = {"Hold while the mouse moves", "マウス移動中の停止"},
                .entryLabels = kHoldLabels,
                .read = ReadHold,
                .text = HoldText},

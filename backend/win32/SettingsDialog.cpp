@@ -19,7 +19,7 @@ namespace {
 // The layout, in dialog units (they follow the dialog's font, so the whole window scales
 // with it).
 constexpr short kMargin = 7;
-constexpr short kColumnWidth = 250;
+constexpr short kColumnWidth = 256;
 constexpr short kColumnGap = 7;
 constexpr short kRowHeight = 14;
 constexpr short kControlHeight = 12;
@@ -27,7 +27,7 @@ constexpr short kLabelHeight = 10;
 constexpr short kGroupTitleHeight = 11;
 constexpr short kGroupBottomPad = 4;
 constexpr short kInset = 6;
-constexpr short kLabelWidth = 140;
+constexpr short kLabelWidth = 146;
 constexpr short kNarrowControl = 40;
 constexpr short kWideControl = 96;
 constexpr short kPickWidth = 40;
@@ -229,10 +229,10 @@ void FillControls(HWND dialog, DialogState& state) {
 }
 
 // Centred in the work area of the display that holds the point.
-void PlaceOnDisplay(HWND dialog, POINT near) {
+void PlaceOnDisplay(HWND dialog, POINT openAt) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (!::GetMonitorInfoW(::MonitorFromPoint(near, MONITOR_DEFAULTTOPRIMARY), &info)) return;
+  if (!::GetMonitorInfoW(::MonitorFromPoint(openAt, MONITOR_DEFAULTTOPRIMARY), &info)) return;
   RECT window{};
   ::GetWindowRect(dialog, &window);
   const RECT& work = info.rcWork;
@@ -375,7 +375,7 @@ INT_PTR CALLBACK SettingsDialogProcedure(HWND dialog, UINT message, WPARAM wPara
       DialogState& state = StateOf(dialog);
       *state.opened = dialog;
       FillControls(dialog, state);
-      PlaceOnDisplay(dialog, state.place->near);
+      PlaceOnDisplay(dialog, state.place->openAt);
       return TRUE;  // the focus goes to the first tab stop
     }
     case WM_COMMAND:

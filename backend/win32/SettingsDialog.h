@@ -23,7 +23,7 @@ inline constexpr int kSettingsIdsPerField = 4;
 
 struct SettingsDialogPlace {
   WORD fontPoints = 9;  // the dialog font, scaled for the display where the system does not
-  POINT near{};         // a point on the display the dialog opens on
+  POINT openAt{};       // a point on the display the dialog opens on
 };
 
 // The dialog template (exposed for tests).

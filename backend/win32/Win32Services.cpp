@@ -111,7 +111,9 @@ ProfileString Win32Platform::GetPrivateProfileString(std::string_view section, s
   return ProfileString{count, NarrowTruncated(buffer)};
 }
 
-std::string Win32Platform::ExecutableDirectory() { return Narrow(DirectoryOf(ExecutablePath())); }
+std::string Win32Platform::ExecutableDirectory() {
+  return Narrow(DirectoryOf(win32::ExecutablePath()));
+}
 
 bool Win32Platform::AnotherInstanceRunning() {
   if (!anotherInstanceRunning_) {

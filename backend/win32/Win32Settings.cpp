@@ -197,10 +197,10 @@ bool Win32Platform::RunSettingsWindow(const SettingsWindowForm& form,
     return false;
   }
   SettingsDialogPlace place;
-  place.near = POINT{form.near.x, form.near.y};
+  place.openAt = POINT{form.openAt.x, form.openAt.y};
   place.fontPoints = kDialogPoints;
   if (!SystemScalesDialogs()) {
-    const Rect at{form.near.x, form.near.y, form.near.x + 1, form.near.y + 1};
+    const Rect at{form.openAt.x, form.openAt.y, form.openAt.x + 1, form.openAt.y + 1};
     const std::uint32_t dpi = MonitorDpiOf(at);
     const std::uint32_t system = SystemDpi();
     place.fontPoints = static_cast<WORD>((kDialogPoints * dpi + system / 2) / system);

@@ -207,7 +207,9 @@ TEST_F(SettingsWindow, StartWithWindowsWritesAndRemovesTheRunValue) {
     const auto [code, printed] = QueryRunValue();
     if (on) {
       EXPECT_EQ(code, 0u) << printed;
-      const std::string quoted = "\"" + win32::Narrow(sevaluneCopy().wstring()) + "\"";
+      std::string quoted(1, '"');
+      quoted += win32::Narrow(sevaluneCopy().wstring());
+      quoted += '"';
       EXPECT_NE(printed.find(quoted), std::string::npos) << printed;
     } else {
       EXPECT_EQ(code, 1u) << printed;
