@@ -124,7 +124,7 @@ FormVerdict SettingsWindow::OnFormButton(FormButton /*button*/,
     Say(check.refusal, kBoxWarning);
     return {false, *check.refusedField};
   }
-  if (!check.changes.empty() && !WriteChanges(check.changes)) return {false, 0};
+  if (!check.changes.empty() && !WriteChanges(check.changes)) return {false, std::nullopt};
   const std::size_t startField = model_->KeyFieldCount();
   if (startField < texts.size()) {
     const bool wanted = texts[startField] == "1";
@@ -133,7 +133,7 @@ FormVerdict SettingsWindow::OnFormButton(FormButton /*button*/,
     }
   }
   model_->Applied(texts);
-  return {true, 0};
+  return {true, std::nullopt};
 }
 
 bool SettingsWindow::WriteChanges(const std::vector<ProfileChange>& changes) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,11 +58,11 @@ struct SettingsWindowForm {
 
 enum class FormButton { Ok, Apply };
 
-// The handler's verdict: accepted (OK closes the window), or refused, with the field that
-// gets the focus (the handler has said why already).
+// The handler's verdict: accepted (OK closes the window), or refused (the handler has said
+// why already), with the field that gets the focus, or none to leave the focus where it is.
 struct FormVerdict {
   bool accepted = true;
-  std::size_t focusField = 0;
+  std::optional<std::size_t> focusField;
 };
 
 class SettingsWindowHandler {

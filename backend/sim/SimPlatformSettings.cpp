@@ -124,8 +124,9 @@ bool SimPlatform::RunSettingsWindow(const SettingsWindowForm& form,
         answer->button == SettingsAnswer::Button::Ok ? FormButton::Ok : FormButton::Apply;
     const FormVerdict verdict = handler.OnFormButton(button, texts);
     if (!verdict.accepted) {
-      const std::string focus =
-          verdict.focusField < fields.size() ? fields[verdict.focusField]->id : std::string("none");
+      const std::string focus = verdict.focusField && *verdict.focusField < fields.size()
+                                    ? fields[*verdict.focusField]->id
+                                    : std::string("none");
       desktop_.Emit("settings-window refused focus=" + focus);
     } else if (button == FormButton::Ok) {
       break;

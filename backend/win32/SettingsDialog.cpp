@@ -251,7 +251,10 @@ void FocusField(HWND dialog, std::size_t field) {
 
 void Press(HWND dialog, DialogState& state, FormButton button) {
   const FormVerdict verdict = state.handler->OnFormButton(button, Texts(dialog, state));
-  if (!verdict.accepted) return FocusField(dialog, verdict.focusField);
+  if (!verdict.accepted) {
+    if (verdict.focusField) FocusField(dialog, *verdict.focusField);
+    return;
+  }
   if (button == FormButton::Ok) ::EndDialog(dialog, IDOK);
 }
 

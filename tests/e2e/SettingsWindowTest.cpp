@@ -39,9 +39,10 @@ std::string FileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
+// WM_GETTEXT, since GetWindowText does not ask another process's controls.
 std::wstring TextOf(HWND window) {
   wchar_t text[512] = {};
-  ::GetWindowTextW(window, text, 512);
+  ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
@@ -52,11 +53,13 @@ std::optional<WORD> AccessKeyOf(const std::wstring& label) {
   return static_cast<WORD>(::towupper(label[mark + 1]));
 }
 
-// The first control of the window whose text starts with `start` and holds `part`.
+// The first control of the window whose text, without its access key's mark, starts with
+// `start` and holds `part`.
 std::optional<HWND> ControlWithText(HWND window, std::wstring_view className,
                                     std::wstring_view start, std::wstring_view part = L"") {
   for (HWND child : ChildrenOfClass(window, className)) {
-    const std::wstring text = TextOf(child);
+    std::wstring text = TextOf(child);
+    std::erase(text, L'&');
     if (text.starts_with(start) && text.find(part) != std::wstring::npos) return child;
   }
   return std::nullopt;
@@ -133,7 +136,7 @@ TEST_F(SettingsWindow, AKeyboardChangeWritesItsLineAndTheMarkerTakesIt) {
   ASSERT_TRUE(window.has_value()) << "the menu's Settings opened no window";
   EXPECT_EQ(::GetForegroundWindow(), *window);
 
-  ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: ", L"20"));
+  ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: Caret width", L"20"));
   PressChord({VK_RETURN});
   ASSERT_TRUE(WaitUntilClosed(*window)) << "Enter left the window open";
   EXPECT_EQ(FileBytes(settingsFile()),
@@ -157,7 +160,7 @@ TEST_F(SettingsWindow, EscapeLeavesTheFileByteForByte) {
   ASSERT_NO_FATAL_FAILURE(StartBesideNotepad(L"", L"tray", std::string(kUsersFile)));
   const std::optional<HWND> window = OpenSettingsWindow();
   ASSERT_TRUE(window.has_value());
-  ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: ", L"30"));
+  ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: Caret width", L"30"));
   PressChord({VK_ESCAPE});
   ASSERT_TRUE(WaitUntilClosed(*window)) << "Escape left the window open";
   EXPECT_EQ(FileBytes(settingsFile()), kUsersFile);
@@ -168,7 +171,7 @@ TEST_F(SettingsWindow, AReadOnlyFileIsRefusedAndNothingIsLost) {
   ASSERT_TRUE(::SetFileAttributesW(settingsFile().c_str(), FILE_ATTRIBUTE_READONLY));
   const std::optional<HWND> window = OpenSettingsWindow();
   ASSERT_TRUE(window.has_value());
-  ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: ", L"20"));
+  ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: Caret width", L"20"));
   PressChord({VK_RETURN});
 
   const std::optional<HWND> message = WaitForMessageOver(*window);
@@ -195,7 +198,7 @@ TEST_F(SettingsWindow, StartWithWindowsWritesAndRemovesTheRunValue) {
     ASSERT_NO_FATAL_FAILURE(BringNotepadBack());
     const std::optional<HWND> window = OpenSettingsWindow();
     ASSERT_TRUE(window.has_value());
-    const std::optional<HWND> box = ControlWithText(*window, L"Button", L"Start ");
+    const std::optional<HWND> box = ControlWithText(*window, L"Button", L"Start this copy");
     ASSERT_TRUE(box.has_value()) << "no start-with-Windows box";
     EXPECT_EQ(::SendMessageW(*box, BM_GETCHECK, 0, 0), on ? BST_UNCHECKED : BST_CHECKED);
     const std::optional<WORD> key = AccessKeyOf(TextOf(*box));
