@@ -13,16 +13,17 @@ namespace {
 
 constexpr std::string_view kExecutableName = "sevalune.exe";
 
-std::string ButtonName(SettingsAnswer::Button button) {
+// The event line of a press.
+std::string_view PressLine(SettingsAnswer::Button button) {
   switch (button) {
     case SettingsAnswer::Button::Ok:
-      return "ok";
+      return "settings-window ok";
     case SettingsAnswer::Button::Apply:
-      return "apply";
+      return "settings-window apply";
     case SettingsAnswer::Button::Cancel:
       break;
   }
-  return "cancel";
+  return "settings-window cancel";
 }
 
 }  // namespace
@@ -118,7 +119,7 @@ bool SimPlatform::RunSettingsWindow(const SettingsWindowForm& form,
         if (fields[i]->id == id) texts[i] = text;
       }
     }
-    desktop_.Emit("settings-window " + ButtonName(answer->button));
+    desktop_.Emit(std::string(PressLine(answer->button)));
     if (answer->button == SettingsAnswer::Button::Cancel) break;
     const FormButton button =
         answer->button == SettingsAnswer::Button::Ok ? FormButton::Ok : FormButton::Apply;
