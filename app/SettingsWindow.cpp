@@ -2,8 +2,8 @@
 
 #include <variant>
 
-#include "app/UiLanguage.h"
 #include "platform/AppIdentity.h"
+#include "settings/LanguageInUse.h"
 #include "settings/ProfileEdit.h"
 
 namespace sevalune {
@@ -88,7 +88,7 @@ void SettingsWindow::Open() {
   // The file as it stands, or the settings in force when it holds a value they refused.
   const std::variant<Settings, SettingsFailure> reading = ReadSettings(platform_);
   const auto* read = std::get_if<Settings>(&reading);
-  model_.emplace(read != nullptr ? *read : settings_, CurrentLanguage(platform_));
+  model_.emplace(read != nullptr ? *read : settings_, LanguageInUse(platform_, settings_));
   start_ = ReadStartWithWindows(platform_);
 
   const Language language = model_->language();

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
 #include "platform/Platform.h"
 #include "settings/HoldPolicy.h"
 #include "settings/Hotkey.h"
+#include "settings/Language.h"
 
 namespace sevalune {
 
@@ -66,6 +68,16 @@ struct Settings {
   // "Akusesibiriti": without a system caret, look for the caret and the focused element
   // through the accessibility interfaces.
   bool accessibility = true;
+  // "Gengo": the language of every text the program shows; none follows the user's Windows
+  // UI language (settings/LanguageInUse.h decides).
+  std::optional<Language> language;
+  // "IMEHantei": the input method counts as on only while it is open and in its native
+  // mode (kana, Hangul, Chinese characters), not while it is open in a Latin mode; off, the
+  // open status alone decides.
+  bool imeNeedsNativeMode = false;
+  // "KirikaeSagasi": the finder plays once around the target each time another window
+  // comes to the front.
+  bool findOnSwitch = false;
   friend bool operator==(const Settings&, const Settings&) = default;
 };
 
@@ -93,7 +105,11 @@ std::string SettingsFilePath(std::string_view executableDirectory);
 // unusable value is kept as such.
 std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform);
 
-// The text of the failure box.
-std::string SettingsFailureText(const SettingsFailure& failure);
+// Reads the one key of the table named so into its field, as ReadSettings does.
+std::optional<SettingsFailure> ReadSettingsKey(Platform& platform, std::string_view name,
+                                               Settings& settings);
+
+// The text of the failure box; the Japanese one is the box the program has always shown.
+std::string SettingsFailureText(const SettingsFailure& failure, Language language);
 
 }  // namespace sevalune

@@ -9,8 +9,9 @@
 namespace sevalune {
 namespace {
 
-constexpr std::array kGroupOrder{SettingGroup::Marker, SettingGroup::Following,
-                                 SettingGroup::Hotkey, SettingGroup::Programs, SettingGroup::Other};
+constexpr std::array kGroupOrder{SettingGroup::Marker,   SettingGroup::Following,
+                                 SettingGroup::Hotkey,   SettingGroup::Programs,
+                                 SettingGroup::Language, SettingGroup::Other};
 
 std::size_t GroupRank(SettingGroup group) {
   return static_cast<std::size_t>(std::find(kGroupOrder.begin(), kGroupOrder.end(), group) -
@@ -24,9 +25,11 @@ LocalText GroupTitle(SettingGroup group) {
     case SettingGroup::Following:
       return {"Following", "追従"};
     case SettingGroup::Hotkey:
-      return {"Hot key", "ホットキー"};
+      return {"Finding the caret", "キャレットを探す"};
     case SettingGroup::Programs:
       return {"Window classes, separated by commas", "ウィンドウクラス名（カンマ区切り）"};
+    case SettingGroup::Language:
+      return {"Language", "言語"};
     case SettingGroup::Other:
       break;
   }
@@ -38,6 +41,14 @@ constexpr std::array kHoldOptions{
     std::pair{LocalText{"Never", "しない"}, "0"},
     std::pair{LocalText{"Older method only", "旧方式のときだけ"}, "1"},
     std::pair{LocalText{"Always", "常に"}, "2"},
+};
+
+// "Gengo": each language named in itself, so that a user who cannot read the window's
+// language still finds their own.
+constexpr std::array kLanguageOptions{
+    std::pair{LocalText{"As Windows", "Windows に合わせる"}, ""},
+    std::pair{LocalText{"日本語", "日本語"}, "ja"},
+    std::pair{LocalText{"English", "English"}, "en"},
 };
 
 constexpr LocalText kNumberRefusal{"\"{label}\" ({key}) takes a whole number from {min} to {max}.",
@@ -159,6 +170,8 @@ FormControl ControlOf(const SettingKey& key, std::size_t entry) {
       return FormControl::KeyCombination;
     case SettingKind::HoldText:
       return entry == 0 ? FormControl::Choice : FormControl::Number;
+    case SettingKind::Language:
+      return FormControl::Choice;
   }
   return FormControl::Text;
 }
@@ -224,6 +237,11 @@ SettingsFormModel::SettingsFormModel(const Settings& current, Language language)
       shown.text = texts[entry];
       if (key.kind == SettingKind::HoldText && entry == 0) {
         for (const auto& [label, value] : kHoldOptions) {
+          shown.options.push_back({std::string(In(language, label)), value});
+        }
+      }
+      if (key.kind == SettingKind::Language) {
+        for (const auto& [label, value] : kLanguageOptions) {
           shown.options.push_back({std::string(In(language, label)), value});
         }
       }

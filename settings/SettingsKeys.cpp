@@ -243,6 +243,38 @@ constexpr std::array kHoldLabels{
     LocalText{"Length (looks)", "長さ（回）"},
 };
 
+// --- "Gengo" -------------------------------------------------------------------------------
+
+constexpr std::string_view kJapaneseText = "ja";
+constexpr std::string_view kEnglishText = "en";
+
+bool EqualsAsciiIgnoringCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c =
+        text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+// "ja" or "en" in any case; anything else follows the user's UI language. Never fails: the
+// language of the box that names a failing key comes from this key.
+void ReadLanguage(const ProfileString& value, Settings& settings) {
+  if (EqualsAsciiIgnoringCase(value.text, kJapaneseText)) {
+    settings.language = Language::Japanese;
+  } else if (EqualsAsciiIgnoringCase(value.text, kEnglishText)) {
+    settings.language = Language::English;
+  } else {
+    settings.language = std::nullopt;
+  }
+}
+
+std::string LanguageText(const Settings& settings) {
+  if (!settings.language) return "";
+  return std::string(*settings.language == Language::Japanese ? kJapaneseText : kEnglishText);
+}
+
 // --- the table -----------------------------------------------------------------------------
 
 constexpr SettingLimits kSwitchLimits{.minimum = 0, .maximum = 1};
@@ -289,7 +321,7 @@ constexpr std::array kKeys{
                .label = {"Mark a focused control as a caret (debug)",
                          "コントロールもキャレットとして表示（デバッグ）"},
                .sampleValue = "1",
-               .helpDefault = "off",
+               .helpDefault = {"off", "オフ"},
                .read = ReadDebug,
                .text = DebugText},
     SettingKey{.name = "Saizu",
@@ -310,7 +342,7 @@ constexpr std::array kKeys{
                .lineName = "list1",
                .group = SettingGroup::Programs,
                .label = {"Never mark in", "マーカーを出さないクラス"},
-               .helpDefault = "none",
+               .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::neverMark>,
                .text = ClassListText<&ClassLists::neverMark>},
     SettingKey{.name = "KirainaKurasu2",
@@ -320,7 +352,7 @@ constexpr std::array kKeys{
                .lineName = "list2",
                .group = SettingGroup::Programs,
                .label = {"Mark only menus in", "メニューだけ示すクラス"},
-               .helpDefault = "none",
+               .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::menusOnly>,
                .text = ClassListText<&ClassLists::menusOnly>},
     SettingKey{.name = "KirainaKurasu3",
@@ -330,7 +362,7 @@ constexpr std::array kKeys{
                .lineName = "list3",
                .group = SettingGroup::Programs,
                .label = {"Move the pointer aside for", "マウスポインタをよけるクラス"},
-               .helpDefault = "none",
+               .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::parkCursor>,
                .text = ClassListText<&ClassLists::parkCursor>},
     SettingKey{.name = kHoldKey,
@@ -375,6 +407,39 @@ constexpr std::array kKeys{
                .label = {"Ask the accessibility interfaces", "アクセシビリティ API にも尋ねる"},
                .read = ReadNumberSwitch<&Settings::accessibility>,
                .text = NumberSwitchText<&Settings::accessibility>},
+    SettingKey{.name = kLanguageKey,
+               .defaultText = "",
+               .bufferSize = kShortBuffer,
+               .kind = SettingKind::Language,
+               .lineName = "language",
+               .group = SettingGroup::Language,
+               .label = {"Language", "表示言語"},
+               .sampleValue = "en",
+               .helpDefault = {"Windows' language", "Windowsの表示言語"},
+               .read = ReadLanguage,
+               .text = LanguageText},
+    SettingKey{.name = "IMEHantei",
+               .defaultText = "0",
+               .bufferSize = kShortBuffer,
+               .kind = SettingKind::Switch,
+               .limits = kSwitchLimits,
+               .lineName = "imenative",
+               .group = SettingGroup::Marker,
+               .label = {"Input method on only in its native mode",
+                         "IME はネイティブ入力モードのときだけオン"},
+               .read = ReadNumberSwitch<&Settings::imeNeedsNativeMode>,
+               .text = NumberSwitchText<&Settings::imeNeedsNativeMode>},
+    SettingKey{.name = "KirikaeSagasi",
+               .defaultText = "0",
+               .bufferSize = kShortBuffer,
+               .kind = SettingKind::Switch,
+               .limits = kSwitchLimits,
+               .lineName = "switchfinder",
+               .group = SettingGroup::Hotkey,
+               .label = {"Show where the caret is after a switch of windows",
+                         "ウィンドウを切り替えたときにも示す"},
+               .read = ReadNumberSwitch<&Settings::findOnSwitch>,
+               .text = NumberSwitchText<&Settings::findOnSwitch>},
 };
 
 }  // namespace

@@ -28,6 +28,7 @@ enum class SettingKind {
   ClassList,       // window class names separated by commas
   KeyCombination,  // modifiers and a key joined by "+", or off
   HoldText,        // two characters: when to hold, then how many ticks
+  Language,        // empty: the user's Windows UI language; "ja" Japanese, "en" English
 };
 
 // What a form offers. A number, or each entry of a list of numbers or colours, lies within
@@ -40,7 +41,7 @@ struct SettingLimits {
 };
 
 // Where the settings window shows a key.
-enum class SettingGroup { Marker, Following, Hotkey, Programs, Other };
+enum class SettingGroup { Marker, Following, Hotkey, Programs, Language, Other };
 
 // Whether an empty value (the key present, nothing after "=") reads as the default, as
 // for most keys, or is a value of its own (the hotkey: off). A missing key always reads
@@ -60,11 +61,12 @@ struct SettingKey {
   SettingGroup group = SettingGroup::Other;
   LocalText label = {};
   std::span<const LocalText> entryLabels = {};
-  // How the sample file and the help page document the default where they do not write
+  // How the sample file and the help pages document the default where they do not write
   // the default text: the value the sample file's commented-out line shows, and the words
-  // of the help page's default cell. Empty: the default text (in the help page as code).
+  // of the help pages' default cell in each language. Empty: the default text (in the help
+  // pages as code).
   std::string_view sampleValue = {};
-  std::string_view helpDefault = {};
+  LocalText helpDefault = {};
   // Stores a value into its Settings field. Reached only through ReadSettingValue, which
   // also turns a value that cannot be stored into the failure the box shows.
   void (*read)(const ProfileString& value, Settings& settings);
@@ -76,6 +78,8 @@ struct SettingKey {
 // Names the scenario runner places fields by.
 inline constexpr std::string_view kTickPeriodKey = "MimawariKankaku";
 inline constexpr std::string_view kHoldKey = "Oazuke";
+// The key that forces a language; read alone for the box of a file that cannot be read.
+inline constexpr std::string_view kLanguageKey = "Gengo";
 
 // Every key, in the order of reading.
 std::span<const SettingKey> SettingKeys();

@@ -47,6 +47,8 @@ std::string SettingsLineValue(const SettingKey& key, const Settings& settings) {
       return HoldText(ParseHoldPolicy(text));
     case SettingKind::KeyCombination:
       return HotkeySettingText(ReadHotkeySetting(text));
+    case SettingKind::Language:
+      return text.empty() ? "windows" : text;
     case SettingKind::ColorList:
     case SettingKind::SizeList:
     case SettingKind::Number:
@@ -187,9 +189,12 @@ void ScenarioRunner::SetGuiState(ThreadId thread, const GuiStateByName& state) {
   desktop_.SetGuiState(thread, info);
 }
 
-void ScenarioRunner::SetImeOpen(ProcessId process, bool open) {
+void ScenarioRunner::SetImeOpen(ProcessId process, bool open, std::uint32_t conversionMode) {
   desktop_.SetImeOpen(process, open);
+  desktop_.SetImeConversionMode(process, conversionMode);
 }
+
+void ScenarioRunner::SetUiLanguage(std::uint16_t language) { desktop_.SetUiLanguage(language); }
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
 void ScenarioRunner::SetAccessible(const std::string& name,
                                    const std::optional<SimAccessible>& published) {

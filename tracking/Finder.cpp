@@ -51,6 +51,8 @@ void Finder::OnHotkey() {
   platform_.SetFinderTimer(kFinderFramePeriodMs);
 }
 
+void Finder::OnForegroundSwitch() { OnHotkey(); }
+
 void Finder::OnFrame() {
   if (state_.menuIsOpen) return Stop();
   switch (cycle_.Advance()) {
@@ -74,7 +76,7 @@ std::optional<FinderPath> Finder::Locate() {
     return FinderPath{display, FinderEndRect(CentreOf(display)), fallbackColor};
   }
 
-  const bool imeOpen = GetImeOpenStatus(platform_) != 0;
+  const bool imeOpen = GetImeOpenStatus(platform_, settings_.imeNeedsNativeMode) != 0;
   const std::optional<Target> target =
       FindTarget(platform_, state_.method, settings_.debugMode, foreground);
   if (!target) return std::nullopt;

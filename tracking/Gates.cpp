@@ -37,10 +37,16 @@ bool PointerMoved(Tracker& t, GatePass pass) {
   return moved;
 }
 
-// The program's own windows and the task bar are never the last window in use.
+// The program's own windows and the task bar are never the last window in use, so a round
+// trip through the tray menu or the task bar is no switch of windows; the first window seen
+// is none either.
 void RecordLastActiveWindow(Tracker& t, WindowHandle foreground) {
   if (foreground == 0 || foreground == t.state.trayWindow) return;
   if (IsProgramWindow(t.platform, t.state, foreground)) return;
+  if (t.settings.findOnSwitch && t.state.lastActiveWindow != 0 &&
+      t.state.lastActiveWindow != foreground) {
+    t.tick.foregroundSwitched = true;
+  }
   t.state.lastActiveWindow = foreground;
 }
 
@@ -103,7 +109,8 @@ GateDecision LocateAndJudge(Tracker& t, GatePass pass, WindowHandle foreground,
   GateDecision decision{GateVerdict::Place, foreground, {}, 0};
   // Asking the input method waits for the other program, which is the tick's to do; between
   // ticks the last tick's answer holds.
-  decision.imeOpen = tick ? GetImeOpenStatus(t.platform) : t.marker.blink().lastImeOpen;
+  decision.imeOpen = tick ? GetImeOpenStatus(t.platform, t.settings.imeNeedsNativeMode)
+                          : t.marker.blink().lastImeOpen;
   std::optional<Target> target =
       tick ? LocateTarget(t, foreground) : LocateBetweenTicks(t, foreground);
   if (!target) return Decided(GateVerdict::LeaveAlone);
@@ -145,7 +152,11 @@ GateDecision DecideTarget(Tracker& t, GatePass pass) {
     RecordLastActiveWindow(t, foreground);
     if (!platform.PumpMessages()) return Decided(GateVerdict::LeaveAlone);
   }
-  if (IsSuppressed(t)) return Decided(GateVerdict::Hide);
+  if (IsSuppressed(t)) {
+    // A switch made while the marker is off is not shown later.
+    if (tick) t.tick.foregroundSwitched = false;
+    return Decided(GateVerdict::Hide);
+  }
 
   // Nothing holds the keyboard: a marker left where it was would point at a caret that is
   // gone, for as long as the foreground stays empty.

@@ -1,5 +1,6 @@
 #include "tracking/Tick.h"
 
+#include "tracking/ForegroundSwitch.h"
 #include "tracking/Gates.h"
 #include "tracking/Recovery.h"
 
@@ -20,6 +21,20 @@ void CountDownFollowing(Tracker& t) {
   if (t.tick.followTicks == 0 || --t.tick.followTicks > 0) return;
   t.tick.followedThread = 0;
   WatchCaret(t, 0);
+}
+
+// On a tick that places the marker, a window that came to the front (noted by the gates
+// while the settings ask for it) gets the finder once, when a second has passed since the
+// last such play.
+void FindAfterSwitch(Tracker& t) {
+  if (!t.settings.findOnSwitch) t.tick.foregroundSwitched = false;  // switched off meanwhile
+  if (!t.tick.foregroundSwitched ||
+      !SwitchFinderMayPlay(t.tick.ticks, t.tick.switchFinderTick, t.settings.tickPeriodMs)) {
+    return;
+  }
+  t.tick.foregroundSwitched = false;
+  t.tick.switchFinderTick = t.tick.ticks;
+  t.finder.OnForegroundSwitch();
 }
 
 }  // namespace
@@ -43,6 +58,7 @@ void tmrTimer_Timer(Tracker& t) {
   }
   t.marker.Update(decision.target, decision.foreground, decision.imeOpen);
   WatchCaret(t, t.marker.BlinkShowsIt() ? t.tick.followedThread : 0);
+  FindAfterSwitch(t);
   t.platform.PumpMessages();
 }
 

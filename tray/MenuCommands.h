@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/Language.h"
 #include "tracking/AppState.h"
 #include "tray/MenuCommand.h"
 #include "tray/Tray.h"
@@ -21,7 +22,7 @@ MenuCommand CommandAt(int index);
 
 // The text of the About box: title, copyright and the location method in force, joined
 // by carriage returns alone.
-std::string AboutText(LocationMethod method);
+std::string AboutText(LocationMethod method, Language language);
 
 AfterCommand RunMenuCommand(Tray& tray, MenuCommand command);
 

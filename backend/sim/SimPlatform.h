@@ -77,6 +77,7 @@ class SimPlatform final : public Platform {
   SimPlatform& operator=(const SimPlatform&) = delete;
 
   void SetEventHandler(PlatformEvents* handler) override;
+  std::uint16_t GetUserDefaultUILanguage() override;
 
   // --- user32 ---------------------------------------------------------------------
   WindowHandle GetForegroundWindow() override;
@@ -133,7 +134,6 @@ class SimPlatform final : public Platform {
   std::optional<std::string> ReadRunValue(std::string_view name) override;
   bool WriteRunValue(std::string_view name, std::string_view data) override;
   bool DeleteRunValue(std::string_view name) override;
-  std::uint16_t GetUserDefaultUILanguage() override;
 
   // --- windowing layer ------------------------------------------------------------
   WindowHandle MarkerWindow() override;

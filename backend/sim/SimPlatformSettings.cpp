@@ -87,11 +87,6 @@ bool SimPlatform::DeleteRunValue(std::string_view name) {
   return true;
 }
 
-std::uint16_t SimPlatform::GetUserDefaultUILanguage() {
-  if (!Enter("GetUserDefaultUILanguage")) return 0;
-  return desktop_.UiLanguage();
-}
-
 // Each queued answer is one press; with none left the user closes the window.
 bool SimPlatform::RunSettingsWindow(const SettingsWindowForm& form,
                                     SettingsWindowHandler& handler) {

@@ -43,6 +43,7 @@ class Win32Platform final : public Platform {
   std::optional<int> WaitAndDispatch(DWORD timeoutMs);
 
   void SetEventHandler(PlatformEvents* handler) override;
+  std::uint16_t GetUserDefaultUILanguage() override;  // Win32Services.cpp
 
   // --- user32 (Win32Queries.cpp) ------------------------------------------------------
   WindowHandle GetForegroundWindow() override;
@@ -99,7 +100,6 @@ class Win32Platform final : public Platform {
   std::optional<std::string> ReadRunValue(std::string_view name) override;
   bool WriteRunValue(std::string_view name, std::string_view data) override;
   bool DeleteRunValue(std::string_view name) override;
-  std::uint16_t GetUserDefaultUILanguage() override;
   bool RunSettingsWindow(const SettingsWindowForm& form, SettingsWindowHandler& handler) override;
   std::string ExecutablePath() override;
   // The settings window while it is open (boxes shown meanwhile belong to it).

@@ -187,8 +187,6 @@ bool Win32Platform::DeleteRunValue(std::string_view name) {
   return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
-std::uint16_t Win32Platform::GetUserDefaultUILanguage() { return ::GetUserDefaultUILanguage(); }
-
 bool Win32Platform::RunSettingsWindow(const SettingsWindowForm& form,
                                       SettingsWindowHandler& handler) {
   if (settingsDialog_ != nullptr) {

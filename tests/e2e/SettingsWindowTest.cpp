@@ -39,13 +39,6 @@ std::string FileBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// WM_GETTEXT, since GetWindowText does not ask another process's controls.
-std::wstring TextOf(HWND window) {
-  wchar_t text[512] = {};
-  ::SendMessageW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
 // The access key marked in a label ("Sizes: &Caret width" gives C).
 std::optional<WORD> AccessKeyOf(const std::wstring& label) {
   const std::size_t mark = label.find(L'&');
@@ -65,8 +58,12 @@ std::optional<HWND> ControlWithText(HWND window, std::wstring_view className,
   return std::nullopt;
 }
 
+// The user's own file, without Gengo: the window speaks the English of the Wine the tests
+// run in.
 class SettingsWindow : public TrayTest {
  protected:
+  SettingsWindow() { settingsFile_ = kUsersFile; }
+
   void TearDown() override {
     ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
                          L"Sevalune");
@@ -131,7 +128,7 @@ class SettingsWindow : public TrayTest {
 };
 
 TEST_F(SettingsWindow, AKeyboardChangeWritesItsLineAndTheMarkerTakesIt) {
-  ASSERT_NO_FATAL_FAILURE(StartBesideNotepad(L"", L"tray", std::string(kUsersFile)));
+  ASSERT_NO_FATAL_FAILURE(StartBesideNotepad());
   const std::optional<HWND> window = OpenSettingsWindow();
   ASSERT_TRUE(window.has_value()) << "the menu's Settings opened no window";
   EXPECT_EQ(::GetForegroundWindow(), *window);
@@ -157,7 +154,7 @@ TEST_F(SettingsWindow, AKeyboardChangeWritesItsLineAndTheMarkerTakesIt) {
 }
 
 TEST_F(SettingsWindow, EscapeLeavesTheFileByteForByte) {
-  ASSERT_NO_FATAL_FAILURE(StartBesideNotepad(L"", L"tray", std::string(kUsersFile)));
+  ASSERT_NO_FATAL_FAILURE(StartBesideNotepad());
   const std::optional<HWND> window = OpenSettingsWindow();
   ASSERT_TRUE(window.has_value());
   ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: Caret width", L"30"));
@@ -167,7 +164,7 @@ TEST_F(SettingsWindow, EscapeLeavesTheFileByteForByte) {
 }
 
 TEST_F(SettingsWindow, AReadOnlyFileIsRefusedAndNothingIsLost) {
-  ASSERT_NO_FATAL_FAILURE(StartBesideNotepad(L"", L"tray", std::string(kUsersFile)));
+  ASSERT_NO_FATAL_FAILURE(StartBesideNotepad());
   ASSERT_TRUE(::SetFileAttributesW(settingsFile().c_str(), FILE_ATTRIBUTE_READONLY));
   const std::optional<HWND> window = OpenSettingsWindow();
   ASSERT_TRUE(window.has_value());

@@ -36,13 +36,12 @@ std::vector<MenuItemLook> ExpectedMenuLook(bool trackingOn) {
           {L"&Settings...", false}, {L"&Quit", false},     {L"&Enabled(toggle)", trackingOn}};
 }
 
-void TrayTest::StartBesideNotepad(const std::wstring& arguments, std::wstring_view notepadText,
-                                  const std::optional<std::string>& settingsFile) {
+void TrayTest::StartBesideNotepad(const std::wstring& arguments, std::wstring_view notepadText) {
   notepad_ = StartNotepad();
   ASSERT_NE(notepad_, nullptr);
   ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(notepadText));
   iconsBeforeStart_ = NotificationIconWindows();
-  marker_ = StartSevalune(settingsFile, arguments);
+  marker_ = StartSevalune(settingsFile_, arguments);
   ASSERT_NE(marker_, nullptr);
   // Start-up may activate the marker for a moment and then gives the foreground back;
   // notepad's caret is where the marker belongs once it is back.

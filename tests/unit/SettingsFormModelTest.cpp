@@ -68,6 +68,22 @@ TEST_F(SettingsFormModelTest, AListEntryChangesTheWholeKeyAndASwitchTakesTheText
   EXPECT_EQ(off.changes[0].value, "") << "Debug is on with any value, 0 included";
 }
 
+TEST_F(SettingsFormModelTest, TheLanguageIsAChoiceWhoseValuesTheReaderTakes) {
+  const FormField& language = *FieldsOf(form)[IndexOf(form, "Gengo")];
+  EXPECT_EQ(language.control, FormControl::Choice);
+  EXPECT_EQ(language.text, "");
+  std::vector<std::string> values;
+  for (const FormOption& option : language.options) values.push_back(option.value);
+  EXPECT_EQ(values, (std::vector<std::string>{"", "ja", "en"}));
+
+  texts[IndexOf(form, "Gengo")] = "ja";
+  const FormCheck check = model.Check(texts);
+  ASSERT_FALSE(check.refusedField.has_value()) << check.refusal;
+  ASSERT_EQ(check.changes.size(), 1u);
+  EXPECT_EQ(check.changes[0].key, "Gengo");
+  EXPECT_EQ(check.changes[0].value, "ja");
+}
+
 TEST_F(SettingsFormModelTest, RefusesWhatTheControlOrTheReaderCannotTake) {
   for (const auto& [id, text] : std::vector<std::pair<std::string, std::string>>{
            {"Saizu.1", "1e3"},

@@ -92,7 +92,11 @@ TEST_F(SettingsKeysTest, ValueTextsReadBackAsTheValues) {
   wanted.dpiScaling = false;
   wanted.hotkey = HotkeySetting{std::nullopt, "Ctrl+Q+Q"};
   wanted.accessibility = false;
+  wanted.language = Language::English;
+  wanted.imeNeedsNativeMode = true;
+  wanted.findOnSwitch = true;
   Settings off = wanted;
+  off.language = Language::Japanese;
   off.hotkey = HotkeySetting{};
   off.hold = HoldPolicy{HoldMode::Always, 0};
   for (const Settings& settings : {wanted, off}) {
@@ -122,22 +126,25 @@ TEST(SettingsKeyTable, TheLimitsOfANumberAreValuesTheReaderKeeps) {
             std::nullopt);  // cut to 49 characters before it is read
 }
 
-// The sample file shows each key commented out with its default; the help page's table has
-// a row for it that starts with the key and its default.
+// The sample file shows each key commented out with its default; each help page's table
+// has a row for it that starts with the key and its default, in the page's language.
 TEST(SettingsDocumentation, SampleFileAndHelpPageNameEveryKeyWithItsDefault) {
   const std::set<std::string> sampleLines = LinesOf(SourceFile("resources/sevalune.ini"));
-  const std::string helpPage = SourceFile("resources/sevalune.htm");
+  const std::pair<Language, std::string> pages[] = {
+      {Language::Japanese, "resources/sevalune.htm"},
+      {Language::English, "resources/sevalune-en.htm"}};
   for (const SettingKey& key : SettingKeys()) {
     const std::string name(key.name);
     const std::string sampleValue(key.sampleValue.empty() ? key.defaultText : key.sampleValue);
     EXPECT_TRUE(sampleLines.contains(";" + name + "=" + sampleValue))
         << "resources/sevalune.ini lacks the line ;" << name << "=" << sampleValue;
-    const std::string helpDefault = key.helpDefault.empty()
-                                        ? "<code>" + std::string(key.defaultText) + "</code>"
-                                        : std::string(key.helpDefault);
-    const std::string row = "<tr><td><code>" + name + "</code></td><td>" + helpDefault + "</td>";
-    EXPECT_NE(helpPage.find(row), std::string::npos)
-        << "resources/sevalune.htm lacks the row " << row;
+    for (const auto& [language, path] : pages) {
+      const std::string_view words = In(language, key.helpDefault);
+      const std::string helpDefault =
+          words.empty() ? "<code>" + std::string(key.defaultText) + "</code>" : std::string(words);
+      const std::string row = "<tr><td><code>" + name + "</code></td><td>" + helpDefault + "</td>";
+      EXPECT_NE(SourceFile(path).find(row), std::string::npos) << path << " lacks the row " << row;
+    }
   }
 }
 
