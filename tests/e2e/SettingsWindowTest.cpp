@@ -131,7 +131,9 @@ TEST_F(SettingsWindow, AKeyboardChangeWritesItsLineAndTheMarkerTakesIt) {
   ASSERT_NO_FATAL_FAILURE(StartBesideNotepad());
   const std::optional<HWND> window = OpenSettingsWindow();
   ASSERT_TRUE(window.has_value()) << "the menu's Settings opened no window";
-  EXPECT_EQ(::GetForegroundWindow(), *window);
+  // The window takes the keyboard once it shows; under Wine that can come a moment later.
+  EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == *window; }, kTickTimeout))
+      << "foreground: " << DescribeWindow(::GetForegroundWindow());
 
   ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: Caret width", L"20"));
   PressChord({VK_RETURN});
