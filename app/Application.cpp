@@ -31,7 +31,11 @@ void Application::OnTimer() {
 }
 
 void Application::OnTrayCallback(std::uint32_t eventCode) {
-  OnTrayIconCallback(program_.tray, eventCode);
+  // The settings window opens once the menu step is over, so that ticks and the menu run
+  // while it is open.
+  if (OnTrayIconCallback(program_.tray, eventCode) == MenuCommand::Settings) {
+    program_.settingsWindow.Open();
+  }
 }
 
 void Application::OnTaskbarCreated() { RestoreTrayIcon(program_.tray); }

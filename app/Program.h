@@ -4,6 +4,7 @@
 
 #include "app/FinderHotkey.h"
 #include "app/SettingsReload.h"
+#include "app/SettingsWindow.h"
 #include "marker/Marker.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
@@ -22,19 +23,21 @@ struct Program {
         tracker{p, settings, state, marker, finder, {}},
         tray(p, settings, state, marker),
         hotkey(p, tray.icon),
-        reload(p, settings, tray.icon, hotkey) {}
+        reload(p, settings, tray.icon, hotkey),
+        settingsWindow(p, settings, reload) {}
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
   Platform& platform;
-  Settings settings;      // read at start-up, replaced by a changed file's reading
-  AppState state;         // shared by the tick and the tray menu
-  Marker marker;          // the marker window and its blink cycle
-  Finder finder;          // the hotkey's animation, also played after a switch of windows
-  Tracker tracker;        // the tick and its memory
-  Tray tray;              // the tray icon and its menu
-  FinderHotkey hotkey;    // the registration of the finder's combination
-  SettingsReload reload;  // the watched settings file and a reading waiting to apply
+  Settings settings;              // read at start-up, replaced by a changed file's reading
+  AppState state;                 // shared by the tick and the tray menu
+  Marker marker;                  // the marker window and its blink cycle
+  Finder finder;                  // the hotkey's animation, also played after a switch of windows
+  Tracker tracker;                // the tick and its memory
+  Tray tray;                      // the tray icon and its menu
+  FinderHotkey hotkey;            // the registration of the finder's combination
+  SettingsReload reload;          // the watched settings file and a reading waiting to apply
+  SettingsWindow settingsWindow;  // the settings window while it is open
 };
 
 }  // namespace sevalune

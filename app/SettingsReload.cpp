@@ -49,6 +49,12 @@ void SettingsReload::ApplyPending() {
   if (hotkeyChanged || missing) hotkey_.Register(settings_);
 }
 
+void SettingsReload::AdoptOwnWrite() {
+  const SettingsReading reading = ReadSettings(platform_);
+  lastReading_ = reading;
+  if (const auto* read = std::get_if<Settings>(&reading)) pending_ = *read;
+}
+
 void SettingsReload::Refuse(const BalloonText& balloon) {
   icon_.ShowBalloon(balloon.title, balloon.text);
 }

@@ -40,6 +40,10 @@ class SettingsReload {
   // force, with the tick period and the hotkey (registered again when it changed, or when
   // it could not be registered before).
   void ApplyPending();
+  // The settings window wrote the file: its reading waits for the next tick as a saved
+  // file's does, and becomes the last reading, so that the watch, which notices the same
+  // write, finds nothing new (no second apply, no balloon).
+  void AdoptOwnWrite();
 
   bool watching() const { return watching_; }
   bool pending() const { return pending_.has_value(); }

@@ -24,6 +24,9 @@
 
 namespace sevalune {
 
+struct SettingsWindowForm;
+class SettingsWindowHandler;
+
 using WindowHandle = std::uintptr_t;
 using ThreadId = std::uint32_t;
 using ProcessId = std::uint32_t;
@@ -147,7 +150,26 @@ struct PopupMenuItem {
 
 // Message box styles and answers.
 inline constexpr std::uint32_t kBoxOk = 0;
+inline constexpr std::uint32_t kBoxYesNo = 4;
 inline constexpr std::uint32_t kBoxStop = 16;
+inline constexpr std::uint32_t kBoxQuestion = 32;
+inline constexpr std::uint32_t kBoxWarning = 48;
+inline constexpr int kAnswerYes = 6;
+
+// A file's bytes as ReadFile gives them.
+enum class FileReading { Read, Missing, Unreadable };
+struct FileBytes {
+  FileReading status = FileReading::Missing;
+  std::string bytes;
+};
+
+// How a replacement of a file's bytes ended. Whatever the failure, the file is as it was.
+enum class FileWrite {
+  Written,
+  FileReadOnly,       // the file has the read-only attribute
+  FolderNotWritable,  // no file can be made in its folder (access denied)
+  Failed,             // anything else (a full disk, a file locked by another program)
+};
 
 // Where a program publishes its caret or focused element through the accessibility
 // interfaces, in the order a round asks them; the first that answers a rectangle ends it.
@@ -358,6 +380,26 @@ class Platform {
                                                 std::size_t bufferSize,
                                                 std::string_view fileName) = 0;
 
+  // Reads the whole file (CreateFileW with sharing for readers and writers, ReadFile).
+  virtual FileBytes ReadFileBytes(std::string_view path) = 0;
+  // Replaces the file's bytes in one step: a temporary file in the same folder is written
+  // and flushed, then takes the file's place (ReplaceFileW, or MoveFileExW with
+  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH for a file that does not exist yet).
+  // A crash or a full disk never leaves a half-written file.
+  virtual FileWrite ReplaceFileBytes(std::string_view path, std::string_view bytes) = 0;
+  // The ANSI code page's text as UTF-8 (MultiByteToWideChar with CP_ACP).
+  virtual std::string AnsiToUtf8(std::string_view ansi) = 0;
+  // The text in the ANSI code page (WideCharToMultiByte with CP_ACP); nullopt when it
+  // holds a character the code page lacks (the call's lpUsedDefaultChar).
+  virtual std::optional<std::string> Utf8ToAnsi(std::string_view utf8) = 0;
+  // The current user's start-up programs: the string value of that name under
+  // HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run (RegGetValueW,
+  // RegSetValueExW, RegDeleteValueW); nullopt when there is none.
+  virtual std::optional<std::string> ReadRunValue(std::string_view name) = 0;
+  virtual bool WriteRunValue(std::string_view name, std::string_view data) = 0;
+  // True also when there was no such value.
+  virtual bool DeleteRunValue(std::string_view name) = 0;
+
   // --- windowing layer ------------------------------------------------------------
   // The main window, which is the marker (created hidden before the load handler runs).
   virtual WindowHandle MarkerWindow() = 0;
@@ -406,6 +448,15 @@ class Platform {
   // the first change at the latest). False when the folder cannot be watched (missing, a
   // share that does not notify): the program then runs on without.
   virtual bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) = 0;
+  // The settings window, modal, built from the form on the display at form.openAt and laid
+  // out for its DPI: it calls the handler on OK and Apply (OK closes it once accepted) and
+  // returns when it is closed (OK, Cancel, Escape, the close box); nothing else. While it
+  // runs, the program's messages are dispatched as in every modal loop. A call while the
+  // window is open brings it to the front, answers false and returns at once.
+  virtual bool RunSettingsWindow(const SettingsWindowForm& form,
+                                 SettingsWindowHandler& handler) = 0;
+  // The executable's full path (GetModuleFileNameW).
+  virtual std::string ExecutablePath() = 0;
   // The folder of the executable, without a trailing "\" except at a drive's root.
   virtual std::string ExecutableDirectory() = 0;
   // Whether another instance of the program is already running.

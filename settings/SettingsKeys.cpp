@@ -231,6 +231,30 @@ std::string HotkeyValueText(const Settings& settings) {
   return hotkey.unusable.empty() ? "0" : hotkey.unusable;
 }
 
+// --- the labels of list entries in the settings window -------------------------------------
+
+constexpr std::array kColorLabels{
+    LocalText{"Caret", "キャレット"},
+    LocalText{"Caret, input method on", "キャレット（IME）"},
+    LocalText{"Control", "コントロール"},
+    LocalText{"Control, input method on", "コントロール（IME）"},
+    LocalText{"Open menu", "メニュー"},
+};
+
+constexpr std::array kSizeLabels{
+    LocalText{"Caret width", "キャレット幅"},
+    LocalText{"Caret height", "キャレット高さ"},
+    LocalText{"Caret width, input method on", "キャレット幅（IME）"},
+    LocalText{"Caret height, input method on", "キャレット高さ（IME）"},
+    LocalText{"Bar under a low control", "下のバーの高さ"},
+    LocalText{"Bar beside a tall control", "横のバーの幅"},
+};
+
+constexpr std::array kHoldLabels{
+    LocalText{"When", "いつ"},
+    LocalText{"Length (looks)", "長さ（回）"},
+};
+
 // --- "Gengo" -------------------------------------------------------------------------------
 
 constexpr std::string_view kJapaneseText = "ja";
@@ -274,6 +298,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::ColorList,
                .limits = {.minimum = 0, .maximum = kLargestColor, .count = kColorCount},
                .lineName = "colors",
+               .group = SettingGroup::Marker,
+               .label = {"Colours", "色"},
+               .entryLabels = kColorLabels,
                .read = ReadColors,
                .text = ColorsText},
     SettingKey{.name = kTickPeriodKey,
@@ -282,6 +309,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Number,
                .limits = {.minimum = 1, .maximum = kLongestTickPeriodMs},
                .lineName = "period",
+               .group = SettingGroup::Following,
+               .label = {"Look every (ms)", "見回り間隔（ミリ秒）"},
                .read = ReadTickPeriod,
                .text = TickPeriodText},
     SettingKey{.name = "TenmetuKeisuu",
@@ -290,6 +319,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Number,
                .limits = {.minimum = 2, .maximum = kMaxBlinkFactor},
                .lineName = "blink",
+               .group = SettingGroup::Marker,
+               .label = {"Blink length (looks)", "点滅の長さ（見回り回数）"},
                .read = ReadBlinkFactor,
                .text = BlinkFactorText},
     SettingKey{.name = "Debug",
@@ -298,6 +329,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "debug",
+               .group = SettingGroup::Following,
+               .label = {"Mark a focused control as a caret (debug)",
+                         "コントロールもキャレットとして表示（デバッグ）"},
                .sampleValue = "1",
                .helpDefault = {"off", "オフ"},
                .read = ReadDebug,
@@ -308,6 +342,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::SizeList,
                .limits = {.minimum = kInt16Min, .maximum = kInt16Max, .count = kSizeCount},
                .lineName = "sizes",
+               .group = SettingGroup::Marker,
+               .label = {"Sizes", "サイズ"},
+               .entryLabels = kSizeLabels,
                .read = ReadSizes,
                .text = SizesText},
     SettingKey{.name = "KirainaKurasu1",
@@ -315,6 +352,8 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list1",
+               .group = SettingGroup::Programs,
+               .label = {"Never mark in", "マーカーを出さないクラス"},
                .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::neverMark>,
                .text = ClassListText<&ClassLists::neverMark>},
@@ -323,6 +362,8 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list2",
+               .group = SettingGroup::Programs,
+               .label = {"Mark only menus in", "メニューだけ示すクラス"},
                .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::menusOnly>,
                .text = ClassListText<&ClassLists::menusOnly>},
@@ -331,6 +372,8 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "list3",
+               .group = SettingGroup::Programs,
+               .label = {"Move the pointer aside for", "マウスポインタをよけるクラス"},
                .helpDefault = {"none", "なし"},
                .read = ReadClassList<&ClassLists::parkCursor>,
                .text = ClassListText<&ClassLists::parkCursor>},
@@ -340,6 +383,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::HoldText,
                .limits = {.minimum = 0, .maximum = kLongestHold, .count = kHoldLength},
                .lineName = "hold",
+               .group = SettingGroup::Following,
+               .label = {"Hold while the mouse moves", "マウス移動中の停止"},
+               .entryLabels = kHoldLabels,
                .read = ReadHold,
                .text = HoldText},
     SettingKey{.name = "DPIHosei",
@@ -348,6 +394,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "dpi",
+               .group = SettingGroup::Marker,
+               .label = {"Scale sizes with the display", "サイズを画面の拡大率に合わせる"},
                .read = ReadNumberSwitch<&Settings::dpiScaling>,
                .text = NumberSwitchText<&Settings::dpiScaling>},
     // Present but empty switches the hotkey off; only a missing key gives the default.
@@ -357,6 +405,8 @@ constexpr std::array kKeys{
                .empty = EmptyValue::IsAValue,
                .kind = SettingKind::KeyCombination,
                .lineName = "hotkey",
+               .group = SettingGroup::Hotkey,
+               .label = {"Show where the caret is", "キャレットの場所を示すキー"},
                .read = ReadHotkey,
                .text = HotkeyValueText},
     SettingKey{.name = "Akusesibiriti",
@@ -365,6 +415,8 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "akusesibiriti",
+               .group = SettingGroup::Following,
+               .label = {"Ask the accessibility interfaces", "アクセシビリティ API にも尋ねる"},
                .read = ReadNumberSwitch<&Settings::accessibility>,
                .text = NumberSwitchText<&Settings::accessibility>},
     // Present but empty names no class: the browser engine's windows are then asked as
@@ -375,6 +427,8 @@ constexpr std::array kKeys{
                .empty = EmptyValue::IsAValue,
                .kind = SettingKind::ClassList,
                .lineName = "caretonly",
+               .group = SettingGroup::Following,
+               .label = {"Ask only the caret of", "キャレットだけを尋ねるクラス"},
                .read = ReadAccessibleClassList<&AccessibleClassLists::caretOnly>,
                .text = AccessibleClassListText<&AccessibleClassLists::caretOnly>},
     SettingKey{.name = "KikanaiKurasu",
@@ -382,6 +436,8 @@ constexpr std::array kKeys{
                .bufferSize = kLongBuffer,
                .kind = SettingKind::ClassList,
                .lineName = "noask",
+               .group = SettingGroup::Following,
+               .label = {"Never ask", "尋ねないクラス"},
                .helpDefault = {"none", "なし"},
                .read = ReadAccessibleClassList<&AccessibleClassLists::neverAsked>,
                .text = AccessibleClassListText<&AccessibleClassLists::neverAsked>},
@@ -390,6 +446,8 @@ constexpr std::array kKeys{
                .bufferSize = kShortBuffer,
                .kind = SettingKind::Language,
                .lineName = "language",
+               .group = SettingGroup::Language,
+               .label = {"Language", "表示言語"},
                .sampleValue = "en",
                .helpDefault = {"Windows' language", "Windowsの表示言語"},
                .read = ReadLanguage,
@@ -400,6 +458,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "imenative",
+               .group = SettingGroup::Marker,
+               .label = {"Input method on only in its native mode",
+                         "IME はネイティブ入力モードのときだけオン"},
                .read = ReadNumberSwitch<&Settings::imeNeedsNativeMode>,
                .text = NumberSwitchText<&Settings::imeNeedsNativeMode>},
     SettingKey{.name = "KirikaeSagasi",
@@ -408,6 +469,9 @@ constexpr std::array kKeys{
                .kind = SettingKind::Switch,
                .limits = kSwitchLimits,
                .lineName = "switchfinder",
+               .group = SettingGroup::Hotkey,
+               .label = {"Show where the caret is after a switch of windows",
+                         "ウィンドウを切り替えたときにも示す"},
                .read = ReadNumberSwitch<&Settings::findOnSwitch>,
                .text = NumberSwitchText<&Settings::findOnSwitch>},
 };

@@ -40,6 +40,9 @@ struct SettingLimits {
   std::size_t count = 0;
 };
 
+// Where the settings window shows a key.
+enum class SettingGroup { Marker, Following, Hotkey, Programs, Language, Other };
+
 // Whether an empty value (the key present, nothing after "=") reads as the default, as
 // for most keys, or is a value of its own (the hotkey: off). A missing key always reads
 // as the default.
@@ -53,6 +56,11 @@ struct SettingKey {
   SettingKind kind;
   SettingLimits limits = {};
   std::string_view lineName;  // its field in the scenario runner's settings line
+  // Its place in the settings window: the group, the label (the key's name where it has
+  // none) and, for a list, a label for each entry (numbered where it has none).
+  SettingGroup group = SettingGroup::Other;
+  LocalText label = {};
+  std::span<const LocalText> entryLabels = {};
   // How the sample file and the help pages document the default where they do not write
   // the default text: the value the sample file's commented-out line shows, and the words
   // of the help pages' default cell in each language. Empty: the default text (in the help

@@ -163,6 +163,10 @@ class Parser {
   void ParseNotify(const Words& args);
   void ParseCaret(const Words& args);
   void ParseSettings(const Words& args);
+  void ParseSettingsAnswer(const Words& args);
+  void ParseRunValue(const Words& args);
+  void ParseReadOnly(const Words& args);
+  void ParseShow(const Words& args);
   void ParseHotkey(const Words& args);
   void ParseFrames(const Words& args);
   void ParseSettle(const Words& args);
@@ -319,7 +323,12 @@ void Parser::ParseGui(const Words& args) {
 }
 
 void Parser::ParseAnswer(const Words& args) {
-  const std::string usage = "answer menu=ITEM [after=N] | answer box=ok|cancel [after=N]";
+  const std::string usage =
+      "answer menu=ITEM [after=N] | answer box=ok|cancel [after=N] | "
+      "answer settings=ok|apply|cancel [after=N] [FIELD=TEXT ...]";
+  if (!args.empty() && args[0].key && *args[0].key == "settings") {
+    return ParseSettingsAnswer(args);
+  }
   RequireCount(args, 1, 2, usage);
   int after = 0;
   if (args.size() == 2) {
@@ -329,13 +338,59 @@ void Parser::ParseAnswer(const Words& args) {
   }
   const Word& what = args[0];
   if (what.key && *what.key == "menu" &&
-      OneOf(what.value, {"Help", "About", "WindowClass", "Quit", "Enabled", "none"})) {
+      OneOf(what.value, {"Help", "About", "WindowClass", "Settings", "Quit", "Enabled", "none"})) {
     Add([item = what.value, after](ScenarioRunner& r) { r.AnswerMenu(item, after); });
   } else if (what.key && *what.key == "box" && OneOf(what.value, {"ok", "cancel"})) {
     Add([ok = what.value == "ok", after](ScenarioRunner& r) { r.AnswerBox(ok, after); });
   } else {
     throw ScenarioError("usage: " + usage);
   }
+}
+
+void Parser::ParseSettingsAnswer(const Words& args) {
+  const std::string usage = "answer settings=ok|apply|cancel [after=N] [FIELD=TEXT ...]";
+  SettingsAnswer answer;
+  answer.button = ChoiceOf<SettingsAnswer::Button>(Word{args[0].value, std::nullopt, {}},
+                                                   {{"ok", SettingsAnswer::Button::Ok},
+                                                    {"apply", SettingsAnswer::Button::Apply},
+                                                    {"cancel", SettingsAnswer::Button::Cancel}},
+                                                   usage);
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const Word& w = args[i];
+    if (!w.key) throw ScenarioError("usage: " + usage);
+    if (*w.key == "after") {
+      answer.afterTicks = ParseInt(w.value, "after");
+      if (answer.afterTicks < 0) throw ScenarioError("after must not be negative");
+    } else {
+      answer.fields.emplace_back(*w.key, w.value);
+    }
+  }
+  Add([answer](ScenarioRunner& r) { r.AnswerSettings(answer); });
+}
+
+void Parser::ParseRunValue(const Words& args) {
+  const std::string usage = "runvalue \"COMMAND\" | runvalue none";
+  RequireCount(args, 1, 1, usage);
+  const std::string text = Bare(args[0], usage);
+  std::optional<std::string> data;
+  if (text != "none") data = text;
+  Add([data](ScenarioRunner& r) { r.SetRunValue(data); });
+}
+
+void Parser::ParseReadOnly(const Words& args) {
+  const std::string usage = "readonly ini|folder on|off";
+  RequireCount(args, 2, 2, usage);
+  const bool file = ChoiceOf<bool>(args[0], {{"ini", true}, {"folder", false}}, usage);
+  const bool on = ChoiceOf<bool>(args[1], {{"on", true}, {"off", false}}, usage);
+  if (file) return Add([on](ScenarioRunner& r) { r.SetIniReadOnly(on); });
+  Add([on](ScenarioRunner& r) { r.SetFolderWritable(!on); });
+}
+
+void Parser::ParseShow(const Words& args) {
+  const std::string usage = "show ini";
+  RequireCount(args, 1, 1, usage);
+  ChoiceOf<bool>(args[0], {{"ini", true}}, usage);
+  Add([](ScenarioRunner& r) { r.ShowIni(); });
 }
 
 void Parser::ParseExpect(const Words& args) {
@@ -681,7 +736,8 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"settle", &Parser::ParseSettle},     {"watching", &Parser::ParseWatching},
       {"between", &Parser::ParseBetween},   {"notify", &Parser::ParseNotify},
       {"expect", &Parser::ParseExpect},     {"uilanguage", &Parser::ParseUiLanguage},
-      {"caret", &Parser::ParseCaret},
+      {"caret", &Parser::ParseCaret},       {"runvalue", &Parser::ParseRunValue},
+      {"readonly", &Parser::ParseReadOnly}, {"show", &Parser::ParseShow},
   };
   for (const auto& [name, parse] : kCommands) {
     if (name == verb) return (this->*parse)(args);

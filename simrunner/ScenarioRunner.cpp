@@ -241,11 +241,29 @@ void ScenarioRunner::AnswerBox(bool ok, int afterTicks) {
   desktop_.QueueBoxAnswer(BoxAnswer{ok, afterTicks});
 }
 
+void ScenarioRunner::AnswerSettings(SettingsAnswer answer) {
+  desktop_.QueueSettingsAnswer(std::move(answer));
+}
+
+void ScenarioRunner::SetRunValue(std::optional<std::string> data) {
+  desktop_.SetRunValue("Sevalune", std::move(data));
+}
+
+void ScenarioRunner::SetIniReadOnly(bool readOnly) {
+  iniReadOnly_ = readOnly;
+  desktop_.Files().SetReadOnly(SettingsFilePath(executableDirectory_), readOnly);
+}
+
+void ScenarioRunner::SetFolderWritable(bool writable) {
+  desktop_.Files().SetFolderWritable(executableDirectory_, writable);
+}
+
 // --- running -----------------------------------------------------------------------------
 
 void ScenarioRunner::PlaceSettingsFile() {
   if (settingsFile_) {
     PutSettingsFile(desktop_, *settingsFile_, executableDirectory_);
+    desktop_.Files().SetReadOnly(SettingsFilePath(executableDirectory_), iniReadOnly_);
   } else {
     desktop_.Files().Remove(SettingsFilePath(executableDirectory_));
   }
@@ -388,6 +406,21 @@ void ScenarioRunner::PrintSettings() {
     }
   }
   Emit(line);
+}
+
+void ScenarioRunner::ShowIni() {
+  BeginRunningStep();
+  const std::optional<std::string_view> bytes =
+      desktop_.Files().Read(SettingsFilePath(executableDirectory_));
+  if (!bytes) return Emit("ini none");
+  std::string_view rest = *bytes;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    const std::string_view line = rest.substr(0, end);
+    Emit("ini| " + Quoted(line));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
 }
 
 StateFields ScenarioRunner::CurrentState() const {

@@ -90,6 +90,12 @@ class ScenarioRunner {
   void Taskbar(TaskbarAction action);
   void AnswerMenu(const std::string& item, int afterTicks);
   void AnswerBox(bool ok, int afterTicks);
+  void AnswerSettings(SettingsAnswer answer);
+  // The Run value named Sevalune in the current user's registry (nullopt: none).
+  void SetRunValue(std::optional<std::string> data);
+  // The settings file's read-only attribute, and whether its folder can be written.
+  void SetIniReadOnly(bool readOnly);
+  void SetFolderWritable(bool writable);
 
   // --- running -------------------------------------------------------------------------
   void Start();
@@ -107,6 +113,8 @@ class ScenarioRunner {
   void MoveAccessibleCaret(const std::string& name, const std::optional<Rect>& caret,
                            bool raiseEvent);
   void PrintSettings();
+  // Prints the settings file as it stands, one event line per line of it.
+  void ShowIni();
   // The user presses the combination (nullopt: the one the program registered).
   void PressHotkey(const std::optional<Hotkey>& hotkey);
   // N periods of the finder's frame timer pass.
@@ -135,6 +143,7 @@ class ScenarioRunner {
   SimDesktop desktop_;
   std::string executableDirectory_ = std::string(SimPlatform::kDefaultExecutableDirectory);
   std::optional<std::string> settingsFile_;
+  bool iniReadOnly_ = false;
   std::optional<std::string> writeDuringRead_;
   int readsBeforeWrite_ = 0;
   std::string yokusi_;

@@ -9,9 +9,9 @@
 namespace sevalune {
 namespace {
 
-constexpr std::array<MenuCommand, 5> kMenuOrder{MenuCommand::Help, MenuCommand::About,
-                                                MenuCommand::WindowClass, MenuCommand::Quit,
-                                                MenuCommand::OnOff};
+constexpr std::array<MenuCommand, 6> kMenuOrder{MenuCommand::Help,        MenuCommand::About,
+                                                MenuCommand::WindowClass, MenuCommand::Settings,
+                                                MenuCommand::Quit,        MenuCommand::OnOff};
 constexpr int kQuitExitCode = 0;
 
 constexpr LocalText kHelpFile{kEnglishHelpFileName, kHelpFileName};
@@ -54,11 +54,10 @@ void mnuOnOff_Click(Tray& tray) { tray.state.isEnabled = !tray.state.isEnabled; 
 }  // namespace
 
 std::vector<PopupMenuItem> TrayMenuItems(const AppState& state) {
-  return {{"&Help...", false},
-          {"&About...", false},
-          {"&WindowClass...", false},
-          {"&Quit", false},
-          {"&Enabled(toggle)", state.isEnabled}};
+  return {
+      {"&Help...", false},     {"&About...", false}, {"&WindowClass...", false},
+      {"&Settings...", false}, {"&Quit", false},     {"&Enabled(toggle)", state.isEnabled},
+  };
 }
 
 MenuCommand CommandAt(int index) {
@@ -89,6 +88,7 @@ AfterCommand RunMenuCommand(Tray& tray, MenuCommand command) {
     case MenuCommand::OnOff:
       mnuOnOff_Click(tray);
       break;
+    case MenuCommand::Settings:  // the program opens the window once the menu step is over
     case MenuCommand::None:
       break;
   }

@@ -1,4 +1,4 @@
-// The five commands of the tray menu.
+// The commands of the tray menu.
 #pragma once
 
 #include <string>
@@ -6,11 +6,10 @@
 
 #include "settings/Language.h"
 #include "tracking/AppState.h"
+#include "tray/MenuCommand.h"
 #include "tray/Tray.h"
 
 namespace sevalune {
-
-enum class MenuCommand { None, Help, About, WindowClass, Quit, OnOff };
 
 // Whether the menu step goes on after a command, or the program is quitting.
 enum class AfterCommand { GoOn, Quit };

@@ -28,26 +28,28 @@ void BringMenuFormToFront(Platform& platform) {
 
 }  // namespace
 
-void RunPopupMenu(Tray& tray) {
+MenuCommand RunPopupMenu(Tray& tray) {
   Platform& platform = tray.platform;
   AppState& state = tray.state;
-  if (state.menuIsOpen) return;
+  if (state.menuIsOpen) return MenuCommand::None;
   state.menuIsOpen = true;
 
   BringMenuFormToFront(platform);
   tray.marker.ShrinkOnTop();
-  if (!PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu)) return;
+  if (!PumpMessagesRepeatedly(platform, kPumpPassesBeforeMenu)) return MenuCommand::None;
   state.trayWindow = platform.FindWindow(kTaskbarClass, std::nullopt);
 
   const int chosen = platform.TrackPopupMenu(platform.EnsureMenuForm(), TrayMenuItems(state));
-  if (RunMenuCommand(tray, CommandAt(chosen)) == AfterCommand::Quit) return;
+  const MenuCommand command = CommandAt(chosen);
+  if (RunMenuCommand(tray, command) == AfterCommand::Quit) return MenuCommand::Quit;
 
   tray.icon.Modify(state.isEnabled);
   platform.SetWindowPos(platform.EnsureMenuForm(), kInsertTopmost, 0, 0, 0, 0, swp::NoActivate);
   platform.DestroyMenuForm();
   tray.marker.ShrinkOnTop();
-  if (!PumpMessagesRepeatedly(platform, kPumpPassesAfterMenu)) return;
+  if (!PumpMessagesRepeatedly(platform, kPumpPassesAfterMenu)) return MenuCommand::None;
   state.menuIsOpen = false;
+  return command;
 }
 
 }  // namespace sevalune

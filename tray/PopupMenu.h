@@ -5,7 +5,9 @@
 namespace sevalune {
 
 // The tray icon's pop-up menu, shown at the pointer with tracking suspended meanwhile;
-// the chosen command runs inside it. A second click while it runs does nothing.
-void RunPopupMenu(Tray& tray);
+// the chosen command runs inside it (Settings only asks the program for its window). A
+// second click while it runs does nothing. Answers the command chosen, None when the step
+// ended early.
+MenuCommand RunPopupMenu(Tray& tray);
 
 }  // namespace sevalune

@@ -5,8 +5,9 @@
 
 namespace sevalune {
 
-void OnTrayIconCallback(Tray& tray, std::uint32_t eventCode) {
-  if (eventCode == kMsgLeftButtonUp || eventCode == kMsgRightButtonUp) RunPopupMenu(tray);
+MenuCommand OnTrayIconCallback(Tray& tray, std::uint32_t eventCode) {
+  if (eventCode == kMsgLeftButtonUp || eventCode == kMsgRightButtonUp) return RunPopupMenu(tray);
+  return MenuCommand::None;
 }
 
 void RestoreTrayIcon(Tray& tray) {

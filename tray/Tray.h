@@ -8,6 +8,7 @@
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "tracking/AppState.h"
+#include "tray/MenuCommand.h"
 #include "tray/TrayIcon.h"
 
 namespace sevalune {
@@ -25,7 +26,8 @@ struct Tray {
 
 // The icon's callback: the shell reports the mouse event over the icon as the x of a
 // mouse-move message. A released left or right button opens the pop-up menu.
-void OnTrayIconCallback(Tray& tray, std::uint32_t eventCode);
+// Answers the command chosen in the menu (None when no menu ran).
+MenuCommand OnTrayIconCallback(Tray& tray, std::uint32_t eventCode);
 
 // The task bar was created anew (the shell restarted): the icon is added again with its
 // current picture, and the new task bar is remembered.

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <numeric>
 
+#include "backend/sim/CaseFold.h"
 #include "backend/sim/SimPlatform.h"
 #include "platform/ScopedFlag.h"
+#include "platform/Utf.h"
 
 namespace sevalune::sim {
 namespace {
@@ -316,6 +318,30 @@ std::optional<BoxAnswer> SimDesktop::TakeBoxAnswer() {
   const BoxAnswer answer = boxAnswers_.front();
   boxAnswers_.pop_front();
   return answer;
+}
+
+std::optional<SettingsAnswer> SimDesktop::TakeSettingsAnswer() {
+  if (settingsAnswers_.empty()) return std::nullopt;
+  SettingsAnswer answer = std::move(settingsAnswers_.front());
+  settingsAnswers_.pop_front();
+  return answer;
+}
+
+// --- the registry -----------------------------------------------------------------------
+
+std::optional<std::string> SimDesktop::RunValue(std::string_view name) const {
+  const auto it = runValues_.find(Utf16ToUtf8(Folded(Utf8ToUtf16(name))));
+  if (it == runValues_.end()) return std::nullopt;
+  return it->second;
+}
+
+void SimDesktop::SetRunValue(std::string_view name, std::optional<std::string> data) {
+  const std::string key = Utf16ToUtf8(Folded(Utf8ToUtf16(name)));
+  if (data) {
+    runValues_.insert_or_assign(key, *std::move(data));
+  } else {
+    runValues_.erase(key);
+  }
 }
 
 // --- observers ------------------------------------------------------------------------

@@ -56,6 +56,15 @@ struct BoxAnswer {
   int afterTicks = 0;
 };
 
+// The scripted answer of the settings window: after N ticks, fields are set (by id) and a
+// button pressed. The window takes one answer per press; with none left it is closed.
+struct SettingsAnswer {
+  enum class Button { Ok, Apply, Cancel };
+  Button button = Button::Ok;
+  int afterTicks = 0;
+  std::vector<std::pair<std::string, std::string>> fields;
+};
+
 class SimDesktop {
  public:
   using EventSink = std::function<void(const std::string& line)>;
@@ -210,6 +219,12 @@ class SimDesktop {
   void QueueBoxAnswer(BoxAnswer answer) { boxAnswers_.push_back(answer); }
   std::optional<MenuAnswer> TakeMenuAnswer();
   std::optional<BoxAnswer> TakeBoxAnswer();
+  void QueueSettingsAnswer(SettingsAnswer answer) { settingsAnswers_.push_back(std::move(answer)); }
+  std::optional<SettingsAnswer> TakeSettingsAnswer();
+
+  // --- the current user's registry: the Run key's values, by name (case folded) ------
+  std::optional<std::string> RunValue(std::string_view name) const;
+  void SetRunValue(std::string_view name, std::optional<std::string> data);
 
   // --- observers ---------------------------------------------------------------------
   void SetEventSink(EventSink sink) { eventSink_ = std::move(sink); }
@@ -280,6 +295,8 @@ class SimDesktop {
   std::vector<SimHotkey> hotkeys_;
   std::deque<MenuAnswer> menuAnswers_;
   std::deque<BoxAnswer> boxAnswers_;
+  std::deque<SettingsAnswer> settingsAnswers_;
+  std::map<std::string, std::string> runValues_;
   EventSink eventSink_;
   CallHook callHook_;
   bool insideCallHook_ = false;

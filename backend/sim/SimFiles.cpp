@@ -39,6 +39,28 @@ void SimFiles::Remove(std::string_view path) {
   if (entries_.erase(KeyOf(path)) != 0) NoteChange(path);
 }
 
+void SimFiles::SetReadOnly(std::string_view path, bool readOnly) {
+  const auto it = entries_.find(KeyOf(path));
+  if (it != entries_.end()) it->second.readOnly = readOnly;
+}
+
+bool SimFiles::IsReadOnly(std::string_view path) const {
+  const auto it = entries_.find(KeyOf(path));
+  return it != entries_.end() && it->second.readOnly;
+}
+
+void SimFiles::SetFolderWritable(std::string_view folder, bool writable) {
+  if (writable) {
+    closedFolders_.erase(KeyOf(folder));
+  } else {
+    closedFolders_.insert(KeyOf(folder));
+  }
+}
+
+bool SimFiles::FolderWritable(std::string_view folder) const {
+  return !closedFolders_.contains(KeyOf(folder));
+}
+
 std::optional<std::string_view> SimFiles::Read(std::string_view path) const {
   const auto it = entries_.find(KeyOf(path));
   if (it == entries_.end() || it->second.kind != Kind::File) return std::nullopt;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,11 @@ class SimFiles {
   // A file that exists but cannot be opened for reading (locked, no permission).
   void PutUnreadable(std::string_view path);
   void Remove(std::string_view path);
+  // The file's read-only attribute; a folder in which no file can be made.
+  void SetReadOnly(std::string_view path, bool readOnly);
+  bool IsReadOnly(std::string_view path) const;
+  void SetFolderWritable(std::string_view folder, bool writable);
+  bool FolderWritable(std::string_view folder) const;
 
   // The bytes of a readable file; nullopt for a missing file, a directory or an
   // unreadable file.
@@ -36,6 +42,7 @@ class SimFiles {
   struct Entry {
     Kind kind = Kind::File;
     std::string bytes;
+    bool readOnly = false;
   };
 
   static std::string KeyOf(std::string_view path);
@@ -43,6 +50,7 @@ class SimFiles {
 
   std::map<std::string, Entry> entries_;
   std::map<std::string, std::uint64_t> folderChanges_;
+  std::set<std::string> closedFolders_;
 };
 
 }  // namespace sevalune::sim

@@ -131,6 +131,14 @@ class SimPlatform final : public Platform {
   ProfileString GetPrivateProfileString(std::string_view section, std::string_view key,
                                         std::string_view defaultValue, std::size_t bufferSize,
                                         std::string_view fileName) override;
+  FileBytes ReadFileBytes(std::string_view path) override;
+  FileWrite ReplaceFileBytes(std::string_view path, std::string_view bytes) override;
+  // The simulated desktop's ANSI code page is UTF-8: every character has its bytes.
+  std::string AnsiToUtf8(std::string_view ansi) override;
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
+  std::optional<std::string> ReadRunValue(std::string_view name) override;
+  bool WriteRunValue(std::string_view name, std::string_view data) override;
+  bool DeleteRunValue(std::string_view name) override;
 
   // --- windowing layer ------------------------------------------------------------
   WindowHandle MarkerWindow() override;
@@ -153,6 +161,8 @@ class SimPlatform final : public Platform {
   void HideFinderFrame() override;
   void SetFinderTimer(std::uint32_t milliseconds) override;
   bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) override;
+  bool RunSettingsWindow(const SettingsWindowForm& form, SettingsWindowHandler& handler) override;
+  std::string ExecutablePath() override;
   std::string ExecutableDirectory() override;
   bool AnotherInstanceRunning() override;
   void Quit(int exitCode) override;
@@ -171,6 +181,7 @@ class SimPlatform final : public Platform {
   WindowHandle ApplicationWindow() const { return app_; }
   WindowHandle ExistingMenuForm() const;  // 0 while there is none
   bool MenuOpen() const { return menuOpen_; }
+  bool SettingsWindowOpen() const { return settingsWindowOpen_; }
   Color CurrentMarkerColor() const { return markerColor_; }
   std::uint32_t TimerPeriod() const { return timerPeriod_; }
   bool TimerEnabled() const { return timerEnabled_; }
@@ -243,6 +254,7 @@ class SimPlatform final : public Platform {
   std::uint64_t callsAfterQuit_ = 0;
   std::optional<bool> anotherInstanceRunning_;
   bool menuOpen_ = false;
+  bool settingsWindowOpen_ = false;
   bool ended_ = false;
   std::optional<int> exitCode_;
   std::deque<SimMessage> queue_;

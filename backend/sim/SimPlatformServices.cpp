@@ -13,6 +13,7 @@ namespace {
 
 constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
+constexpr int kIdNo = 7;
 constexpr std::uint32_t kBoxButtonsMask = 0xF;
 constexpr std::intptr_t kShellExecuteSuccess = 42;  // anything above 32 means success
 constexpr std::intptr_t kShellExecuteFileNotFound = 2;
@@ -225,8 +226,11 @@ int SimPlatform::MessageBox(std::string_view text, std::string_view caption, std
   desktop_.Emit("box title=" + Quoted(caption) + " text=" + Quoted(text) +
                 " style=" + std::to_string(style));
   const std::optional<BoxAnswer> answer = desktop_.TakeBoxAnswer();
-  if (!answer) return kIdOk;
+  // A Yes/No box takes "ok" for Yes, its first and default button.
+  const bool yesNo = (style & kBoxButtonsMask) == kBoxYesNo;
+  if (!answer) return yesNo ? kAnswerYes : kIdOk;
   RunNestedTicks(answer->afterTicks);
+  if (yesNo) return answer->ok ? kAnswerYes : kIdNo;
   // A box with only an OK button answers OK however it is closed.
   const bool hasCancel = (style & kBoxButtonsMask) != kBoxOk;
   return (answer->ok || !hasCancel) ? kIdOk : kIdCancel;

@@ -8,7 +8,8 @@ namespace sevalune::win32 {
 
 int Win32Platform::MessageBox(std::string_view text, std::string_view caption,
                               std::uint32_t style) {
-  return ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(caption).c_str(), style);
+  // A box shown while the settings window is open belongs to it, and is modal to it.
+  return ::MessageBoxW(settingsDialog_, Widen(text).c_str(), Widen(caption).c_str(), style);
 }
 
 std::optional<std::string> Win32Platform::InputBox(std::string_view prompt, std::string_view title,

@@ -93,6 +93,19 @@ class Win32Platform final : public Platform {
   void Quit(int exitCode) override;
   bool WatchSettingsFolder(std::string_view filePath, std::uint32_t settleMs) override;
 
+  // --- files, code page, registry and the settings window (Win32Settings.cpp) ---------
+  FileBytes ReadFileBytes(std::string_view path) override;
+  FileWrite ReplaceFileBytes(std::string_view path, std::string_view bytes) override;
+  std::string AnsiToUtf8(std::string_view ansi) override;
+  std::optional<std::string> Utf8ToAnsi(std::string_view utf8) override;
+  std::optional<std::string> ReadRunValue(std::string_view name) override;
+  bool WriteRunValue(std::string_view name, std::string_view data) override;
+  bool DeleteRunValue(std::string_view name) override;
+  bool RunSettingsWindow(const SettingsWindowForm& form, SettingsWindowHandler& handler) override;
+  std::string ExecutablePath() override;
+  // The settings window while it is open (boxes shown meanwhile belong to it).
+  HWND SettingsDialog() const { return settingsDialog_; }
+
   // --- the program's windows, timer and message pump (Win32Platform.cpp) --------------
   WindowHandle MarkerWindow() override;
   WindowHandle MenuFormWindow() override;
@@ -189,6 +202,7 @@ class Win32Platform final : public Platform {
   std::optional<TargetWatch> targetWatch_;  // after the marker: it posts to the marker
   // Started on the first query; goes first, before the windows it may be asking about.
   std::unique_ptr<AccessibleWorkers> accessibility_;
+  HWND settingsDialog_ = nullptr;  // the settings window while it runs
 };
 
 }  // namespace sevalune::win32

@@ -113,7 +113,9 @@ ProfileString Win32Platform::GetPrivateProfileString(std::string_view section, s
 
 std::uint16_t Win32Platform::GetUserDefaultUILanguage() { return ::GetUserDefaultUILanguage(); }
 
-std::string Win32Platform::ExecutableDirectory() { return Narrow(DirectoryOf(ExecutablePath())); }
+std::string Win32Platform::ExecutableDirectory() {
+  return Narrow(DirectoryOf(win32::ExecutablePath()));
+}
 
 bool Win32Platform::AnotherInstanceRunning() {
   if (!anotherInstanceRunning_) {

@@ -133,6 +133,8 @@ class DesktopDriver {
   virtual std::string WriteFile(std::string_view name, std::string_view bytes) = 0;
   virtual std::string MakeDirectory(std::string_view name) = 0;
   virtual std::string MissingFile(std::string_view name) = 0;
+  // The file's read-only attribute.
+  virtual void SetReadOnly(const std::string& path, bool readOnly) = 0;
 };
 
 // The driver of this build's backend.

@@ -163,6 +163,9 @@ class SimDriver final : public DesktopDriver {
     return path;
   }
   std::string MissingFile(std::string_view name) override { return PathOf(name); }
+  void SetReadOnly(const std::string& path, bool readOnly) override {
+    desktop_.Files().SetReadOnly(path, readOnly);
+  }
 
  private:
   static std::string PathOf(std::string_view name) {

@@ -353,6 +353,11 @@ class Win32Driver final : public DesktopDriver {
 
   std::string MissingFile(std::string_view name) override { return Narrow(folder_.PathOf(name)); }
 
+  void SetReadOnly(const std::string& path, bool readOnly) override {
+    ::SetFileAttributesW(Widen(path).c_str(),
+                         readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+  }
+
  private:
   SecondGuiThread& Second() {
     if (!second_) second_ = std::make_unique<SecondGuiThread>();

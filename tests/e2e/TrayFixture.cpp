@@ -32,11 +32,8 @@ Picture IconResourcePicture(const std::filesystem::path& executable, int resourc
 }  // namespace
 
 std::vector<MenuItemLook> ExpectedMenuLook(bool trackingOn) {
-  return {{L"&Help...", false},
-          {L"&About...", false},
-          {L"&WindowClass...", false},
-          {L"&Quit", false},
-          {L"&Enabled(toggle)", trackingOn}};
+  return {{L"&Help...", false},     {L"&About...", false}, {L"&WindowClass...", false},
+          {L"&Settings...", false}, {L"&Quit", false},     {L"&Enabled(toggle)", trackingOn}};
 }
 
 void TrayTest::StartBesideNotepad(const std::wstring& arguments, std::wstring_view notepadText) {

@@ -22,9 +22,9 @@ inline constexpr UINT kIconId = 1;
 inline constexpr UINT kIconCallback = WM_MOUSEMOVE;
 
 // The items of the menu by position, from the top.
-enum class MenuItem { Help = 1, About, WindowClass, Quit, Enabled };
+enum class MenuItem { Help = 1, About, WindowClass, Settings, Quit, Enabled };
 
-// The menu as the user should see it: five captions, the check mark on the last while
+// The menu as the user should see it: six captions, the check mark on the last while
 // tracking is on.
 std::vector<MenuItemLook> ExpectedMenuLook(bool trackingOn);
 
