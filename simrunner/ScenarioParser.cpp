@@ -146,6 +146,7 @@ class Parser {
   void ParseGui(const Words& args);
   void ParseIme(const Words& args);
   void ParseHang(const Words& args);
+  void ParseElevated(const Words& args);
   void ParseAccess(const Words& args);
   void ParseUia(const Words& args);
   void ParseCursor(const Words& args);
@@ -222,7 +223,8 @@ void Parser::ParseWindow(const Words& args) {
 }
 
 void Parser::ParseChild(const Words& args) {
-  const std::string usage = "child NAME parent=W class=C title=T rect=L,T,R,B [hidden] [disabled]";
+  const std::string usage =
+      "child NAME parent=W class=C title=T rect=L,T,R,B process=N thread=N [hidden] [disabled]";
   if (args.empty()) throw ScenarioError("usage: " + usage);
   NewChild child;
   child.name = NewName(args[0], usage);
@@ -247,6 +249,10 @@ void Parser::ParseChild(const Words& args) {
       child.title = w.value;
     else if (key == "rect")
       child.rect = ParseRect(w.value);
+    else if (key == "process")
+      child.process = static_cast<ProcessId>(ParseInt(w.value, key));
+    else if (key == "thread")
+      child.thread = static_cast<ThreadId>(ParseInt(w.value, key));
     else
       throw ScenarioError("unknown key: " + key);
   }
@@ -435,17 +441,32 @@ void Parser::ParseIme(const Words& args) {
 }
 
 void Parser::ParseHang(const Words& args) {
-  const std::string usage = "hang PROCESS on|off";
+  const std::string usage = "hang PROCESS on|judged|off";
   RequireCount(args, 2, 2, usage);
   const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
-  const bool hung = ChoiceOf<bool>(args[1], {{"on", true}, {"off", false}}, usage);
+  enum class Hang { On, Judged, Off };
+  const Hang hang = ChoiceOf<Hang>(
+      args[1], {{"on", Hang::On}, {"judged", Hang::Judged}, {"off", Hang::Off}}, usage);
+  if (hang == Hang::Judged) {
+    Add([process](ScenarioRunner& r) { r.SetJudgedHung(process); });
+    return;
+  }
+  const bool hung = hang == Hang::On;
   Add([process, hung](ScenarioRunner& r) { r.SetHung(process, hung); });
+}
+
+void Parser::ParseElevated(const Words& args) {
+  const std::string usage = "elevated PROCESS on|off";
+  RequireCount(args, 2, 2, usage);
+  const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
+  const bool elevated = ChoiceOf<bool>(args[1], {{"on", true}, {"off", false}}, usage);
+  Add([process, elevated](ScenarioRunner& r) { r.SetElevated(process, elevated); });
 }
 
 void Parser::ParseAccess(const Words& args) {
   const std::string usage =
       "access NAME none | access NAME msaa|uia caret=L,T,R,B selection=L,T,R,B "
-      "focus=L,T,R,B delay=MS lazy=N";
+      "focus=L,T,R,B before=L,T,R,B line=L,T,R,B delay=MS lazy=N";
   if (args.size() < 2) throw ScenarioError("usage: " + usage);
   const std::string name = KnownName(Bare(args[0], usage));
   if (name == "none") throw ScenarioError("usage: " + usage);
@@ -474,6 +495,11 @@ void Parser::ParseAccess(const Words& args) {
       published.selection = rectOrNone();
     } else if (key == "focus") {
       published.focus = rectOrNone();
+    } else if (key == "before" || key == "line") {
+      if (published.via != SimAccessible::Interface::Uia) {
+        throw ScenarioError(key + "= belongs to uia: only UI Automation has text ranges");
+      }
+      (key == "before" ? published.before : published.line) = rectOrNone();
     } else if (key == "delay" || key == "lazy") {
       const int number = ParseInt(w.value, key);
       if (number < 0) throw ScenarioError(key + " must not be negative");
@@ -649,16 +675,17 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"close", &Parser::ParseClose},       {"foreground", &Parser::ParseForeground},
       {"lock", &Parser::ParseLock},         {"gui", &Parser::ParseGui},
       {"ime", &Parser::ParseIme},           {"hang", &Parser::ParseHang},
-      {"access", &Parser::ParseAccess},     {"uia", &Parser::ParseUia},
-      {"cursor", &Parser::ParseCursor},     {"button", &Parser::ParseButton},
-      {"yokusi", &Parser::ParseYokusi},     {"taskbar", &Parser::ParseTaskbar},
-      {"answer", &Parser::ParseAnswer},     {"start", &Parser::ParseStart},
-      {"second", &Parser::ParseSecond},     {"tick", &Parser::ParseTick},
-      {"tray", &Parser::ParseTray},         {"settings", &Parser::ParseSettings},
-      {"hotkey", &Parser::ParseHotkey},     {"frames", &Parser::ParseFrames},
-      {"settle", &Parser::ParseSettle},     {"watching", &Parser::ParseWatching},
-      {"between", &Parser::ParseBetween},   {"notify", &Parser::ParseNotify},
-      {"caret", &Parser::ParseCaret},       {"expect", &Parser::ParseExpect},
+      {"elevated", &Parser::ParseElevated}, {"access", &Parser::ParseAccess},
+      {"uia", &Parser::ParseUia},           {"cursor", &Parser::ParseCursor},
+      {"button", &Parser::ParseButton},     {"yokusi", &Parser::ParseYokusi},
+      {"taskbar", &Parser::ParseTaskbar},   {"answer", &Parser::ParseAnswer},
+      {"start", &Parser::ParseStart},       {"second", &Parser::ParseSecond},
+      {"tick", &Parser::ParseTick},         {"tray", &Parser::ParseTray},
+      {"settings", &Parser::ParseSettings}, {"hotkey", &Parser::ParseHotkey},
+      {"frames", &Parser::ParseFrames},     {"settle", &Parser::ParseSettle},
+      {"watching", &Parser::ParseWatching}, {"between", &Parser::ParseBetween},
+      {"notify", &Parser::ParseNotify},     {"caret", &Parser::ParseCaret},
+      {"expect", &Parser::ParseExpect},
   };
   for (const auto& [name, parse] : kCommands) {
     if (name == verb) return (this->*parse)(args);

@@ -191,6 +191,10 @@ void ScenarioRunner::SetImeOpen(ProcessId process, bool open) {
   desktop_.SetImeOpen(process, open);
 }
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
+void ScenarioRunner::SetJudgedHung(ProcessId process) { desktop_.SetJudgedHung(process); }
+void ScenarioRunner::SetElevated(ProcessId process, bool elevated) {
+  desktop_.SetElevated(process, elevated);
+}
 void ScenarioRunner::SetAccessible(const std::string& name,
                                    const std::optional<SimAccessible>& published) {
   desktop_.SetAccessible(Handle(name), published);

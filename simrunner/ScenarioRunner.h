@@ -80,6 +80,8 @@ class ScenarioRunner {
   void SetGuiState(ThreadId thread, const GuiStateByName& state);
   void SetImeOpen(ProcessId process, bool open);
   void SetHung(ProcessId process, bool hung);
+  void SetJudgedHung(ProcessId process);
+  void SetElevated(ProcessId process, bool elevated);
   // nullopt: the window publishes nothing any more.
   void SetAccessible(const std::string& name, const std::optional<SimAccessible>& published);
   void SetUiAutomation(bool available);

@@ -100,6 +100,7 @@ class SimPlatform final : public Platform {
   WindowHandle GetDesktopWindow() override;
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
+  bool IsHungAppWindow(WindowHandle window) override;
   bool GetWindowRect(WindowHandle window, Rect& rect) override;
   bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
                     int height, std::uint32_t flags) override;
@@ -127,6 +128,7 @@ class SimPlatform final : public Platform {
                              int showCommand) override;
 
   // --- kernel32 -------------------------------------------------------------------
+  bool RunsAboveOurIntegrity(WindowHandle window) override;
   ProfileString GetPrivateProfileString(std::string_view section, std::string_view key,
                                         std::string_view defaultValue, std::size_t bufferSize,
                                         std::string_view fileName) override;

@@ -15,6 +15,7 @@
 #include "backend/win32/Displays.h"
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/UiAutomationClient.h"
+#include "platform/TextRangeCaret.h"
 
 namespace sevalune::win32 {
 namespace {
@@ -131,10 +132,75 @@ std::optional<Rect> FocusedChildOf(HWND window) {
   return rect;
 }
 
+// ---- coordinates of DPI-unaware programs ----------------------------------------------
+
+using GetWindowDpiAwarenessContextFunction = HANDLE(WINAPI*)(HWND);
+using GetAwarenessFromDpiAwarenessContextFunction = int(WINAPI*)(HANDLE);
+using LogicalToPhysicalPointFunction = BOOL(WINAPI*)(HWND, POINT*);
+
+template <typename Function>
+Function User32Function(const char* name) {
+  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  FARPROC found = user32 == nullptr ? nullptr : ::GetProcAddress(user32, name);
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+// Windows 10 (1607) and later tell a window's DPI awareness; DPI_AWARENESS_UNAWARE is 0.
+bool IsDpiUnaware(HWND window) {
+  static const auto contextOf =
+      User32Function<GetWindowDpiAwarenessContextFunction>("GetWindowDpiAwarenessContext");
+  static const auto awarenessOf = User32Function<GetAwarenessFromDpiAwarenessContextFunction>(
+      "GetAwarenessFromDpiAwarenessContext");
+  if (contextOf == nullptr || awarenessOf == nullptr) return false;
+  HANDLE context = contextOf(window);
+  return context != nullptr && awarenessOf(context) == 0;
+}
+
+bool Touches(const Rect& a, const Rect& b) {
+  const std::int32_t aRight = a.right > a.left ? a.right : a.left + 1;
+  return a.left < b.right && b.left < aRight && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The rectangle an Active Accessibility object of the window reported, in physical pixels.
+// The system converts the coordinates of its own proxies, and of every UI Automation
+// provider, for a per-monitor aware client; a DPI-unaware program's own IAccessible answers
+// in its logical coordinates, which on a scaled display lie elsewhere. Such an answer, off
+// its window as given but on it once converted, is converted.
+Rect InPhysicalPixels(HWND window, const Rect& rect, const Rect& windowRect) {
+  static const auto toPhysical =
+      User32Function<LogicalToPhysicalPointFunction>("LogicalToPhysicalPointForPerMonitorDPI");
+  if (toPhysical == nullptr || Touches(rect, windowRect) || !IsDpiUnaware(window)) return rect;
+  POINT topLeft{rect.left, rect.top};
+  POINT bottomRight{rect.right, rect.bottom};
+  if (toPhysical(window, &topLeft) == FALSE || toPhysical(window, &bottomRight) == FALSE) {
+    return rect;
+  }
+  const Rect converted{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+  return Touches(converted, windowRect) ? converted : rect;
+}
+
 // ---- UI Automation --------------------------------------------------------------------
 
 enum UiaState : int { kUiaUnknown, kUiaAvailable, kUiaAbsent };
 std::atomic<int> uiaState{kUiaUnknown};
+
+// How long UI Automation waits for a provider to connect and for each call into it: a few
+// rounds' time, not the seconds it waits by default, so that a worker stuck in a slow or
+// hung provider is free again soon. (Windows 8 and later; Windows 7's client has no limits
+// to set, and a worker stuck there is abandoned as for Active Accessibility.)
+constexpr DWORD kUiaConnectionTimeoutMs = 300;
+constexpr DWORD kUiaTransactionTimeoutMs = 300;
+
+void LimitCallTimes(uia::Automation* automation) {
+  ComPtr<uia::Automation2> limited;
+  if (FAILED(automation->QueryInterface(uia::kIidAutomation2,
+                                        reinterpret_cast<void**>(limited.GetAddressOf()))) ||
+      !limited) {
+    return;
+  }
+  limited->put_ConnectionTimeout(kUiaConnectionTimeoutMs);
+  limited->put_TransactionTimeout(kUiaTransactionTimeoutMs);
+}
 
 ComPtr<uia::Automation> CreateAutomation() {
   ComPtr<uia::Automation> automation;
@@ -142,6 +208,7 @@ ComPtr<uia::Automation> CreateAutomation() {
     if (SUCCEEDED(::CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, uia::kIidAutomation,
                                      reinterpret_cast<void**>(automation.GetAddressOf())))) {
       uiaState = kUiaAvailable;
+      LimitCallTimes(automation.Get());
       return automation;
     }
     automation.Reset();
@@ -178,21 +245,37 @@ std::optional<Rect> BoundsOf(uia::TextRange* range) {
   return rect;
 }
 
-// Where a collapsed range stands. Such a range often has no rectangle of its own; the
-// character after it has one, and the caret stands at its left edge.
+// A copy of the range, changed by `change`; null when either fails.
+template <typename Change>
+ComPtr<uia::TextRange> ChangedCopy(uia::TextRange* range, Change change) {
+  ComPtr<uia::TextRange> copy;
+  if (FAILED(range->Clone(copy.GetAddressOf())) || !copy || FAILED(change(copy.Get()))) return {};
+  return copy;
+}
+
+std::optional<Rect> BoundsOfChanged(ComPtr<uia::TextRange> changed) {
+  if (!changed) return std::nullopt;
+  return BoundsOf(changed.Get());
+}
+
+// Where a collapsed range stands (TextRangeCaret.h): its own rectangle, the character after
+// it, the character before it (at the end of a text), its line (an empty text).
 std::optional<Rect> CaretOfRange(uia::TextRange* range) {
-  if (const std::optional<Rect> own = BoundsOf(range)) {
-    if (IsAccessibleRectangle(*own)) return own;
-  }
-  ComPtr<uia::TextRange> character;
-  if (FAILED(range->Clone(character.GetAddressOf())) || !character ||
-      FAILED(character->ExpandToEnclosingUnit(uia::kUnitCharacter))) {
-    return std::nullopt;
-  }
-  std::optional<Rect> rect = BoundsOf(character.Get());
-  if (!rect) return std::nullopt;
-  rect->right = rect->left;
-  return Usable(*rect);
+  const auto expandedTo = [range](int unit) {
+    return BoundsOfChanged(ChangedCopy(
+        range, [unit](uia::TextRange* copy) { return copy->ExpandToEnclosingUnit(unit); }));
+  };
+  const auto characterBefore = [range] {
+    return BoundsOfChanged(ChangedCopy(range, [](uia::TextRange* copy) {
+      int moved = 0;
+      const HRESULT result =
+          copy->MoveEndpointByUnit(uia::kEndpointStart, uia::kUnitCharacter, -1, &moved);
+      return FAILED(result) || moved != -1 ? E_FAIL : result;
+    }));
+  };
+  return CaretFromTextRange([range] { return BoundsOf(range); },
+                            [&] { return expandedTo(uia::kUnitCharacter); }, characterBefore,
+                            [&] { return expandedTo(uia::kUnitLine); });
 }
 
 std::optional<Rect> CaretRangeOf(uia::Element* element) {
@@ -268,6 +351,38 @@ std::optional<Rect> MsaaCaret(AccessibleReaderCache& cache, HWND window) {
   return rect;
 }
 
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  if (window != nullptr) ::GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+// The element's program: its process id, else (a client that does not answer that, as
+// Wine's) the process of its own window; 0 when neither can be read.
+DWORD ProcessOf(uia::Element* element) {
+  int process = 0;
+  if (SUCCEEDED(element->get_CurrentProcessId(&process)) && process > 0) {
+    return static_cast<DWORD>(process);
+  }
+  void* own = nullptr;
+  if (FAILED(element->get_CurrentNativeWindowHandle(&own))) return 0;
+  return ProcessOf(static_cast<HWND>(own));
+}
+
+// The system's focus answers for the window only when it belongs to the window's program, or
+// to that of the focus window of the window's thread: a packaged app's core window lies in
+// the frame host's frame, and the two threads share their focus. An element whose program
+// cannot be told is taken: the round judges its rectangle against the window anyway.
+bool BelongsToProgramOf(uia::Element* element, HWND window) {
+  const DWORD process = ProcessOf(element);
+  if (process == 0 || process == ProcessOf(window)) return true;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  return ::GetGUIThreadInfo(thread, &info) != FALSE && info.hwndFocus != nullptr &&
+         process == ProcessOf(info.hwndFocus);
+}
+
 ComPtr<uia::Element> FocusedElementOf(AccessibleReaderCache& cache, HWND window) {
   if (!cache.automation) {
     if (uiaState == kUiaAbsent) return {};
@@ -276,14 +391,7 @@ ComPtr<uia::Element> FocusedElementOf(AccessibleReaderCache& cache, HWND window)
   }
   ComPtr<uia::Element> element;
   if (FAILED(cache.automation->GetFocusedElement(element.GetAddressOf())) || !element) return {};
-  // The system's focus: only an element of the window's own program answers for it.
-  DWORD windowProcess = 0;
-  ::GetWindowThreadProcessId(window, &windowProcess);
-  int process = 0;
-  if (FAILED(element->get_CurrentProcessId(&process)) ||
-      static_cast<DWORD>(process) != windowProcess) {
-    return {};
-  }
+  if (!BelongsToProgramOf(element.Get(), window)) return {};
   return element;
 }
 
@@ -325,17 +433,28 @@ AccessibleAnswer AccessibleReader::Read(WindowHandle handle, AccessibleReach rea
     return true;
   };
 
-  if (take(AccessibleSource::MsaaCaret, MsaaCaret(*cache_, window))) return answer;
+  const auto takeMsaa = [&](AccessibleSource source, const std::optional<Rect>& rect) {
+    return take(source,
+                rect ? std::optional<Rect>(InPhysicalPixels(window, *rect, answer.windowRect))
+                     : std::nullopt);
+  };
+  // Judged against the display that holds what was found, which need not be the window's.
+  const auto found = [&answer] {
+    answer.displayRect = DisplayRectHolding(answer.rect);
+    return answer;
+  };
+
+  if (takeMsaa(AccessibleSource::MsaaCaret, MsaaCaret(*cache_, window))) return found();
   // Asking a browser engine's client object or UI Automation switches it into building its
   // whole accessibility tree, which every page then pays for.
   if (reach == AccessibleReach::CaretOnly) return answer;
   const ComPtr<uia::Element> focused = FocusedElementOf(*cache_, window);
   if (focused && (take(AccessibleSource::UiaCaretRange, CaretRangeOf(focused.Get())) ||
                   take(AccessibleSource::UiaSelection, CollapsedSelectionOf(focused.Get())))) {
-    return answer;
+    return found();
   }
-  if (take(AccessibleSource::MsaaFocus, FocusedChildOf(window))) return answer;
-  if (focused) take(AccessibleSource::UiaFocus, BoundsOf(focused.Get()));
+  if (takeMsaa(AccessibleSource::MsaaFocus, FocusedChildOf(window))) return found();
+  if (focused && take(AccessibleSource::UiaFocus, BoundsOf(focused.Get()))) return found();
   return answer;
 }
 
