@@ -152,7 +152,7 @@ bool SimAccessibleRounds::FreeWorker() {
   const auto current = std::find_if(stuck_.begin(), stuck_.end(),
                                     [](const StuckCall& call) { return !call.abandoned; });
   if (current == stuck_.end()) return true;
-  if (static_cast<std::size_t>(stuck_.end() - stuck_.begin()) > kMostAbandonedWorkers) {
+  if (static_cast<std::size_t>(stuck_.end() - stuck_.begin()) > mostAbandoned_) {
     return false;
   }
   current->abandoned = true;

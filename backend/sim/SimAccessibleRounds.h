@@ -35,6 +35,9 @@ class SimAccessibleRounds {
   // Whether a round ended with an answer the program has not been told of; it is told now.
   bool TakeUntoldAnswer();
 
+  // The limit of abandoned workers (kMostAbandonedWorkers unless a test sets another).
+  void SetMostAbandonedWorkers(std::size_t most) { mostAbandoned_ = most; }
+
   // Workers stuck in a call into a hung program, the current one included.
   std::size_t StuckWorkers() const { return stuck_.size(); }
 
@@ -54,6 +57,7 @@ class SimAccessibleRounds {
   // False when the current worker is stuck and no other may be started.
   bool FreeWorker();
 
+  std::size_t mostAbandoned_ = kMostAbandonedWorkers;
   std::vector<StuckCall> stuck_;
   AccessibleAnswer latest_;
   bool untoldAnswer_ = false;

@@ -185,6 +185,9 @@ class SimPlatform final : public Platform {
   void SettleWatchedFolder();
   // Accessibility workers left stuck in calls into hung programs.
   std::size_t StuckAccessibleWorkers() const { return accessibleRounds_.StuckWorkers(); }
+  void SetMostAbandonedAccessibleWorkers(std::size_t most) {
+    accessibleRounds_.SetMostAbandonedWorkers(most);
+  }
   // What a modal loop runs for each tick it waits: by default a timer message, which is
   // dropped while the timer is off.
   void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }
