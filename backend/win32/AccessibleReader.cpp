@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -109,27 +110,17 @@ std::optional<Rect> CaretOf(IAccessible* caret) {
   return rect;
 }
 
-// The focused child that the window's client object names: a child id of it, or an object
+// The focused child that a window's client object names: a child id of it, or an object
 // of its own. The client object itself (the window) is no element inside the window.
-std::optional<Rect> FocusedChildOf(HWND window) {
-  const ComPtr<IAccessible> client = ObjectOf(window, OBJID_CLIENT);
-  if (!client) return std::nullopt;
-  VARIANT focus;
-  ::VariantInit(&focus);
-  std::optional<Rect> rect;
-  if (client->get_accFocus(&focus) == S_OK) {
-    if (focus.vt == VT_I4 && focus.lVal != CHILDID_SELF) {
-      rect = LocationOf(client.Get(), focus.lVal);
-    } else if (focus.vt == VT_DISPATCH && focus.pdispVal != nullptr) {
-      ComPtr<IAccessible> own;
-      if (SUCCEEDED(focus.pdispVal->QueryInterface(kIidAccessible,
-                                                   reinterpret_cast<void**>(own.GetAddressOf())))) {
-        rect = LocationOf(own.Get(), CHILDID_SELF);
-      }
-    }
+std::optional<Rect> FocusedChildOf(IAccessible* client, const VARIANT& focus) {
+  if (focus.vt == VT_I4 && focus.lVal != CHILDID_SELF) return LocationOf(client, focus.lVal);
+  if (focus.vt != VT_DISPATCH || focus.pdispVal == nullptr) return std::nullopt;
+  ComPtr<IAccessible> own;
+  if (FAILED(focus.pdispVal->QueryInterface(kIidAccessible,
+                                            reinterpret_cast<void**>(own.GetAddressOf())))) {
+    return std::nullopt;
   }
-  ::VariantClear(&focus);
-  return rect;
+  return LocationOf(own.Get(), CHILDID_SELF);
 }
 
 // ---- coordinates of DPI-unaware programs ----------------------------------------------
@@ -323,31 +314,71 @@ std::optional<Rect> BoundsOf(uia::Element* element) {
   return Usable(ToRect(bounds));
 }
 
+using Clock = std::chrono::steady_clock;
+
+// An object of one window kept from round to round: a call on a kept object costs a fifth of
+// a fresh one, and under Wine 10 a fresh one alone takes longer than a whole round may.
+struct KeptObject {
+  HWND window = nullptr;
+  ComPtr<IAccessible> object;
+  Clock::time_point fetched;
+
+  IAccessible* For(HWND asked) const { return asked == window ? object.Get() : nullptr; }
+  IAccessible* Fetch(HWND asked, LONG objectId) {
+    object = ObjectOf(asked, objectId);
+    window = object ? asked : nullptr;
+    fetched = Clock::now();
+    return object.Get();
+  }
+  void Drop() {
+    object.Reset();
+    window = nullptr;
+  }
+};
+
+// How long a kept caret object's "no caret" is believed. A program may replace its caret
+// object; after this a fresh one is asked before "no caret" counts.
+constexpr auto kCaretObjectTrusted = std::chrono::seconds(1);
+
 }  // namespace
 
 struct AccessibleReaderCache {
-  HWND caretWindow = nullptr;
-  ComPtr<IAccessible> caret;  // kept while it answers: a call on it costs a fifth of a fresh one
+  KeptObject caret;
+  KeptObject client;
   ComPtr<uia::Automation> automation;
 };
 
 namespace {
 
-std::optional<Rect> MsaaCaret(AccessibleReaderCache& cache, HWND window) {
-  if (cache.caret && cache.caretWindow == window) {
-    if (const std::optional<Rect> rect = CaretOf(cache.caret.Get())) return rect;
+std::optional<Rect> MsaaCaret(KeptObject& kept, HWND window) {
+  if (IAccessible* caret = kept.For(window)) {
+    if (const std::optional<Rect> rect = CaretOf(caret)) return rect;
+    if (Clock::now() - kept.fetched < kCaretObjectTrusted) return std::nullopt;
   }
-  // No kept object, or it says "no caret": a program may have replaced its caret object,
-  // so a fresh one is asked before the answer counts.
-  cache.caret.Reset();
-  cache.caretWindow = nullptr;
-  ComPtr<IAccessible> fresh = ObjectOf(window, OBJID_CARET);
-  if (!fresh) return std::nullopt;
-  const std::optional<Rect> rect = CaretOf(fresh.Get());
-  if (rect) {
-    cache.caret = std::move(fresh);
-    cache.caretWindow = window;
+  IAccessible* fresh = kept.Fetch(window, OBJID_CARET);
+  return fresh != nullptr ? CaretOf(fresh) : std::nullopt;
+}
+
+// The focused child of the window's client object, kept while it answers; one that fails
+// (its program ended it, or the window has a new one) is asked afresh.
+std::optional<Rect> MsaaFocus(KeptObject& kept, HWND window) {
+  VARIANT focus;
+  ::VariantInit(&focus);
+  IAccessible* client = kept.For(window);
+  if (client != nullptr && FAILED(client->get_accFocus(&focus))) {
+    ::VariantClear(&focus);
+    kept.Drop();
+    client = nullptr;
   }
+  if (client == nullptr) {
+    client = kept.Fetch(window, OBJID_CLIENT);
+    if (client == nullptr || FAILED(client->get_accFocus(&focus))) {
+      ::VariantClear(&focus);
+      return std::nullopt;
+    }
+  }
+  const std::optional<Rect> rect = FocusedChildOf(client, focus);
+  ::VariantClear(&focus);
   return rect;
 }
 
@@ -444,7 +475,7 @@ AccessibleAnswer AccessibleReader::Read(WindowHandle handle, AccessibleReach rea
     return answer;
   };
 
-  if (takeMsaa(AccessibleSource::MsaaCaret, MsaaCaret(*cache_, window))) return found();
+  if (takeMsaa(AccessibleSource::MsaaCaret, MsaaCaret(cache_->caret, window))) return found();
   // Asking a browser engine's client object or UI Automation switches it into building its
   // whole accessibility tree, which every page then pays for.
   if (reach == AccessibleReach::CaretOnly) return answer;
@@ -453,7 +484,7 @@ AccessibleAnswer AccessibleReader::Read(WindowHandle handle, AccessibleReach rea
                   take(AccessibleSource::UiaSelection, CollapsedSelectionOf(focused.Get())))) {
     return found();
   }
-  if (takeMsaa(AccessibleSource::MsaaFocus, FocusedChildOf(window))) return found();
+  if (takeMsaa(AccessibleSource::MsaaFocus, MsaaFocus(cache_->client, window))) return found();
   if (focused && take(AccessibleSource::UiaFocus, BoundsOf(focused.Get()))) return found();
   return answer;
 }
