@@ -346,6 +346,9 @@ struct AccessibleReaderCache {
   KeptObject caret;
   KeptObject client;
   ComPtr<uia::Automation> automation;
+  HWND elementWindow = nullptr;
+  ComPtr<uia::Element> windowElement;  // the element of `elementWindow`
+  ComPtr<IUnknown> hasFocusCondition;
 };
 
 namespace {
@@ -402,16 +405,49 @@ DWORD ProcessOf(uia::Element* element) {
 
 // The system's focus answers for the window only when it belongs to the window's program, or
 // to that of the focus window of the window's thread: a packaged app's core window lies in
-// the frame host's frame, and the two threads share their focus. An element whose program
-// cannot be told is taken: the round judges its rectangle against the window anyway.
-bool BelongsToProgramOf(uia::Element* element, HWND window) {
-  const DWORD process = ProcessOf(element);
-  if (process == 0 || process == ProcessOf(window)) return true;
+// the frame host's frame, and the two threads share their focus.
+bool BelongsToProgramOf(DWORD process, HWND window) {
+  if (process == ProcessOf(window)) return true;
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
   return ::GetGUIThreadInfo(thread, &info) != FALSE && info.hwndFocus != nullptr &&
          process == ProcessOf(info.hwndFocus);
+}
+
+// The focused element below the window's own element, else that element itself (a provider
+// whose root is the field). The window's element is kept from round to round: under Wine 10
+// the first one costs hundreds of ms.
+ComPtr<uia::Element> FocusedInWindow(AccessibleReaderCache& cache, HWND window) {
+  if (cache.elementWindow != window) {
+    cache.windowElement.Reset();
+    cache.elementWindow = nullptr;
+    if (FAILED(cache.automation->ElementFromHandle(window, cache.windowElement.GetAddressOf())) ||
+        !cache.windowElement) {
+      cache.windowElement.Reset();
+      return {};
+    }
+    cache.elementWindow = window;
+  }
+  if (!cache.hasFocusCondition) {
+    VARIANT focused;
+    ::VariantInit(&focused);
+    focused.vt = VT_BOOL;
+    focused.boolVal = VARIANT_TRUE;
+    if (FAILED(cache.automation->CreatePropertyCondition(
+            uia::kHasKeyboardFocusPropertyId, focused, cache.hasFocusCondition.GetAddressOf()))) {
+      cache.hasFocusCondition.Reset();
+    }
+  }
+  ComPtr<uia::Element> found;
+  if (cache.hasFocusCondition &&
+      SUCCEEDED(cache.windowElement->FindFirst(uia::kTreeScopeDescendants,
+                                               cache.hasFocusCondition.Get(),
+                                               found.GetAddressOf())) &&
+      found) {
+    return found;
+  }
+  return cache.windowElement;
 }
 
 ComPtr<uia::Element> FocusedElementOf(AccessibleReaderCache& cache, HWND window) {
@@ -422,7 +458,11 @@ ComPtr<uia::Element> FocusedElementOf(AccessibleReaderCache& cache, HWND window)
   }
   ComPtr<uia::Element> element;
   if (FAILED(cache.automation->GetFocusedElement(element.GetAddressOf())) || !element) return {};
-  if (!BelongsToProgramOf(element.Get(), window)) return {};
+  const DWORD process = ProcessOf(element.Get());
+  // A client that cannot tell the focus's program (Wine 10's, which also names the desktop
+  // as the focus) is asked about the window's own element instead.
+  if (process == 0) return FocusedInWindow(cache, window);
+  if (!BelongsToProgramOf(process, window)) return {};
   return element;
 }
 

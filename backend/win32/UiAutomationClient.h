@@ -31,6 +31,8 @@ inline constexpr int kEndpointStart = 0;
 inline constexpr int kEndpointEnd = 1;
 inline constexpr int kUnitCharacter = 0;
 inline constexpr int kUnitLine = 3;
+inline constexpr int kHasKeyboardFocusPropertyId = 30008;
+inline constexpr int kTreeScopeDescendants = 4;
 
 class Element;
 class TextRange;
@@ -50,16 +52,7 @@ class Automation : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND, Element**) = 0;
   virtual HRESULT STDMETHODCALLTYPE ElementFromPoint(POINT, Element**) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(Element** element) = 0;
-
- protected:
-  ~Automation() = default;
-};
-
-// IUIAutomation2: the time limits of calls into providers (defaults 2 s to connect, 20 s a
-// call), in milliseconds.
-class Automation2 : public Automation {
- public:
-  // GetRootElementBuildCache to ElementFromIAccessibleBuildCache: 49 methods never called.
+  // GetRootElementBuildCache to CreateFalseCondition: 14 methods never called.
   virtual HRESULT STDMETHODCALLTYPE Unused10() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused11() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused12() = 0;
@@ -74,7 +67,18 @@ class Automation2 : public Automation {
   virtual HRESULT STDMETHODCALLTYPE Unused21() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused22() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused23() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused24() = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreatePropertyCondition(int property, VARIANT value,
+                                                            IUnknown** condition) = 0;
+
+ protected:
+  ~Automation() = default;
+};
+
+// IUIAutomation2: the time limits of calls into providers (defaults 2 s to connect, 20 s a
+// call), in milliseconds.
+class Automation2 : public Automation {
+ public:
+  // CreatePropertyConditionEx to ElementFromIAccessibleBuildCache: 34 methods never called.
   virtual HRESULT STDMETHODCALLTYPE Unused25() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused26() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unused27() = 0;
