@@ -337,6 +337,9 @@ class Platform {
                                                           std::uintptr_t wParam,
                                                           std::intptr_t lParam,
                                                           std::uint32_t timeoutMs) = 0;
+  // IsHungAppWindow: whether the system judges the window's thread hung (it has read no
+  // message for about 5 s). A thread frozen a moment ago is not judged hung yet.
+  virtual bool IsHungAppWindow(WindowHandle window) = 0;
   // The whole rectangle of the display nearest to the window (MonitorFromWindow with
   // MONITOR_DEFAULTTONEAREST); the primary display's rectangle when there is no window.
   virtual Rect MonitorRectOf(WindowHandle window) = 0;
@@ -373,6 +376,11 @@ class Platform {
                                      std::string_view directory, int showCommand) = 0;
 
   // --- kernel32 -------------------------------------------------------------------
+  // Whether the window's process runs at a higher integrity level than this one (an
+  // administrator's program while this one is not elevated), or its level cannot be read
+  // while this one's can. Such a program drops this one's messages unanswered and refuses
+  // its accessibility calls; the system still reports its focus and caret.
+  virtual bool RunsAboveOurIntegrity(WindowHandle window) = 0;
   // Places at most bufferSize - 1 units; a missing file, section or key gives the
   // default.
   virtual ProfileString GetPrivateProfileString(std::string_view section, std::string_view key,

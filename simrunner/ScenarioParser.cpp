@@ -148,6 +148,7 @@ class Parser {
   void ParseIme(const Words& args);
   void ParseUiLanguage(const Words& args);
   void ParseHang(const Words& args);
+  void ParseElevated(const Words& args);
   void ParseAccess(const Words& args);
   void ParseUia(const Words& args);
   void ParseCursor(const Words& args);
@@ -228,7 +229,8 @@ void Parser::ParseWindow(const Words& args) {
 }
 
 void Parser::ParseChild(const Words& args) {
-  const std::string usage = "child NAME parent=W class=C title=T rect=L,T,R,B [hidden] [disabled]";
+  const std::string usage =
+      "child NAME parent=W class=C title=T rect=L,T,R,B process=N thread=N [hidden] [disabled]";
   if (args.empty()) throw ScenarioError("usage: " + usage);
   NewChild child;
   child.name = NewName(args[0], usage);
@@ -253,6 +255,10 @@ void Parser::ParseChild(const Words& args) {
       child.title = w.value;
     else if (key == "rect")
       child.rect = ParseRect(w.value);
+    else if (key == "process")
+      child.process = static_cast<ProcessId>(ParseInt(w.value, key));
+    else if (key == "thread")
+      child.thread = static_cast<ThreadId>(ParseInt(w.value, key));
     else
       throw ScenarioError("unknown key: " + key);
   }
@@ -512,17 +518,32 @@ void Parser::ParseUiLanguage(const Words& args) {
 }
 
 void Parser::ParseHang(const Words& args) {
-  const std::string usage = "hang PROCESS on|off";
+  const std::string usage = "hang PROCESS on|judged|off";
   RequireCount(args, 2, 2, usage);
   const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
-  const bool hung = ChoiceOf<bool>(args[1], {{"on", true}, {"off", false}}, usage);
+  enum class Hang { On, Judged, Off };
+  const Hang hang = ChoiceOf<Hang>(
+      args[1], {{"on", Hang::On}, {"judged", Hang::Judged}, {"off", Hang::Off}}, usage);
+  if (hang == Hang::Judged) {
+    Add([process](ScenarioRunner& r) { r.SetJudgedHung(process); });
+    return;
+  }
+  const bool hung = hang == Hang::On;
   Add([process, hung](ScenarioRunner& r) { r.SetHung(process, hung); });
+}
+
+void Parser::ParseElevated(const Words& args) {
+  const std::string usage = "elevated PROCESS on|off";
+  RequireCount(args, 2, 2, usage);
+  const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
+  const bool elevated = ChoiceOf<bool>(args[1], {{"on", true}, {"off", false}}, usage);
+  Add([process, elevated](ScenarioRunner& r) { r.SetElevated(process, elevated); });
 }
 
 void Parser::ParseAccess(const Words& args) {
   const std::string usage =
       "access NAME none | access NAME msaa|uia caret=L,T,R,B selection=L,T,R,B "
-      "focus=L,T,R,B delay=MS lazy=N";
+      "focus=L,T,R,B before=L,T,R,B line=L,T,R,B delay=MS lazy=N";
   if (args.size() < 2) throw ScenarioError("usage: " + usage);
   const std::string name = KnownName(Bare(args[0], usage));
   if (name == "none") throw ScenarioError("usage: " + usage);
@@ -551,6 +572,11 @@ void Parser::ParseAccess(const Words& args) {
       published.selection = rectOrNone();
     } else if (key == "focus") {
       published.focus = rectOrNone();
+    } else if (key == "before" || key == "line") {
+      if (published.via != SimAccessible::Interface::Uia) {
+        throw ScenarioError(key + "= belongs to uia: only UI Automation has text ranges");
+      }
+      (key == "before" ? published.before : published.line) = rectOrNone();
     } else if (key == "delay" || key == "lazy") {
       const int number = ParseInt(w.value, key);
       if (number < 0) throw ScenarioError(key + " must not be negative");
@@ -738,6 +764,7 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"expect", &Parser::ParseExpect},     {"uilanguage", &Parser::ParseUiLanguage},
       {"caret", &Parser::ParseCaret},       {"runvalue", &Parser::ParseRunValue},
       {"readonly", &Parser::ParseReadOnly}, {"show", &Parser::ParseShow},
+      {"elevated", &Parser::ParseElevated},
   };
   for (const auto& [name, parse] : kCommands) {
     if (name == verb) return (this->*parse)(args);

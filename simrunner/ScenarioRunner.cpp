@@ -196,6 +196,10 @@ void ScenarioRunner::SetImeOpen(ProcessId process, bool open, std::uint32_t conv
 
 void ScenarioRunner::SetUiLanguage(std::uint16_t language) { desktop_.SetUiLanguage(language); }
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
+void ScenarioRunner::SetJudgedHung(ProcessId process) { desktop_.SetJudgedHung(process); }
+void ScenarioRunner::SetElevated(ProcessId process, bool elevated) {
+  desktop_.SetElevated(process, elevated);
+}
 void ScenarioRunner::SetAccessible(const std::string& name,
                                    const std::optional<SimAccessible>& published) {
   desktop_.SetAccessible(Handle(name), published);

@@ -81,6 +81,8 @@ class ScenarioRunner {
   void SetImeOpen(ProcessId process, bool open, std::uint32_t conversionMode);
   void SetUiLanguage(std::uint16_t language);
   void SetHung(ProcessId process, bool hung);
+  void SetJudgedHung(ProcessId process);
+  void SetElevated(ProcessId process, bool elevated);
   // nullopt: the window publishes nothing any more.
   void SetAccessible(const std::string& name, const std::optional<SimAccessible>& published);
   void SetUiAutomation(bool available);

@@ -21,7 +21,8 @@ std::optional<AccessibleReach> ReachFor(const Tracker& t, std::string_view foreg
                             t.tick.accessible.askedClass);
 }
 
-// A new key starts its grace; the class of the window asked about is read once for it.
+// A new key starts its grace; the class, the thread and the integrity level of the window
+// asked about are read once for it.
 void LookAt(Tracker& t, const AccessibleKey& key, std::string_view foregroundClass) {
   AccessibleMemory& memory = t.tick.accessible;
   if (key == memory.key) {
@@ -33,6 +34,8 @@ void LookAt(Tracker& t, const AccessibleKey& key, std::string_view foregroundCla
   memory.askedClass = key.asked == key.foreground
                           ? std::string(foregroundClass)
                           : t.platform.GetClassName(key.asked, kClassNameBuffer);
+  memory.askedWindowThread = t.platform.GetWindowThreadProcessId(key.asked).thread;
+  memory.askedAbove = t.platform.RunsAboveOurIntegrity(key.asked);
 }
 
 }  // namespace
@@ -48,17 +51,20 @@ void ApplyAccessibleFallback(Tracker& t, WindowHandle foreground, std::string_vi
   const AccessibleKey key = KeyFor(foreground, target);
   LookAt(t, key, foregroundClass);
   const std::optional<AccessibleReach> reach = ReachFor(t, foregroundClass);
-  if (!reach) return;
+  // An administrator's program refuses every call; one the system judges hung would hold a
+  // worker until it answers again.
+  if (!reach || memory.askedAbove) return;
 
   const std::uint64_t tick = t.tick.ticks;
   if (memory.nothingHere.Remembers(key.asked, tick)) return;
+  if (t.platform.IsHungAppWindow(key.asked)) return;
   const AccessibleAnswer answer = t.platform.QueryAccessible(key.asked, tick, *reach);
   const bool askedJustBefore = memory.askedKey == key && memory.askedTick + 1 == tick;
   if (!askedJustBefore) memory.askedSince = tick;
   memory.askedKey = key;
   memory.askedTick = tick;
   memory.askedReach = *reach;
-  memory.askedThread = target.thread;
+  memory.askedThread = memory.askedWindowThread != 0 ? memory.askedWindowThread : target.thread;
   // The first tick after a change has no answer for these windows yet.
   if (!askedJustBefore || !AnswersPreviousTick(answer, tick, key.asked)) return;
 

@@ -69,8 +69,13 @@ struct AccessibleKey {
 };
 
 struct AccessibleMemory {
-  AccessibleKey key;             // what the fallback looked at on its last tick
-  std::string askedClass;        // the class of key.asked, read when the key changed
+  AccessibleKey key;       // what the fallback looked at on its last tick
+  std::string askedClass;  // the class of key.asked, read when the key changed
+  // The GUI thread of key.asked (a packaged app's core window has a thread, and a process,
+  // of its own inside the frame host's frame), and whether its program runs above this
+  // one's integrity level (it is then never asked); read when the key changed.
+  ThreadId askedWindowThread = 0;
+  bool askedAbove = false;
   std::int16_t graceTicks = 0;   // ticks of grace left for that key
   AccessibleKey askedKey;        // the key of the last request made
   std::uint64_t askedTick = 0;   // the tick it was made on (0: none yet)

@@ -30,11 +30,29 @@ std::optional<std::intptr_t> AskImeWindow(Platform& platform, WindowHandle ime,
   return platform.SendMessageTimeout(ime, kMsgImeControl, command, 0, kImeProbeTimeoutMs);
 }
 
+// The window whose process the user types into: the focus window where it belongs to
+// another process than the foreground window (a packaged app's core window inside the
+// frame host's frame; their threads share one input state, so the frame's thread reports
+// the app's focus), else the foreground window.
+WindowHandle TypingWindow(Platform& platform, WindowHandle foreground, ThreadProcess owner) {
+  GuiThreadInfo info;
+  const std::optional<bool> answered = platform.GetGUIThreadInfo(owner.thread, info);
+  if (!answered || !*answered || info.focus == 0 || info.focus == foreground) return foreground;
+  const ProcessId process = platform.GetWindowThreadProcessId(info.focus).process;
+  return process != 0 && process != owner.process ? info.focus : foreground;
+}
+
 }  // namespace
 
 std::int16_t GetImeOpenStatus(Platform& platform, bool needsNativeMode) {
   const WindowHandle foreground = platform.GetForegroundWindow();
-  const ProcessId process = platform.GetWindowThreadProcessId(foreground).process;
+  const ThreadProcess owner = platform.GetWindowThreadProcessId(foreground);
+  const WindowHandle typing = TypingWindow(platform, foreground, owner);
+  // A program above this one's integrity level drops its messages unanswered: asking it
+  // would only read "closed" after the wait.
+  if (platform.RunsAboveOurIntegrity(typing)) return 0;
+  const ProcessId process =
+      typing == foreground ? owner.process : platform.GetWindowThreadProcessId(typing).process;
   const WindowHandle ime = FindDefaultImeWindowAbove(platform, foreground, process);
   if (ime == 0) return 0;
   const std::optional<std::intptr_t> status = AskImeWindow(platform, ime, kImcGetOpenStatus);

@@ -1,4 +1,4 @@
-// Whether the input method of the foreground window's process is on: its open status, and
+// Whether the input method of the program the user types into is on: its open status, and
 // where the settings ask for it, its conversion mode.
 #pragma once
 
@@ -25,10 +25,13 @@ constexpr std::int16_t ImeStateFor(std::int16_t openStatus,
   return native ? openStatus : std::int16_t{0};
 }
 
-// Non-zero when the input method of the foreground window's process is on: asks the first
-// "Default IME" window of that process found above the foreground window for its open
-// status and, only with needsNativeMode and while it is open, its conversion mode. (Every
-// GUI thread has such a hidden window; on Windows it lies directly above its application's.)
+// Non-zero when the input method of the process the user types into is on: the focus
+// window's process where it differs from the foreground window's (a packaged app inside
+// its frame), else the foreground window's. Asks the first "Default IME" window of that
+// process found above the foreground window for its open status and, only with
+// needsNativeMode and while it is open, its conversion mode. (Every GUI thread has such a
+// hidden window; on Windows it lies directly above its application's.) A program running
+// above this one's integrity level is not asked: it counts as closed.
 std::int16_t GetImeOpenStatus(Platform& platform, bool needsNativeMode);
 
 }  // namespace sevalune

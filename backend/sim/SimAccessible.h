@@ -17,6 +17,11 @@ struct SimAccessible {
   std::optional<Rect> caret;      // MSAA: the OBJID_CARET object; UIA: the caret range
   std::optional<Rect> selection;  // UIA only: a collapsed selection of the text pattern
   std::optional<Rect> focus;      // MSAA: OBJID_CLIENT's focused child; UIA: focused element
+  // UIA only: a caret range without rectangles of its own, nor for the character after it,
+  // as at the end of a text: the character before it (`before`), else its line (`line`, an
+  // empty text) has one.
+  std::optional<Rect> before;
+  std::optional<Rect> line;
   // How long a round of calls into the program takes; beyond the round's limit the round
   // is given up.
   std::uint32_t roundMs = 1;

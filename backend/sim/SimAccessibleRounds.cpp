@@ -6,6 +6,8 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/TextRangeCaret.h"
+
 namespace sevalune::sim {
 namespace {
 
@@ -22,6 +24,15 @@ void Ask(SimDesktop& desktop, std::string_view kind, WindowHandle window) {
   desktop.Emit("access-request " + std::string(kind) + " window=" + desktop.NameOf(window));
 }
 
+// The caret range as the real reader reads it: the range, the character after it, the one
+// before it, its line. The simulated text has a rectangle for the range itself (`caret`) or
+// only for the character before it or its line.
+std::optional<Rect> UiaCaretRange(const SimAccessible& published) {
+  const auto none = [] { return std::optional<Rect>(); };
+  return CaretFromTextRange([&] { return published.caret; }, none, [&] { return published.before; },
+                            [&] { return published.line; });
+}
+
 // MSAA caret, UIA caret range, UIA collapsed selection, MSAA focused child, UIA focused
 // element, as far as the reach goes: a program answers through one interface, and UI
 // Automation may be missing. Each step the round comes to is a request of the program,
@@ -35,7 +46,7 @@ void RunChain(SimDesktop& desktop, WindowHandle window, const SimAccessible* pub
   if (reach == AccessibleReach::CaretOnly) return;
   if (desktop.UiAutomation()) {
     Ask(desktop, "uia", window);
-    if (uia && (Take(answer, AccessibleSource::UiaCaretRange, published->caret) ||
+    if (uia && (Take(answer, AccessibleSource::UiaCaretRange, UiaCaretRange(*published)) ||
                 Take(answer, AccessibleSource::UiaSelection, published->selection))) {
       return;
     }
@@ -53,7 +64,7 @@ bool SameFinding(AccessibleAnswer a, AccessibleAnswer b) {
 
 }  // namespace
 
-AccessibleAnswer SimAccessibleRounds::Query(SimDesktop& desktop, ThreadId caller,
+AccessibleAnswer SimAccessibleRounds::Query(SimDesktop& desktop, ThreadProcess caller,
                                             WindowHandle window, std::uint64_t serial,
                                             AccessibleReach reach) {
   ReleaseReturnedCalls(desktop);
@@ -72,7 +83,7 @@ AccessibleAnswer SimAccessibleRounds::Query(SimDesktop& desktop, ThreadId caller
 
 bool SimAccessibleRounds::TakeUntoldAnswer() { return std::exchange(untoldAnswer_, false); }
 
-AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadId caller,
+AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadProcess caller,
                                             WindowHandle window, std::uint64_t serial,
                                             AccessibleReach reach) {
   AccessibleAnswer answer;
@@ -82,7 +93,7 @@ AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadId caller
   const SimWindow* asked = desktop.Window(window);
   // A window that is gone is refused at once.
   if (asked == nullptr) return answer;
-  if (ThreadHasStuckCall(asked->thread) || !FreeWorker()) {
+  if (IntoStuckProgram(*asked) || !FreeWorker()) {
     answer.status = AccessibleStatus::Busy;
     return answer;
   }
@@ -91,10 +102,15 @@ AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadId caller
   answer.displayRect = MonitorRectFor(desktop.Monitors(), asked->rect);
   // The first call sends the window a message, which a hung thread never takes; a window
   // of the program's own thread is served while its tick goes on.
-  if (asked->thread != caller && desktop.IsHung(asked->process)) {
+  if (asked->thread != caller.thread && desktop.IsHung(asked->process)) {
     Ask(desktop, "msaa-caret", window);
     stuck_.push_back(StuckCall{asked->thread, asked->process, false});
     answer.status = AccessibleStatus::TimedOut;
+    return answer;
+  }
+  // A program above the caller's integrity level refuses every call.
+  if (desktop.RunsAbove(asked->process, caller.process)) {
+    Ask(desktop, "msaa-caret", window);
     return answer;
   }
   SimAccessible* published = desktop.Accessible(window);
@@ -106,6 +122,13 @@ AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadId caller
   // A tree built only once asked answers nothing to the first requests.
   const bool built = published == nullptr || published->roundsAsked++ >= published->lazyRounds;
   RunChain(desktop, window, built ? published : nullptr, reach, answer);
+  // Judged against the display that holds what was found (MonitorFromRect), which need not
+  // be the window's: a window may span two displays.
+  if (answer.source != AccessibleSource::None) {
+    Rect held = answer.rect;
+    if (held.right <= held.left) held.right = held.left + 1;
+    answer.displayRect = MonitorRectFor(desktop.Monitors(), held);
+  }
   return answer;
 }
 
@@ -115,16 +138,21 @@ void SimAccessibleRounds::ReleaseReturnedCalls(const SimDesktop& desktop) {
   });
 }
 
-bool SimAccessibleRounds::ThreadHasStuckCall(ThreadId thread) const {
-  return std::any_of(stuck_.begin(), stuck_.end(),
-                     [thread](const StuckCall& call) { return call.thread == thread; });
+bool SimAccessibleRounds::IntoStuckProgram(const SimWindow& window) const {
+  const auto inThread = [&window](const StuckCall& call) { return call.thread == window.thread; };
+  const auto inProgram = [&window](const StuckCall& call) {
+    return call.process == window.process;
+  };
+  return std::any_of(stuck_.begin(), stuck_.end(), inThread) ||
+         static_cast<std::size_t>(std::count_if(stuck_.begin(), stuck_.end(), inProgram)) >=
+             kMostStuckPerProgram;
 }
 
 bool SimAccessibleRounds::FreeWorker() {
   const auto current = std::find_if(stuck_.begin(), stuck_.end(),
                                     [](const StuckCall& call) { return !call.abandoned; });
   if (current == stuck_.end()) return true;
-  if (static_cast<std::size_t>(stuck_.end() - stuck_.begin()) > kMostAbandonedWorkers) {
+  if (static_cast<std::size_t>(stuck_.end() - stuck_.begin()) > mostAbandoned_) {
     return false;
   }
   current->abandoned = true;

@@ -162,9 +162,27 @@ std::uint32_t SimDesktop::ImeConversionMode(ProcessId process) const {
 
 void SimDesktop::SetHung(ProcessId process, bool hung) {
   SetMembership(hungProcesses_, process, hung);
+  if (!hung) SetMembership(judgedHungProcesses_, process, false);
 }
 
 bool SimDesktop::IsHung(ProcessId process) const { return hungProcesses_.contains(process); }
+
+void SimDesktop::SetJudgedHung(ProcessId process) {
+  SetMembership(hungProcesses_, process, true);
+  SetMembership(judgedHungProcesses_, process, true);
+}
+
+bool SimDesktop::IsJudgedHung(ProcessId process) const {
+  return judgedHungProcesses_.contains(process);
+}
+
+void SimDesktop::SetElevated(ProcessId process, bool elevated) {
+  SetMembership(elevatedProcesses_, process, elevated);
+}
+
+bool SimDesktop::RunsAbove(ProcessId process, ProcessId other) const {
+  return elevatedProcesses_.contains(process) && !elevatedProcesses_.contains(other);
+}
 
 void SimDesktop::ButtonDown() {
   if (!buttonDown_) buttonPressedSinceQuery_ = true;

@@ -134,6 +134,15 @@ class SimDesktop {
   // Sent messages to a hung process time out.
   void SetHung(ProcessId process, bool hung);
   bool IsHung(ProcessId process) const;
+  // A hung process that has read no message for long enough for the system to judge it
+  // hung (IsHungAppWindow); it stays hung until SetHung(process, false).
+  void SetJudgedHung(ProcessId process);
+  bool IsJudgedHung(ProcessId process) const;
+  // A process run as administrator: a higher integrity level than any process not so
+  // marked. The system drops messages to it from below and refuses their accessibility
+  // calls; its focus and caret are still reported.
+  void SetElevated(ProcessId process, bool elevated);
+  bool RunsAbove(ProcessId process, ProcessId other) const;
   void SetCursor(Point point) { cursor_ = point; }
   Point Cursor() const { return cursor_; }
   void ButtonDown();
@@ -279,6 +288,8 @@ class SimDesktop {
   std::map<ProcessId, std::uint32_t> imeConversionModes_;
   std::uint16_t uiLanguage_ = kJapaneseUiLanguage;
   std::set<ProcessId> hungProcesses_;
+  std::set<ProcessId> judgedHungProcesses_;
+  std::set<ProcessId> elevatedProcesses_;
   Point cursor_;
   bool buttonDown_ = false;
   bool buttonPressedSinceQuery_ = false;

@@ -101,6 +101,7 @@ class SimPlatform final : public Platform {
   WindowHandle GetDesktopWindow() override;
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
+  bool IsHungAppWindow(WindowHandle window) override;
   bool GetWindowRect(WindowHandle window, Rect& rect) override;
   bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
                     int height, std::uint32_t flags) override;
@@ -128,6 +129,7 @@ class SimPlatform final : public Platform {
                              int showCommand) override;
 
   // --- kernel32 -------------------------------------------------------------------
+  bool RunsAboveOurIntegrity(WindowHandle window) override;
   ProfileString GetPrivateProfileString(std::string_view section, std::string_view key,
                                         std::string_view defaultValue, std::size_t bufferSize,
                                         std::string_view fileName) override;
@@ -195,6 +197,9 @@ class SimPlatform final : public Platform {
   void SettleWatchedFolder();
   // Accessibility workers left stuck in calls into hung programs.
   std::size_t StuckAccessibleWorkers() const { return accessibleRounds_.StuckWorkers(); }
+  void SetMostAbandonedAccessibleWorkers(std::size_t most) {
+    accessibleRounds_.SetMostAbandonedWorkers(most);
+  }
   // What a modal loop runs for each tick it waits: by default a timer message, which is
   // dropped while the timer is off.
   void SetNestedTickDriver(std::function<void()> driver) { nestedTickDriver_ = std::move(driver); }

@@ -125,6 +125,12 @@ std::uint16_t SimPlatform::GetUserDefaultUILanguage() {
   return desktop_.UiLanguage();
 }
 
+bool SimPlatform::RunsAboveOurIntegrity(WindowHandle window) {
+  if (!Enter("RunsAboveOurIntegrity")) return false;
+  const SimWindow* found = desktop_.Window(window);
+  return found != nullptr && desktop_.RunsAbove(found->process, process_);
+}
+
 ProfileString SimPlatform::GetPrivateProfileString(std::string_view section, std::string_view key,
                                                    std::string_view defaultValue,
                                                    std::size_t bufferSize,

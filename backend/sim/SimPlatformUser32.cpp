@@ -167,6 +167,12 @@ bool SimPlatform::IsWindowEnabled(WindowHandle window) {
   return found != nullptr && found->enabled;
 }
 
+bool SimPlatform::IsHungAppWindow(WindowHandle window) {
+  if (!Enter("IsHungAppWindow")) return false;
+  const SimWindow* found = desktop_.Window(window);
+  return found != nullptr && found->thread != thread_ && desktop_.IsJudgedHung(found->process);
+}
+
 bool SimPlatform::GetWindowRect(WindowHandle window, Rect& rect) {
   if (!Enter("GetWindowRect")) return false;
   const SimWindow* found = desktop_.Window(window);
@@ -278,6 +284,8 @@ std::optional<std::intptr_t> SimPlatform::SendMessageTimeout(WindowHandle window
   if (found == nullptr) return std::nullopt;
   // A window of the calling thread is answered by a direct call, which cannot hang.
   if (found->thread != thread_ && desktop_.IsHung(found->process)) return std::nullopt;
+  // The system drops a message to a program above the sender's integrity level.
+  if (desktop_.RunsAbove(found->process, process_)) return std::nullopt;
   if (message == kMsgImeControl && IsInputMethodWindow(*found)) {
     if (wParam == kImcGetOpenStatus) return desktop_.ImeOpen(found->process) ? 1 : 0;
     if (wParam == kImcGetConversionMode) return desktop_.ImeConversionMode(found->process);
@@ -322,7 +330,7 @@ bool SimPlatform::UnregisterHotKey(int id) {
 AccessibleAnswer SimPlatform::QueryAccessible(WindowHandle window, std::uint64_t serial,
                                               AccessibleReach reach) {
   if (!Enter("QueryAccessible")) return {};
-  return accessibleRounds_.Query(desktop_, thread_, window, serial, reach);
+  return accessibleRounds_.Query(desktop_, ThreadProcess{thread_, process_}, window, serial, reach);
 }
 
 }  // namespace sevalune::sim

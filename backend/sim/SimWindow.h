@@ -1,6 +1,7 @@
 // One window of the simulated desktop, and the descriptions scenarios create windows from.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,8 @@ struct NewWindow {
   bool defaultImeWindow = true;
 };
 
-// A new child control; it has the process and thread of its parent.
+// A new child control; it has the process and thread of its parent unless given others (a
+// packaged app's core window inside the frame host's frame).
 struct NewChild {
   std::string name;
   WindowHandle parent = 0;
@@ -57,6 +59,8 @@ struct NewChild {
   Rect rect;
   bool visible = true;
   bool enabled = true;
+  std::optional<ProcessId> process;
+  std::optional<ThreadId> thread;
 };
 
 }  // namespace sevalune::sim

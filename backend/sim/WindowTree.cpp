@@ -88,14 +88,22 @@ WindowHandle WindowTree::AddChild(const NewChild& request) {
   window.name = request.name;
   window.className = request.className;
   window.title = request.title;
-  window.process = parent->process;
-  window.thread = parent->thread;
+  window.process = request.process.value_or(parent->process);
+  window.thread = request.thread.value_or(parent->thread);
   window.rect = request.rect;
   window.parent = request.parent;
   window.visible = request.visible;
   window.enabled = request.enabled;
-  const WindowHandle handle = Add(std::move(window)).handle;
+  const bool otherThread = window.thread != parent->thread;
+  SimWindow& added = Add(std::move(window));
+  const WindowHandle handle = added.handle;
   Find(request.parent)->children.push_back(handle);
+  // A GUI thread of its own gets its "Default IME" window, kept above the top-level window
+  // the child lies in (its thread may have no top-level window of its own).
+  if (otherThread && ImeWindowOfThread(added.thread) == 0) {
+    AddImeWindowFor(*Find(TopLevelOf(handle)), added.process, added.thread);
+    KeepImeWindowsAboveOwners();
+  }
   return handle;
 }
 
@@ -296,17 +304,27 @@ WindowHandle WindowTree::OldestOwnerCandidate(ThreadId thread) const {
 }
 
 void WindowTree::AddImeWindowFor(const SimWindow& owner) {
+  AddImeWindowFor(owner, owner.process, owner.thread);
+}
+
+void WindowTree::AddImeWindowFor(const SimWindow& owner, ProcessId process, ThreadId thread) {
   SimWindow ime;
-  ime.name = "ime@" + std::to_string(owner.thread);
+  ime.name = "ime@" + std::to_string(thread);
   ime.className = "IME";
   ime.title = "Default IME";
-  ime.process = owner.process;
-  ime.thread = owner.thread;
+  ime.process = process;
+  ime.thread = thread;
   ime.visible = false;
   ime.topmost = owner.topmost;
   ime.imeOwner = owner.handle;
   const WindowHandle handle = Add(std::move(ime)).handle;
   LinkTopLevel(handle, 0);
+}
+
+WindowHandle WindowTree::TopLevelOf(WindowHandle handle) const {
+  const SimWindow* window = Find(handle);
+  while (window != nullptr && window->parent != 0) window = Find(window->parent);
+  return window != nullptr ? window->handle : 0;
 }
 
 void WindowTree::RehomeImeWindows(std::vector<WindowHandle>& destroyed) {

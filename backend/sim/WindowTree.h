@@ -76,6 +76,10 @@ class WindowTree {
   WindowHandle ImeWindowOfThread(ThreadId thread) const;
   WindowHandle OldestOwnerCandidate(ThreadId thread) const;
   void AddImeWindowFor(const SimWindow& owner);
+  // The input-method window of another thread and process, kept above `owner`.
+  void AddImeWindowFor(const SimWindow& owner, ProcessId process, ThreadId thread);
+  // The top-level window that holds the window (itself for a top-level one).
+  WindowHandle TopLevelOf(WindowHandle handle) const;
   void RehomeImeWindows(std::vector<WindowHandle>& destroyed);
   void KeepImeWindowsAboveOwners();
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -15,6 +16,7 @@
 #include "backend/win32/Displays.h"
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/UiAutomationClient.h"
+#include "platform/TextRangeCaret.h"
 
 namespace sevalune::win32 {
 namespace {
@@ -108,27 +110,64 @@ std::optional<Rect> CaretOf(IAccessible* caret) {
   return rect;
 }
 
-// The focused child that the window's client object names: a child id of it, or an object
+// The focused child that a window's client object names: a child id of it, or an object
 // of its own. The client object itself (the window) is no element inside the window.
-std::optional<Rect> FocusedChildOf(HWND window) {
-  const ComPtr<IAccessible> client = ObjectOf(window, OBJID_CLIENT);
-  if (!client) return std::nullopt;
-  VARIANT focus;
-  ::VariantInit(&focus);
-  std::optional<Rect> rect;
-  if (client->get_accFocus(&focus) == S_OK) {
-    if (focus.vt == VT_I4 && focus.lVal != CHILDID_SELF) {
-      rect = LocationOf(client.Get(), focus.lVal);
-    } else if (focus.vt == VT_DISPATCH && focus.pdispVal != nullptr) {
-      ComPtr<IAccessible> own;
-      if (SUCCEEDED(focus.pdispVal->QueryInterface(kIidAccessible,
-                                                   reinterpret_cast<void**>(own.GetAddressOf())))) {
-        rect = LocationOf(own.Get(), CHILDID_SELF);
-      }
-    }
+std::optional<Rect> FocusedChildOf(IAccessible* client, const VARIANT& focus) {
+  if (focus.vt == VT_I4 && focus.lVal != CHILDID_SELF) return LocationOf(client, focus.lVal);
+  if (focus.vt != VT_DISPATCH || focus.pdispVal == nullptr) return std::nullopt;
+  ComPtr<IAccessible> own;
+  if (FAILED(focus.pdispVal->QueryInterface(kIidAccessible,
+                                            reinterpret_cast<void**>(own.GetAddressOf())))) {
+    return std::nullopt;
   }
-  ::VariantClear(&focus);
-  return rect;
+  return LocationOf(own.Get(), CHILDID_SELF);
+}
+
+// ---- coordinates of DPI-unaware programs ----------------------------------------------
+
+using GetWindowDpiAwarenessContextFunction = HANDLE(WINAPI*)(HWND);
+using GetAwarenessFromDpiAwarenessContextFunction = int(WINAPI*)(HANDLE);
+using LogicalToPhysicalPointFunction = BOOL(WINAPI*)(HWND, POINT*);
+
+template <typename Function>
+Function User32Function(const char* name) {
+  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  FARPROC found = user32 == nullptr ? nullptr : ::GetProcAddress(user32, name);
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+// Windows 10 (1607) and later tell a window's DPI awareness; DPI_AWARENESS_UNAWARE is 0.
+bool IsDpiUnaware(HWND window) {
+  static const auto contextOf =
+      User32Function<GetWindowDpiAwarenessContextFunction>("GetWindowDpiAwarenessContext");
+  static const auto awarenessOf = User32Function<GetAwarenessFromDpiAwarenessContextFunction>(
+      "GetAwarenessFromDpiAwarenessContext");
+  if (contextOf == nullptr || awarenessOf == nullptr) return false;
+  HANDLE context = contextOf(window);
+  return context != nullptr && awarenessOf(context) == 0;
+}
+
+bool Touches(const Rect& a, const Rect& b) {
+  const std::int32_t aRight = a.right > a.left ? a.right : a.left + 1;
+  return a.left < b.right && b.left < aRight && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The rectangle an Active Accessibility object of the window reported, in physical pixels.
+// The system converts the coordinates of its own proxies, and of every UI Automation
+// provider, for a per-monitor aware client; a DPI-unaware program's own IAccessible answers
+// in its logical coordinates, which on a scaled display lie elsewhere. Such an answer, off
+// its window as given but on it once converted, is converted.
+Rect InPhysicalPixels(HWND window, const Rect& rect, const Rect& windowRect) {
+  static const auto toPhysical =
+      User32Function<LogicalToPhysicalPointFunction>("LogicalToPhysicalPointForPerMonitorDPI");
+  if (toPhysical == nullptr || Touches(rect, windowRect) || !IsDpiUnaware(window)) return rect;
+  POINT topLeft{rect.left, rect.top};
+  POINT bottomRight{rect.right, rect.bottom};
+  if (toPhysical(window, &topLeft) == FALSE || toPhysical(window, &bottomRight) == FALSE) {
+    return rect;
+  }
+  const Rect converted{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+  return Touches(converted, windowRect) ? converted : rect;
 }
 
 // ---- UI Automation --------------------------------------------------------------------
@@ -136,12 +175,31 @@ std::optional<Rect> FocusedChildOf(HWND window) {
 enum UiaState : int { kUiaUnknown, kUiaAvailable, kUiaAbsent };
 std::atomic<int> uiaState{kUiaUnknown};
 
+// How long UI Automation waits for a provider to connect and for each call into it: a few
+// rounds' time, not the seconds it waits by default, so that a worker stuck in a slow or
+// hung provider is free again soon. (Windows 8 and later; Windows 7's client has no limits
+// to set, and a worker stuck there is abandoned as for Active Accessibility.)
+constexpr DWORD kUiaConnectionTimeoutMs = 300;
+constexpr DWORD kUiaTransactionTimeoutMs = 300;
+
+void LimitCallTimes(uia::Automation* automation) {
+  ComPtr<uia::Automation2> limited;
+  if (FAILED(automation->QueryInterface(uia::kIidAutomation2,
+                                        reinterpret_cast<void**>(limited.GetAddressOf()))) ||
+      !limited) {
+    return;
+  }
+  limited->put_ConnectionTimeout(kUiaConnectionTimeoutMs);
+  limited->put_TransactionTimeout(kUiaTransactionTimeoutMs);
+}
+
 ComPtr<uia::Automation> CreateAutomation() {
   ComPtr<uia::Automation> automation;
   for (const CLSID& kind : {uia::kClsidAutomation8, uia::kClsidAutomation}) {
     if (SUCCEEDED(::CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, uia::kIidAutomation,
                                      reinterpret_cast<void**>(automation.GetAddressOf())))) {
       uiaState = kUiaAvailable;
+      LimitCallTimes(automation.Get());
       return automation;
     }
     automation.Reset();
@@ -178,21 +236,37 @@ std::optional<Rect> BoundsOf(uia::TextRange* range) {
   return rect;
 }
 
-// Where a collapsed range stands. Such a range often has no rectangle of its own; the
-// character after it has one, and the caret stands at its left edge.
+// A copy of the range, changed by `change`; null when either fails.
+template <typename Change>
+ComPtr<uia::TextRange> ChangedCopy(uia::TextRange* range, Change change) {
+  ComPtr<uia::TextRange> copy;
+  if (FAILED(range->Clone(copy.GetAddressOf())) || !copy || FAILED(change(copy.Get()))) return {};
+  return copy;
+}
+
+std::optional<Rect> BoundsOfChanged(ComPtr<uia::TextRange> changed) {
+  if (!changed) return std::nullopt;
+  return BoundsOf(changed.Get());
+}
+
+// Where a collapsed range stands (TextRangeCaret.h): its own rectangle, the character after
+// it, the character before it (at the end of a text), its line (an empty text).
 std::optional<Rect> CaretOfRange(uia::TextRange* range) {
-  if (const std::optional<Rect> own = BoundsOf(range)) {
-    if (IsAccessibleRectangle(*own)) return own;
-  }
-  ComPtr<uia::TextRange> character;
-  if (FAILED(range->Clone(character.GetAddressOf())) || !character ||
-      FAILED(character->ExpandToEnclosingUnit(uia::kUnitCharacter))) {
-    return std::nullopt;
-  }
-  std::optional<Rect> rect = BoundsOf(character.Get());
-  if (!rect) return std::nullopt;
-  rect->right = rect->left;
-  return Usable(*rect);
+  const auto expandedTo = [range](int unit) {
+    return BoundsOfChanged(ChangedCopy(
+        range, [unit](uia::TextRange* copy) { return copy->ExpandToEnclosingUnit(unit); }));
+  };
+  const auto characterBefore = [range] {
+    return BoundsOfChanged(ChangedCopy(range, [](uia::TextRange* copy) {
+      int moved = 0;
+      const HRESULT result =
+          copy->MoveEndpointByUnit(uia::kEndpointStart, uia::kUnitCharacter, -1, &moved);
+      return FAILED(result) || moved != -1 ? E_FAIL : result;
+    }));
+  };
+  return CaretFromTextRange([range] { return BoundsOf(range); },
+                            [&] { return expandedTo(uia::kUnitCharacter); }, characterBefore,
+                            [&] { return expandedTo(uia::kUnitLine); });
 }
 
 std::optional<Rect> CaretRangeOf(uia::Element* element) {
@@ -240,32 +314,139 @@ std::optional<Rect> BoundsOf(uia::Element* element) {
   return Usable(ToRect(bounds));
 }
 
+using Clock = std::chrono::steady_clock;
+
+// An object of one window kept from round to round: a call on a kept object costs a fifth of
+// a fresh one, and under Wine 10 a fresh one alone takes longer than a whole round may.
+struct KeptObject {
+  HWND window = nullptr;
+  ComPtr<IAccessible> object;
+  Clock::time_point fetched;
+
+  IAccessible* For(HWND asked) const { return asked == window ? object.Get() : nullptr; }
+  IAccessible* Fetch(HWND asked, LONG objectId) {
+    object = ObjectOf(asked, objectId);
+    window = object ? asked : nullptr;
+    fetched = Clock::now();
+    return object.Get();
+  }
+  void Drop() {
+    object.Reset();
+    window = nullptr;
+  }
+};
+
+// How long a kept caret object's "no caret" is believed. A program may replace its caret
+// object; after this a fresh one is asked before "no caret" counts.
+constexpr auto kCaretObjectTrusted = std::chrono::seconds(1);
+
 }  // namespace
 
 struct AccessibleReaderCache {
-  HWND caretWindow = nullptr;
-  ComPtr<IAccessible> caret;  // kept while it answers: a call on it costs a fifth of a fresh one
+  KeptObject caret;
+  KeptObject client;
   ComPtr<uia::Automation> automation;
+  HWND elementWindow = nullptr;
+  ComPtr<uia::Element> windowElement;  // the element of `elementWindow`
+  ComPtr<IUnknown> hasFocusCondition;
 };
 
 namespace {
 
-std::optional<Rect> MsaaCaret(AccessibleReaderCache& cache, HWND window) {
-  if (cache.caret && cache.caretWindow == window) {
-    if (const std::optional<Rect> rect = CaretOf(cache.caret.Get())) return rect;
+std::optional<Rect> MsaaCaret(KeptObject& kept, HWND window) {
+  if (IAccessible* caret = kept.For(window)) {
+    if (const std::optional<Rect> rect = CaretOf(caret)) return rect;
+    if (Clock::now() - kept.fetched < kCaretObjectTrusted) return std::nullopt;
   }
-  // No kept object, or it says "no caret": a program may have replaced its caret object,
-  // so a fresh one is asked before the answer counts.
-  cache.caret.Reset();
-  cache.caretWindow = nullptr;
-  ComPtr<IAccessible> fresh = ObjectOf(window, OBJID_CARET);
-  if (!fresh) return std::nullopt;
-  const std::optional<Rect> rect = CaretOf(fresh.Get());
-  if (rect) {
-    cache.caret = std::move(fresh);
-    cache.caretWindow = window;
+  IAccessible* fresh = kept.Fetch(window, OBJID_CARET);
+  return fresh != nullptr ? CaretOf(fresh) : std::nullopt;
+}
+
+// The focused child of the window's client object, kept while it answers; one that fails
+// (its program ended it, or the window has a new one) is asked afresh.
+std::optional<Rect> MsaaFocus(KeptObject& kept, HWND window) {
+  VARIANT focus;
+  ::VariantInit(&focus);
+  IAccessible* client = kept.For(window);
+  if (client != nullptr && FAILED(client->get_accFocus(&focus))) {
+    ::VariantClear(&focus);
+    kept.Drop();
+    client = nullptr;
   }
+  if (client == nullptr) {
+    client = kept.Fetch(window, OBJID_CLIENT);
+    if (client == nullptr || FAILED(client->get_accFocus(&focus))) {
+      ::VariantClear(&focus);
+      return std::nullopt;
+    }
+  }
+  const std::optional<Rect> rect = FocusedChildOf(client, focus);
+  ::VariantClear(&focus);
   return rect;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD process = 0;
+  if (window != nullptr) ::GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+// The element's program: its process id, else (a client that does not answer that, as
+// Wine's) the process of its own window; 0 when neither can be read.
+DWORD ProcessOf(uia::Element* element) {
+  int process = 0;
+  if (SUCCEEDED(element->get_CurrentProcessId(&process)) && process > 0) {
+    return static_cast<DWORD>(process);
+  }
+  void* own = nullptr;
+  if (FAILED(element->get_CurrentNativeWindowHandle(&own))) return 0;
+  return ProcessOf(static_cast<HWND>(own));
+}
+
+// The system's focus answers for the window only when it belongs to the window's program, or
+// to that of the focus window of the window's thread: a packaged app's core window lies in
+// the frame host's frame, and the two threads share their focus.
+bool BelongsToProgramOf(DWORD process, HWND window) {
+  if (process == ProcessOf(window)) return true;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+  return ::GetGUIThreadInfo(thread, &info) != FALSE && info.hwndFocus != nullptr &&
+         process == ProcessOf(info.hwndFocus);
+}
+
+// The focused element below the window's own element, else that element itself (a provider
+// whose root is the field). The window's element is kept from round to round: under Wine 10
+// the first one costs hundreds of ms.
+ComPtr<uia::Element> FocusedInWindow(AccessibleReaderCache& cache, HWND window) {
+  if (cache.elementWindow != window) {
+    cache.windowElement.Reset();
+    cache.elementWindow = nullptr;
+    if (FAILED(cache.automation->ElementFromHandle(window, cache.windowElement.GetAddressOf())) ||
+        !cache.windowElement) {
+      cache.windowElement.Reset();
+      return {};
+    }
+    cache.elementWindow = window;
+  }
+  if (!cache.hasFocusCondition) {
+    VARIANT focused;
+    ::VariantInit(&focused);
+    focused.vt = VT_BOOL;
+    focused.boolVal = VARIANT_TRUE;
+    if (FAILED(cache.automation->CreatePropertyCondition(uia::kHasKeyboardFocusPropertyId, focused,
+                                                         cache.hasFocusCondition.GetAddressOf()))) {
+      cache.hasFocusCondition.Reset();
+    }
+  }
+  ComPtr<uia::Element> found;
+  if (cache.hasFocusCondition &&
+      SUCCEEDED(cache.windowElement->FindFirst(
+          uia::kTreeScopeDescendants, cache.hasFocusCondition.Get(), found.GetAddressOf())) &&
+      found) {
+    return found;
+  }
+  return cache.windowElement;
 }
 
 ComPtr<uia::Element> FocusedElementOf(AccessibleReaderCache& cache, HWND window) {
@@ -276,14 +457,11 @@ ComPtr<uia::Element> FocusedElementOf(AccessibleReaderCache& cache, HWND window)
   }
   ComPtr<uia::Element> element;
   if (FAILED(cache.automation->GetFocusedElement(element.GetAddressOf())) || !element) return {};
-  // The system's focus: only an element of the window's own program answers for it.
-  DWORD windowProcess = 0;
-  ::GetWindowThreadProcessId(window, &windowProcess);
-  int process = 0;
-  if (FAILED(element->get_CurrentProcessId(&process)) ||
-      static_cast<DWORD>(process) != windowProcess) {
-    return {};
-  }
+  const DWORD process = ProcessOf(element.Get());
+  // A client that cannot tell the focus's program (Wine 10's, which also names the desktop
+  // as the focus) is asked about the window's own element instead.
+  if (process == 0) return FocusedInWindow(cache, window);
+  if (!BelongsToProgramOf(process, window)) return {};
   return element;
 }
 
@@ -325,17 +503,28 @@ AccessibleAnswer AccessibleReader::Read(WindowHandle handle, AccessibleReach rea
     return true;
   };
 
-  if (take(AccessibleSource::MsaaCaret, MsaaCaret(*cache_, window))) return answer;
+  const auto takeMsaa = [&](AccessibleSource source, const std::optional<Rect>& rect) {
+    return take(source,
+                rect ? std::optional<Rect>(InPhysicalPixels(window, *rect, answer.windowRect))
+                     : std::nullopt);
+  };
+  // Judged against the display that holds what was found, which need not be the window's.
+  const auto found = [&answer] {
+    answer.displayRect = DisplayRectHolding(answer.rect);
+    return answer;
+  };
+
+  if (takeMsaa(AccessibleSource::MsaaCaret, MsaaCaret(cache_->caret, window))) return found();
   // Asking a browser engine's client object or UI Automation switches it into building its
   // whole accessibility tree, which every page then pays for.
   if (reach == AccessibleReach::CaretOnly) return answer;
   const ComPtr<uia::Element> focused = FocusedElementOf(*cache_, window);
   if (focused && (take(AccessibleSource::UiaCaretRange, CaretRangeOf(focused.Get())) ||
                   take(AccessibleSource::UiaSelection, CollapsedSelectionOf(focused.Get())))) {
-    return answer;
+    return found();
   }
-  if (take(AccessibleSource::MsaaFocus, FocusedChildOf(window))) return answer;
-  if (focused) take(AccessibleSource::UiaFocus, BoundsOf(focused.Get()));
+  if (takeMsaa(AccessibleSource::MsaaFocus, MsaaFocus(cache_->client, window))) return found();
+  if (focused && take(AccessibleSource::UiaFocus, BoundsOf(focused.Get()))) return found();
   return answer;
 }
 

@@ -45,7 +45,8 @@ struct Job {
   WindowHandle window = 0;
   std::uint64_t serial = 0;
   AccessibleReach reach = AccessibleReach::Everything;
-  std::uint32_t thread = 0;  // known once the job is given up
+  std::uint32_t thread = 0;   // known once the job is given up
+  std::uint32_t process = 0;  // likewise
 };
 
 AccessibleAnswer AnswerFor(const Job& job, AccessibleStatus status) {
@@ -109,7 +110,9 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
   if (current != nullptr && current->running && !current->givenUp &&
       Clock::now() - current->started > options_.roundLimit) {
     current->givenUp = true;
-    current->running->thread = options_.threadOf ? options_.threadOf(current->running->window) : 0;
+    const WindowHandle stuckIn = current->running->window;
+    current->running->thread = options_.threadOf ? options_.threadOf(stuckIn) : 0;
+    current->running->process = options_.processOf ? options_.processOf(stuckIn) : 0;
     shared_->Record(AnswerFor(*current->running, AccessibleStatus::TimedOut));
   }
   const AccessibleAnswer latest = shared_->latest;
@@ -120,20 +123,9 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
     return latest;
   }
 
-  const Job job{window, serial, reach, 0};
-  const auto intoStuckThread = [&](const Worker& worker) {
-    if (!worker.running || !worker.givenUp) return false;
-    if (worker.running->window == window) return true;
-    return options_.threadOf && worker.running->thread != 0 &&
-           worker.running->thread == options_.threadOf(window);
-  };
+  const Job job{window, serial, reach, 0, 0};
   const bool currentStuck = current != nullptr && current->running && current->givenUp;
-  const bool anyStuck = currentStuck || !shared_->abandoned.empty();
-  if (anyStuck && ((currentStuck && intoStuckThread(*current)) ||
-                   std::any_of(shared_->abandoned.begin(), shared_->abandoned.end(),
-                               [&](const std::shared_ptr<Worker>& worker) {
-                                 return intoStuckThread(*worker);
-                               }))) {
+  if ((currentStuck || !shared_->abandoned.empty()) && IntoStuckProgram(current, window)) {
     shared_->Record(AnswerFor(job, AccessibleStatus::Busy));
     return latest;
   }
@@ -155,6 +147,22 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
   current_->waiting = job;
   shared_->wake.notify_all();
   return latest;
+}
+
+bool AccessibleWorkers::IntoStuckProgram(const Worker* current, WindowHandle window) const {
+  const std::uint32_t thread = options_.threadOf ? options_.threadOf(window) : 0;
+  const std::uint32_t process = options_.processOf ? options_.processOf(window) : 0;
+  std::size_t stuckInProgram = 0;
+  bool stuckInThread = false;
+  const auto count = [&](const Worker& worker) {
+    if (!worker.running || !worker.givenUp) return;
+    const Job& stuck = *worker.running;
+    if (stuck.window == window || (thread != 0 && stuck.thread == thread)) stuckInThread = true;
+    if (process != 0 && stuck.process == process) ++stuckInProgram;
+  };
+  if (current != nullptr) count(*current);
+  for (const std::shared_ptr<Worker>& worker : shared_->abandoned) count(*worker);
+  return stuckInThread || stuckInProgram >= options_.mostStuckPerProgram;
 }
 
 bool AccessibleWorkers::StartWorker() {

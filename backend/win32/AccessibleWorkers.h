@@ -11,9 +11,11 @@
 //    dropped;
 //  - a worker stuck in such a call cannot be interrupted. It is abandoned (it ends by
 //    itself once its call returns) and a fresh worker takes the next request, unless that
-//    request is for the thread the stuck call waits on (it is answered "busy" without
-//    asking) or two abandoned workers wait already (every request is answered "busy"
-//    until one of them returns).
+//    request is for the thread a stuck call waits on, or for a program two stuck calls
+//    wait on (it is answered "busy" without asking). So a program that stops answering
+//    costs one worker (two at most) and every other program is asked as before; only when
+//    many programs hang at once (`mostAbandoned` workers wait) is every request answered
+//    "busy" until one of them returns.
 //
 // The round itself (COM, the accessibility interfaces) is given by a factory, so that the
 // mechanics can be tested with rounds that take as long as a test wants.
@@ -39,13 +41,16 @@ class AccessibleRound {
 
 struct AccessibleWorkerOptions {
   std::function<std::unique_ptr<AccessibleRound>()> makeRound;
-  // The thread that serves a window; a request into the thread of a stuck call waits.
+  // The thread and the process that serve a window; a request into the thread of a stuck
+  // call, or into a program with `mostStuckPerProgram` stuck calls, waits.
   std::function<std::uint32_t(WindowHandle)> threadOf;
+  std::function<std::uint32_t(WindowHandle)> processOf;
   // Called on a worker's thread, outside the lock, when its round ended within its limit
   // with an answer unlike the latest one before it (the serial aside); must not block.
   std::function<void()> answered;
   std::chrono::milliseconds roundLimit{kAccessibleRoundMs};
-  std::size_t mostAbandoned = 2;
+  std::size_t mostAbandoned = 16;
+  std::size_t mostStuckPerProgram = 2;
 };
 
 class AccessibleWorkers {
@@ -72,6 +77,9 @@ class AccessibleWorkers {
 
   // False when no thread could be started.
   bool StartWorker();
+  // Whether a stuck call waits on the window's thread, or enough of them on its program,
+  // for the window not to be asked now. Under the lock.
+  bool IntoStuckProgram(const Worker* current, WindowHandle window) const;
   static void RunWorker(std::shared_ptr<Shared> shared, std::shared_ptr<Worker> worker,
                         AccessibleWorkerOptions options) noexcept;
 

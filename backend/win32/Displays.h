@@ -21,4 +21,17 @@ inline Rect DisplayRectOf(HWND window) {
   return ToRect(info.rcMonitor);
 }
 
+// The whole rectangle of the display that shares the largest area with the rectangle, else
+// of the nearest one (MonitorFromRect): a window spanning two displays may hold its caret on
+// either. A line without width is taken one pixel wide. Zero when the system cannot say.
+inline Rect DisplayRectHolding(const Rect& rect) {
+  const RECT asked{rect.left, rect.top, rect.right > rect.left ? rect.right : rect.left + 1,
+                   rect.bottom};
+  HMONITOR monitor = ::MonitorFromRect(&asked, MONITOR_DEFAULTTONEAREST);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (monitor == nullptr || ::GetMonitorInfoW(monitor, &info) == FALSE) return {};
+  return ToRect(info.rcMonitor);
+}
+
 }  // namespace sevalune::win32

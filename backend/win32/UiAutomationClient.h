@@ -18,6 +18,8 @@ inline constexpr CLSID kClsidAutomation = {
     0xff48dba4, 0x60ef, 0x4201, {0xaa, 0x87, 0x54, 0x10, 0x3e, 0xef, 0x59, 0x4e}};
 inline constexpr IID kIidAutomation = {
     0x30cbe57d, 0xd9d0, 0x452a, {0xab, 0x13, 0x7a, 0xc5, 0xac, 0x48, 0x25, 0xee}};
+inline constexpr IID kIidAutomation2 = {
+    0x34723aff, 0x0c9d, 0x49d0, {0x98, 0x96, 0x7a, 0xb5, 0x2d, 0xf8, 0xcd, 0x8a}};
 inline constexpr IID kIidTextPattern = {
     0x32eba289, 0x3583, 0x42c9, {0x9c, 0x59, 0x3b, 0x6d, 0x9a, 0x1e, 0x9b, 0x6a}};
 inline constexpr IID kIidTextPattern2 = {
@@ -28,6 +30,9 @@ inline constexpr int kTextPattern2Id = 10024;
 inline constexpr int kEndpointStart = 0;
 inline constexpr int kEndpointEnd = 1;
 inline constexpr int kUnitCharacter = 0;
+inline constexpr int kUnitLine = 3;
+inline constexpr int kHasKeyboardFocusPropertyId = 30008;
+inline constexpr int kTreeScopeDescendants = 4;
 
 class Element;
 class TextRange;
@@ -47,9 +52,76 @@ class Automation : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE ElementFromHandle(HWND, Element**) = 0;
   virtual HRESULT STDMETHODCALLTYPE ElementFromPoint(POINT, Element**) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetFocusedElement(Element** element) = 0;
+  // GetRootElementBuildCache to CreateFalseCondition: 14 methods never called.
+  virtual HRESULT STDMETHODCALLTYPE Unused10() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused11() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused12() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused13() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused14() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused15() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused16() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused17() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused18() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused19() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused20() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused21() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused22() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused23() = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreatePropertyCondition(int property, VARIANT value,
+                                                            IUnknown** condition) = 0;
 
  protected:
   ~Automation() = default;
+};
+
+// IUIAutomation2: the time limits of calls into providers (defaults 2 s to connect, 20 s a
+// call), in milliseconds.
+class Automation2 : public Automation {
+ public:
+  // CreatePropertyConditionEx to ElementFromIAccessibleBuildCache: 34 methods never called.
+  virtual HRESULT STDMETHODCALLTYPE Unused25() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused26() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused27() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused28() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused29() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused30() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused31() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused32() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused33() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused34() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused35() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused36() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused37() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused38() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused39() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused40() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused41() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused42() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused43() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused44() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused45() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused46() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused47() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused48() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused49() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused50() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused51() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused52() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused53() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused54() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused55() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused56() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused57() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unused58() = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_AutoSetFocus(BOOL*) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_AutoSetFocus(BOOL) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_ConnectionTimeout(DWORD*) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_ConnectionTimeout(DWORD milliseconds) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_TransactionTimeout(DWORD*) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_TransactionTimeout(DWORD milliseconds) = 0;
+
+ protected:
+  ~Automation2() = default;
 };
 
 class Element : public IUnknown {
@@ -72,7 +144,7 @@ class Element : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetCachedParent(Element**) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetCachedChildren(void**) = 0;
   virtual HRESULT STDMETHODCALLTYPE get_CurrentProcessId(int* process) = 0;
-  // ControlType to ItemStatus: 22 properties never read here.
+  // ControlType to ItemStatus: 22 properties, of which only NativeWindowHandle is read.
   virtual HRESULT STDMETHODCALLTYPE Unread21() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unread22() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unread23() = 0;
@@ -88,7 +160,7 @@ class Element : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Unread33() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unread34() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unread35() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unread36() = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_CurrentNativeWindowHandle(void** window) = 0;
   virtual HRESULT STDMETHODCALLTYPE Unread37() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unread38() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unread39() = 0;
@@ -135,6 +207,11 @@ class TextRange : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetAttributeValue(int, VARIANT*) = 0;
   // Left, top, width and height of each line the range covers, as doubles.
   virtual HRESULT STDMETHODCALLTYPE GetBoundingRectangles(SAFEARRAY** rectangles) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetEnclosingElement(Element**) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetText(int, BSTR*) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Move(int, int, int*) = 0;
+  virtual HRESULT STDMETHODCALLTYPE MoveEndpointByUnit(int endpoint, int unit, int count,
+                                                       int* moved) = 0;
 
  protected:
   ~TextRange() = default;

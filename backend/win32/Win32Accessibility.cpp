@@ -14,6 +14,11 @@ AccessibleAnswer Win32Platform::QueryAccessible(WindowHandle window, std::uint64
     options.threadOf = [](WindowHandle asked) {
       return static_cast<std::uint32_t>(::GetWindowThreadProcessId(ToHwnd(asked), nullptr));
     };
+    options.processOf = [](WindowHandle asked) {
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(ToHwnd(asked), &process);
+      return static_cast<std::uint32_t>(process);
+    };
     // A worker may outlive this object: it posts to the marker by its handle, which fails
     // harmlessly once the window is gone.
     options.answered = [marker = frmSevalune_.get()] {

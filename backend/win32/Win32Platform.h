@@ -63,6 +63,7 @@ class Win32Platform final : public Platform {
   WindowHandle GetDesktopWindow() override;
   bool IsWindowVisible(WindowHandle window) override;
   bool IsWindowEnabled(WindowHandle window) override;
+  bool IsHungAppWindow(WindowHandle window) override;
   bool GetWindowRect(WindowHandle window, Rect& rect) override;
   bool SetWindowPos(WindowHandle window, WindowHandle insertAfter, int x, int y, int width,
                     int height, std::uint32_t flags) override;
@@ -85,6 +86,7 @@ class Win32Platform final : public Platform {
   std::intptr_t ShellExecute(WindowHandle owner, std::string_view verb, std::string_view file,
                              std::string_view parameters, std::string_view directory,
                              int showCommand) override;
+  bool RunsAboveOurIntegrity(WindowHandle window) override;
   ProfileString GetPrivateProfileString(std::string_view section, std::string_view key,
                                         std::string_view defaultValue, std::size_t bufferSize,
                                         std::string_view fileName) override;

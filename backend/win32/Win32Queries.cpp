@@ -143,6 +143,10 @@ bool Win32Platform::IsWindowEnabled(WindowHandle window) {
   return ::IsWindowEnabled(ToHwnd(window)) != FALSE;
 }
 
+bool Win32Platform::IsHungAppWindow(WindowHandle window) {
+  return ::IsHungAppWindow(ToHwnd(window)) != FALSE;
+}
+
 bool Win32Platform::GetWindowRect(WindowHandle window, Rect& rect) {
   RECT raw{};
   if (::GetWindowRect(ToHwnd(window), &raw) == FALSE) return false;

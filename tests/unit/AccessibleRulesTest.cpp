@@ -2,6 +2,7 @@
 // what it believes of a rectangle, what it makes of the target, and its memory.
 #include <gtest/gtest.h>
 
+#include "platform/TextRangeCaret.h"
 #include "tracking/AccessibleMemory.h"
 #include "tracking/AccessibleRules.h"
 
@@ -239,6 +240,52 @@ TEST(NothingHereMemoryTest, TheEntryToExpireFirstGivesWay) {
     EXPECT_TRUE(memory.Remembers(window, 50)) << window;
   }
   EXPECT_TRUE(memory.Remembers(99, 50));
+}
+
+// A reader of one neighbour of a caret range, counting how often it was asked.
+struct RangeReader {
+  std::optional<Rect> rect;
+  int* asked;
+  std::optional<Rect> operator()() const {
+    ++*asked;
+    return rect;
+  }
+};
+
+TEST(TextRangeCaretTest, TheRangeOrTheCharacterAfterItFirst) {
+  int asked = 0;
+  const auto none = RangeReader{std::nullopt, &asked};
+  EXPECT_EQ(CaretFromTextRange(RangeReader{Rect{50, 60, 50, 78}, &asked}, none, none, none),
+            (Rect{50, 60, 50, 78}));
+  EXPECT_EQ(asked, 1) << "a range with its own rectangle asks nothing more";
+  EXPECT_EQ(CaretFromTextRange(none, RangeReader{Rect{50, 60, 58, 78}, &asked}, none, none),
+            (Rect{50, 60, 50, 78}))
+      << "the caret stands at the left edge of the character after it";
+  EXPECT_EQ(asked, 3);
+}
+
+TEST(TextRangeCaretTest, AtTheEndOfTheTextTheCharacterBeforeIt) {
+  int asked = 0;
+  const auto none = RangeReader{std::nullopt, &asked};
+  const auto empty = RangeReader{Rect{0, 0, 0, 0}, &asked};
+  EXPECT_EQ(CaretFromTextRange(empty, none, RangeReader{Rect{142, 60, 150, 78}, &asked}, none),
+            (Rect{150, 60, 150, 78}))
+      << "its right edge";
+  EXPECT_EQ(asked, 3) << "the line is not asked once the character before answered";
+  // After a line break at the end (which has no rectangle): the start of its line.
+  EXPECT_EQ(CaretFromTextRange(none, none, empty, RangeReader{Rect{10, 80, 400, 98}, &asked}),
+            (Rect{10, 80, 10, 98}));
+}
+
+TEST(TextRangeCaretTest, AnEmptyTextHasOnlyItsLineOrNothing) {
+  int asked = 0;
+  const auto none = RangeReader{std::nullopt, &asked};
+  EXPECT_EQ(CaretFromTextRange(none, none, none, RangeReader{Rect{10, 60, 300, 78}, &asked}),
+            (Rect{10, 60, 10, 78}));
+  EXPECT_EQ(CaretFromTextRange(none, none, none, RangeReader{Rect{10, 60, 300, 60}, &asked}),
+            std::nullopt)
+      << "a line without height is no answer";
+  EXPECT_EQ(CaretFromTextRange(none, none, none, none), std::nullopt);
 }
 
 }  // namespace

@@ -337,6 +337,8 @@ class SimAccessibilityTest : public SimPlatformTest {
 };
 
 TEST_F(SimAccessibilityTest, AtMostThreeWorkersWaitInHungPrograms) {
+  // The limit in all, set low: by default sixteen workers may wait.
+  program.SetMostAbandonedAccessibleWorkers(2);
   std::vector<WindowHandle> hung;
   for (int number = 1; number <= 5; ++number) {
     hung.push_back(Program(number));

@@ -108,6 +108,11 @@ class AccessibleWorkersTest : public ::testing::Test {
     options.makeRound = [programs = programs_] { return std::make_unique<FakeRound>(programs); };
     // Each window is served by a thread of its own, numbered after it.
     options.threadOf = [](WindowHandle window) { return static_cast<std::uint32_t>(window); };
+    // Windows A, A + 1 and B belong to one program, C and D to programs of their own.
+    options.processOf = [](WindowHandle window) {
+      return static_cast<std::uint32_t>(window == kB ? kA : window & ~WindowHandle{0xF});
+    };
+    options.mostAbandoned = 2;
     options.answered = [told = told_] { ++*told; };
     return options;
   }
@@ -217,6 +222,26 @@ TEST_F(AccessibleWorkersTest, AtMostTwoWorkersAreAbandoned) {
   EXPECT_EQ(answer.window, kD);
   EXPECT_EQ(answer.status, AccessibleStatus::Answered);
   EXPECT_EQ(workers_->WorkersStarted(), 4u);
+}
+
+TEST_F(AccessibleWorkersTest, ProgramsThatStopAnsweringLeaveTheOthersAsked) {
+  AccessibleWorkerOptions options = Options();
+  options.mostAbandoned = AccessibleWorkerOptions{}.mostAbandoned;
+  workers_ = std::make_unique<AccessibleWorkers>(std::move(options));
+  for (const WindowHandle window : {kA, kB, kC}) {
+    programs_->Block(window);
+    Query(window);
+    std::this_thread::sleep_for(kPastTheLimit);
+  }
+  EXPECT_EQ(workers_->StuckWorkers(), 3u);
+  Query(kA + 1);
+  EXPECT_EQ(AnswerTo(serial()).status, AccessibleStatus::Busy)
+      << "a program with two stuck calls is not asked again";
+  EXPECT_EQ(programs_->RoundsInto(kA + 1), 0);
+  Query(kD);
+  const AccessibleAnswer answer = AnswerTo(serial());
+  EXPECT_EQ(answer.window, kD);
+  EXPECT_EQ(answer.status, AccessibleStatus::Answered) << "another program still is";
 }
 
 TEST_F(AccessibleWorkersTest, ANewAnswerIsToldAsItArrivesTheSameOneIsNot) {
