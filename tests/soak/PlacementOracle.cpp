@@ -93,15 +93,24 @@ PlacementOracle::Located PlacementOracle::LocateByAttaching(WindowHandle foregro
   return located;
 }
 
+ProcessId PlacementOracle::TypingProcess(const sim::SimWindow& foreground) const {
+  if (!desktop_.PlatformNew()) return foreground.process;
+  const std::optional<GuiThreadInfo> state = desktop_.GuiState(foreground.thread);
+  if (!state || state->focus == 0 || state->focus == foreground.handle) return foreground.process;
+  const sim::SimWindow* focus = desktop_.Window(state->focus);
+  return focus != nullptr ? focus->process : foreground.process;
+}
+
 bool PlacementOracle::InputMethodOpen(WindowHandle foreground) const {
   const sim::SimWindow* window = desktop_.Window(foreground);
   if (window == nullptr) return false;
+  const ProcessId process = TypingProcess(*window);
   const std::vector<WindowHandle>& order = desktop_.Windows().TopLevelZOrder();
   const auto at = std::find(order.begin(), order.end(), foreground);
   for (auto above = at; above != order.begin();) {
     --above;
     const sim::SimWindow& candidate = *desktop_.Window(*above);
-    if (candidate.title != "Default IME" || candidate.process != window->process) continue;
+    if (candidate.title != "Default IME" || candidate.process != process) continue;
     if (candidate.process != program_.Process() && desktop_.IsHung(candidate.process)) {
       return false;  // no answer in time
     }
