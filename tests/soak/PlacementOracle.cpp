@@ -240,11 +240,18 @@ std::optional<Placement> PlacementOracle::AccessiblePlacement(const AccessibleVi
                                       ime ? sizes.caretImeHeight : sizes.caretHeight),
                      ime ? colors.caretIme : colors.caret};
   };
+  // Judged against the display that holds what was found (a line as one pixel wide).
+  AccessibleView judged = view;
+  if (const std::optional<Rect>& found = caret ? caret : element) {
+    Rect held = *found;
+    if (held.right <= held.left) held.right = held.left + 1;
+    judged.display = sim::MonitorRectFor(desktop_.Monitors(), held);
+  }
   if (caret) {
-    if (!BelievableCaret(*caret, view)) return std::nullopt;
+    if (!BelievableCaret(*caret, judged)) return std::nullopt;
     return block(Point{caret->left, caret->bottom});
   }
-  if (!element || !BelievableElement(*element, view)) return std::nullopt;
+  if (!element || !BelievableElement(*element, judged)) return std::nullopt;
   if (profile_.debugMode) return block(Point{element->left, element->top});
   const Rect& control = *element;
   const std::int64_t height = Height(control);
@@ -255,7 +262,7 @@ std::optional<Placement> PlacementOracle::AccessiblePlacement(const AccessibleVi
                      ime ? colors.partsIme : colors.parts};
   }
   const std::int64_t x =
-      std::max(std::int64_t{view.display.left} + 1, std::int64_t{control.left} - 1);
+      std::max(std::int64_t{judged.display.left} + 1, std::int64_t{control.left} - 1);
   return Placement{kParts, MarkerWindowRect(x, control.top, sizes.tallBarWidth, height),
                    ime ? colors.partsIme : colors.parts};
 }
