@@ -38,12 +38,7 @@ std::optional<DWORD> OwnIntegrityLevel() {
   return level;
 }
 
-}  // namespace
-
-bool Win32Platform::RunsAboveOurIntegrity(WindowHandle window) {
-  DWORD processId = 0;
-  if (::GetWindowThreadProcessId(ToHwnd(window), &processId) == 0) return false;
-  if (processId == ::GetCurrentProcessId()) return false;
+bool RunsAbove(DWORD processId) {
   const std::optional<DWORD> own = OwnIntegrityLevel();
   // Without a level of its own there is nothing to compare with: every program is asked.
   if (!own) return false;
@@ -53,6 +48,20 @@ bool Win32Platform::RunsAboveOurIntegrity(WindowHandle window) {
   if (!process) return true;
   const std::optional<DWORD> level = IntegrityLevelOfProcess(process.get());
   return !level || *level > *own;
+}
+
+}  // namespace
+
+bool Win32Platform::RunsAboveOurIntegrity(WindowHandle window) {
+  DWORD processId = 0;
+  if (::GetWindowThreadProcessId(ToHwnd(window), &processId) == 0) return false;
+  if (processId == ::GetCurrentProcessId()) return false;
+  // The input-method probe asks on every tick, mostly about the same window: its answer is
+  // kept while the window and its process stay (a process's level never changes).
+  if (window != integrityAsked_.window || processId != integrityAsked_.process) {
+    integrityAsked_ = IntegrityAnswer{window, processId, RunsAbove(processId)};
+  }
+  return integrityAsked_.above;
 }
 
 }  // namespace sevalune::win32

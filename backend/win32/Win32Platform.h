@@ -202,6 +202,13 @@ class Win32Platform final : public Platform {
   UINT settleMs_ = 0;
   std::optional<ULONGLONG> settleSince_;    // the first change not yet told
   std::optional<TargetWatch> targetWatch_;  // after the marker: it posts to the marker
+  // The last window asked whether its program runs above this one's integrity level.
+  struct IntegrityAnswer {
+    WindowHandle window = 0;
+    DWORD process = 0;
+    bool above = false;
+  };
+  IntegrityAnswer integrityAsked_;
   // Started on the first query; goes first, before the windows it may be asking about.
   std::unique_ptr<AccessibleWorkers> accessibility_;
   HWND settingsDialog_ = nullptr;  // the settings window while it runs

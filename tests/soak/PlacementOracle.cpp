@@ -93,15 +93,24 @@ PlacementOracle::Located PlacementOracle::LocateByAttaching(WindowHandle foregro
   return located;
 }
 
+ProcessId PlacementOracle::TypingProcess(const sim::SimWindow& foreground) const {
+  if (!desktop_.PlatformNew()) return foreground.process;
+  const std::optional<GuiThreadInfo> state = desktop_.GuiState(foreground.thread);
+  if (!state || state->focus == 0 || state->focus == foreground.handle) return foreground.process;
+  const sim::SimWindow* focus = desktop_.Window(state->focus);
+  return focus != nullptr ? focus->process : foreground.process;
+}
+
 bool PlacementOracle::InputMethodOpen(WindowHandle foreground) const {
   const sim::SimWindow* window = desktop_.Window(foreground);
   if (window == nullptr) return false;
+  const ProcessId process = TypingProcess(*window);
   const std::vector<WindowHandle>& order = desktop_.Windows().TopLevelZOrder();
   const auto at = std::find(order.begin(), order.end(), foreground);
   for (auto above = at; above != order.begin();) {
     --above;
     const sim::SimWindow& candidate = *desktop_.Window(*above);
-    if (candidate.title != "Default IME" || candidate.process != window->process) continue;
+    if (candidate.title != "Default IME" || candidate.process != process) continue;
     if (candidate.process != program_.Process() && desktop_.IsHung(candidate.process)) {
       return false;  // no answer in time
     }
@@ -231,11 +240,18 @@ std::optional<Placement> PlacementOracle::AccessiblePlacement(const AccessibleVi
                                       ime ? sizes.caretImeHeight : sizes.caretHeight),
                      ime ? colors.caretIme : colors.caret};
   };
+  // Judged against the display that holds what was found (a line as one pixel wide).
+  AccessibleView judged = view;
+  if (const std::optional<Rect>& found = caret ? caret : element) {
+    Rect held = *found;
+    if (held.right <= held.left) held.right = held.left + 1;
+    judged.display = sim::MonitorRectFor(desktop_.Monitors(), held);
+  }
   if (caret) {
-    if (!BelievableCaret(*caret, view)) return std::nullopt;
+    if (!BelievableCaret(*caret, judged)) return std::nullopt;
     return block(Point{caret->left, caret->bottom});
   }
-  if (!element || !BelievableElement(*element, view)) return std::nullopt;
+  if (!element || !BelievableElement(*element, judged)) return std::nullopt;
   if (profile_.debugMode) return block(Point{element->left, element->top});
   const Rect& control = *element;
   const std::int64_t height = Height(control);
@@ -246,7 +262,7 @@ std::optional<Placement> PlacementOracle::AccessiblePlacement(const AccessibleVi
                      ime ? colors.partsIme : colors.parts};
   }
   const std::int64_t x =
-      std::max(std::int64_t{view.display.left} + 1, std::int64_t{control.left} - 1);
+      std::max(std::int64_t{judged.display.left} + 1, std::int64_t{control.left} - 1);
   return Placement{kParts, MarkerWindowRect(x, control.top, sizes.tallBarWidth, height),
                    ime ? colors.partsIme : colors.parts};
 }

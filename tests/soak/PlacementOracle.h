@@ -68,9 +68,12 @@ class PlacementOracle {
   std::optional<std::string> ReasonNotToPlace(const TickConditions& tick,
                                               std::string_view kind) const;
 
-  // Whether the input method of the foreground window's process answers "open": the
-  // first "Default IME" window of that process above the foreground window is asked.
+  // Whether the input method of the process the user types into answers "open": the first
+  // "Default IME" window of that process above the foreground window is asked.
   bool InputMethodOpen(WindowHandle foreground) const;
+  // That process: the foreground thread's focus window's where it differs from the
+  // foreground window's (a packaged app inside its frame), else the foreground window's.
+  ProcessId TypingProcess(const sim::SimWindow& foreground) const;
 
  private:
   struct Located {
