@@ -1,3 +1,4 @@
+// The periodic tick, and the same placement between two ticks when the target moved.
 #pragma once
 
 #include "tracking/Tracker.h"
