@@ -93,8 +93,9 @@ TEST_P(HungForeground, TickGoesOnAndTheTrayMenuStillOpens) {
 
   ASSERT_TRUE(
       OpenAndDismissTrayMenu(marker, sevalune().id(), "while the foreground program hangs"));
-  // The menu step ends by destroying its window, which had the foreground: the system
-  // gives it to another window (under Wine the marker, which the program passes on).
+  // The menu step destroys its window, which had the foreground: the system gives it to
+  // another window (under Wine the marker, and once the marker has shrunk and lost the X
+  // focus, the desktop window). The step is over now, so the click below comes after that.
   std::cout << "[ menu     ] after the menu the foreground is "
             << DescribeWindow(::GetForegroundWindow()) << "\n";
   // The user clicks the hung program's window again.
