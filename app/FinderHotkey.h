@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "settings/Hotkey.h"
+#include "settings/Settings.h"
 #include "tray/TrayIcon.h"
 
 namespace sevalune {
@@ -19,8 +19,9 @@ class FinderHotkey {
   FinderHotkey(const FinderHotkey&) = delete;
   FinderHotkey& operator=(const FinderHotkey&) = delete;
 
-  // Gives up the combination registered now, if any, and registers the setting's.
-  void Register(const HotkeySetting& setting);
+  // Gives up the combination registered now, if any, and registers the settings' hotkey;
+  // a balloon speaks the language of these settings.
+  void Register(const Settings& settings);
 
   bool registered() const { return registered_; }
 

@@ -18,9 +18,9 @@ struct Program {
   explicit Program(Platform& p)
       : platform(p),
         marker(p, settings),
-        tracker{p, settings, state, marker, {}},
-        tray(p, state, marker),
         finder(p, settings, state, marker),
+        tracker{p, settings, state, marker, finder, {}},
+        tray(p, settings, state, marker),
         hotkey(p, tray.icon),
         reload(p, settings, tray.icon, hotkey) {}
   Program(const Program&) = delete;
@@ -30,9 +30,9 @@ struct Program {
   Settings settings;      // read at start-up, replaced by a changed file's reading
   AppState state;         // shared by the tick and the tray menu
   Marker marker;          // the marker window and its blink cycle
+  Finder finder;          // the hotkey's animation, also played after a switch of windows
   Tracker tracker;        // the tick and its memory
   Tray tray;              // the tray icon and its menu
-  Finder finder;          // the hotkey's animation
   FinderHotkey hotkey;    // the registration of the finder's combination
   SettingsReload reload;  // the watched settings file and a reading waiting to apply
 };

@@ -1,6 +1,7 @@
 #include "app/SettingsReload.h"
 
 #include "app/BalloonTexts.h"
+#include "settings/LanguageInUse.h"
 
 namespace sevalune {
 
@@ -17,19 +18,21 @@ void SettingsReload::Watch() {
 void SettingsReload::OnFileChanged() {
   const SettingsReading first = ReadSettings(platform_);
   const SettingsReading second = ReadSettings(platform_);
+  // Readings compare field by field (Settings' defaulted ==): a key added later counts too.
   if (first != second) return;
   if (lastReading_ == second) return;
   lastReading_ = second;
 
   if (const auto* failure = std::get_if<SettingsFailure>(&second)) {
-    return Refuse(SettingsRefusedBalloon(*failure));
+    // The file could not be read as a whole: the balloon speaks the language it asks for.
+    return Refuse(SettingsRefusedBalloon(*failure, LanguageOfSettingsFile(platform_)));
   }
   const Settings& read = std::get<Settings>(second);
   // An unusable combination that was already in force (start-up ran without a hotkey for
   // it) is no new mistake: the other keys still apply.
   const HotkeySetting& wanted = pending_ ? pending_->hotkey : settings_.hotkey;
   if (!read.hotkey.unusable.empty() && read.hotkey != wanted) {
-    return Refuse(HotkeyRefusedBalloon(read.hotkey.unusable));
+    return Refuse(HotkeyRefusedBalloon(read.hotkey.unusable, LanguageInUse(platform_, read)));
   }
   pending_ = read;
 }
@@ -43,7 +46,7 @@ void SettingsReload::ApplyPending() {
   // A combination that another program held is tried again with every change: the user
   // may have closed that program and saved the file to try once more.
   const bool missing = settings_.hotkey.combination && !hotkey_.registered();
-  if (hotkeyChanged || missing) hotkey_.Register(settings_.hotkey);
+  if (hotkeyChanged || missing) hotkey_.Register(settings_);
 }
 
 void SettingsReload::Refuse(const BalloonText& balloon) {

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "platform/AppIdentity.h"
+#include "settings/LanguageInUse.h"
 
 namespace sevalune {
 namespace {
@@ -18,7 +19,9 @@ bool LoadSettings(Program& program) {
   Platform& platform = program.platform;
   std::variant<Settings, SettingsFailure> result = ReadSettings(platform);
   if (const auto* failure = std::get_if<SettingsFailure>(&result)) {
-    platform.MessageBox(SettingsFailureText(*failure), kAppTitle, kBoxStop);
+    // The box speaks the language the file asks for, if it names one.
+    platform.MessageBox(SettingsFailureText(*failure, LanguageOfSettingsFile(platform)), kAppTitle,
+                        kBoxStop);
     platform.Quit(kSettingsFailureExitCode);
     return false;
   }
@@ -53,7 +56,7 @@ void Form_Load(Program& program) {
   program.state.isEnabled = true;
   program.tray.icon.Add(program.state.isEnabled);
   // After the icon: a balloon needs it.
-  program.hotkey.Register(program.settings.hotkey);
+  program.hotkey.Register(program.settings);
   program.reload.Watch();
   platform.EnableTimer(true);
 }

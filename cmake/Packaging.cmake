@@ -1,6 +1,7 @@
 # `cmake --build --preset mingw-x64 --target package` (or mingw-x86, msvc) makes
 # sevalune-<version>-win64.zip / -win32.zip: the statically linked sevalune.exe, the sample
-# sevalune.ini and the help page sevalune.htm, with no folder around them.
+# sevalune.ini and the help pages sevalune.htm (Japanese) and sevalune-en.htm (English), with
+# no folder around them.
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(SEVALUNE_PACKAGE_ARCH win64)
 else()

@@ -87,6 +87,10 @@ inline constexpr std::uint32_t kMsgLeftButtonUp = 0x0202;
 inline constexpr std::uint32_t kMsgRightButtonUp = 0x0205;
 inline constexpr std::uint32_t kMsgImeControl = 0x0283;
 inline constexpr std::uintptr_t kImcGetOpenStatus = 5;
+inline constexpr std::uintptr_t kImcGetConversionMode = 1;
+// The conversion mode's bit for the language's own script (IME_CMODE_NATIVE): kana, Hangul or
+// Chinese characters rather than Latin letters.
+inline constexpr std::intptr_t kImeConversionNative = 0x1;
 inline constexpr int kVirtualKeyLeftButton = 0x01;
 // A virtual key that Windows documents as unassigned: keyboard layouts give it no
 // character and programs have no reason to bind it, so pressing it changes nothing but who
@@ -216,6 +220,11 @@ class Platform {
   virtual ~Platform() = default;
 
   virtual void SetEventHandler(PlatformEvents* handler) = 0;
+
+  // --- kernel32: the user -----------------------------------------------------------
+  // The language identifier of the user's UI language (GetUserDefaultUILanguage), e.g.
+  // 0x411 Japanese, 0x409 English (United States).
+  virtual std::uint16_t GetUserDefaultUILanguage() = 0;
 
   // --- user32 ---------------------------------------------------------------------
   virtual WindowHandle GetForegroundWindow() = 0;

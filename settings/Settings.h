@@ -3,12 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 
 #include "platform/Platform.h"
 #include "settings/HoldPolicy.h"
 #include "settings/Hotkey.h"
+#include "settings/Language.h"
 
 namespace sevalune {
 
@@ -46,24 +48,37 @@ struct ClassLists {
   friend bool operator==(const ClassLists&, const ClassLists&) = default;
 };
 
+// Every field starts at its default, what an empty settings file reads as (the reader still
+// sets every field). settings/SettingsKeys.cpp holds the same defaults as the file's text;
+// a test keeps the two equal.
 struct Settings {
-  MarkerColors colors;
+  MarkerColors colors{0xFF00FF, 0x0000FF, 0xFF00FF, 0x0000FF, 0x00FFFF};
   std::uint32_t tickPeriodMs = kDefaultTickPeriodMs;  // "MimawariKankaku"
-  std::int32_t blinkFactor = 0;                       // "TenmetuKeisuu", in ticks
+  std::int32_t blinkFactor = kDefaultBlinkFactor;     // "TenmetuKeisuu", in ticks
   bool debugMode = false;                             // "Debug"
-  MarkerSizes sizes;
-  ClassLists classLists;
-  HoldPolicy hold;  // "Oazuke"
+  MarkerSizes sizes{10, 9, 18, 8, 5, 3};
+  ClassLists classLists{"xxx", "xxx", "xxx"};
+  HoldPolicy hold{HoldMode::OldMethodOnly, 2};  // "Oazuke"
   // "DPIHosei": the sizes are given for 96 DPI and scaled to the DPI of the display that
   // holds the target; off, they are used as physical pixels everywhere.
   bool dpiScaling = true;
   // "Hottoki": the finder's combination. An unusable value never stops the program: it
   // runs without the hotkey and says so.
   HotkeySetting hotkey{ParseHotkey(kDefaultHotkeyText), {}};
-  friend bool operator==(const Settings&, const Settings&) = default;
   // "Akusesibiriti": without a system caret, look for the caret and the focused element
   // through the accessibility interfaces.
   bool accessibility = true;
+  // "Gengo": the language of every text the program shows; none follows the user's Windows
+  // UI language (settings/LanguageInUse.h decides).
+  std::optional<Language> language;
+  // "IMEHantei": the input method counts as on only while it is open and in its native
+  // mode (kana, Hangul, Chinese characters), not while it is open in a Latin mode; off, the
+  // open status alone decides.
+  bool imeNeedsNativeMode = false;
+  // "KirikaeSagasi": the finder plays once around the target each time another window
+  // comes to the front.
+  bool findOnSwitch = false;
+  friend bool operator==(const Settings&, const Settings&) = default;
 };
 
 // A value that cannot be stored: the key being read, the failure's number and its
@@ -85,11 +100,16 @@ inline constexpr int kFailureInvalidPropertyValue = 380;  // a tick period above
 // file name, none added when the directory already ends in one (a drive's root).
 std::string SettingsFilePath(std::string_view executableDirectory);
 
-// Reads every key in order with the documented fallbacks; stops at the first value
-// that cannot be stored. "Hottoki" never fails: an unusable value is kept as such.
+// Reads every key of the table (settings/SettingsKeys.h) in its order, with the documented
+// fallbacks; stops at the first value that cannot be stored. "Hottoki" never fails: an
+// unusable value is kept as such.
 std::variant<Settings, SettingsFailure> ReadSettings(Platform& platform);
 
-// The text of the failure box.
-std::string SettingsFailureText(const SettingsFailure& failure);
+// Reads the one key of the table named so into its field, as ReadSettings does.
+std::optional<SettingsFailure> ReadSettingsKey(Platform& platform, std::string_view name,
+                                               Settings& settings);
+
+// The text of the failure box; the Japanese one is the box the program has always shown.
+std::string SettingsFailureText(const SettingsFailure& failure, Language language);
 
 }  // namespace sevalune

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <initializer_list>
 #include <set>
 #include <sstream>
@@ -145,6 +146,7 @@ class Parser {
   void ParseLock(const Words& args);
   void ParseGui(const Words& args);
   void ParseIme(const Words& args);
+  void ParseUiLanguage(const Words& args);
   void ParseHang(const Words& args);
   void ParseAccess(const Words& args);
   void ParseUia(const Words& args);
@@ -426,11 +428,31 @@ void Parser::ParseLock(const Words& args) {
 }
 
 void Parser::ParseIme(const Words& args) {
-  const std::string usage = "ime PROCESS open|closed";
-  RequireCount(args, 2, 2, usage);
+  const std::string usage = "ime PROCESS open|closed [mode=N]";
+  RequireCount(args, 2, 3, usage);
   const auto process = static_cast<ProcessId>(ParseInt(Bare(args[0], usage), "process"));
   const bool open = ChoiceOf<bool>(args[1], {{"open", true}, {"closed", false}}, usage);
-  Add([process, open](ScenarioRunner& r) { r.SetImeOpen(process, open); });
+  std::uint32_t mode = 0;
+  if (args.size() == 3) {
+    if (args[2].key != std::optional<std::string>("mode")) throw ScenarioError("usage: " + usage);
+    mode = static_cast<std::uint32_t>(ParseInt(args[2].value, "mode"));
+  }
+  Add([process, open, mode](ScenarioRunner& r) { r.SetImeOpen(process, open, mode); });
+}
+
+void Parser::ParseUiLanguage(const Words& args) {
+  const std::string usage = "uilanguage LANGID (0x411 Japanese, 0x409 English, ...)";
+  RequireCount(args, 1, 1, usage);
+  const std::string& text = Bare(args[0], usage);
+  std::uint32_t language = 0;
+  const bool hex = text.starts_with("0x") || text.starts_with("0X");
+  const char* first = text.data() + (hex ? 2 : 0);
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(first, end, language, hex ? 16 : 10);
+  if (ec != std::errc() || ptr != end || first == end || language > 0xFFFF) {
+    throw ScenarioError("bad language identifier: \"" + text + "\"");
+  }
+  Add([language](ScenarioRunner& r) { r.SetUiLanguage(static_cast<std::uint16_t>(language)); });
 }
 
 void Parser::ParseHang(const Words& args) {
@@ -641,7 +663,7 @@ void Parser::ParseCommand(const std::string& verb, const Words& args) {
       {"hotkey", &Parser::ParseHotkey},     {"frames", &Parser::ParseFrames},
       {"settle", &Parser::ParseSettle},     {"watching", &Parser::ParseWatching},
       {"between", &Parser::ParseBetween},   {"notify", &Parser::ParseNotify},
-      {"expect", &Parser::ParseExpect},
+      {"expect", &Parser::ParseExpect},     {"uilanguage", &Parser::ParseUiLanguage},
   };
   for (const auto& [name, parse] : kCommands) {
     if (name == verb) return (this->*parse)(args);

@@ -5,6 +5,7 @@
 
 #include "backend/sim/EventText.h"
 #include "settings/Settings.h"
+#include "settings/SettingsKeys.h"
 #include "simrunner/ScenarioText.h"
 
 namespace sevalune::sim {
@@ -16,11 +17,6 @@ std::string Hex6(Color color) { return ColorText(color); }
 constexpr ProcessId kOtherProgramProcess = 9000;
 constexpr int kOtherProgramHotkeyId = 1;
 
-std::string HotkeySettingText(const HotkeySetting& hotkey) {
-  if (!hotkey.unusable.empty()) return "unusable";
-  return hotkey.combination ? HotkeyText(*hotkey.combination) : "off";
-}
-
 std::string PointText(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
 
 // "never", "always" or "old" (the older location method only), a comma, the length.
@@ -29,6 +25,44 @@ std::string HoldText(const HoldPolicy& hold) {
                      : hold.mode == HoldMode::OldMethodOnly ? "old"
                                                             : "never";
   return std::string(mode) + "," + std::to_string(hold.lengthTicks);
+}
+
+// The combination in force, "off", or "unusable" for a value that is no combination.
+std::string HotkeySettingText(const HotkeySetting& hotkey) {
+  if (!hotkey.unusable.empty()) return "unusable";
+  return hotkey.combination ? HotkeyText(*hotkey.combination) : "off";
+}
+
+// A key's value in the settings line, from its text as the file would hold it: numbers,
+// sizes and colours as that text, a switch as on or off, a class list quoted, the hold and
+// the hotkey as what the program made of them.
+std::string SettingsLineValue(const SettingKey& key, const Settings& settings) {
+  const std::string text = key.text(settings);
+  switch (key.kind) {
+    case SettingKind::Switch:
+      return text == "1" ? "on" : "off";
+    case SettingKind::ClassList:
+      return Quoted(text);
+    case SettingKind::HoldText:
+      return HoldText(ParseHoldPolicy(text));
+    case SettingKind::KeyCombination:
+      return HotkeySettingText(ReadHotkeySetting(text));
+    case SettingKind::Language:
+      return text.empty() ? "windows" : text;
+    case SettingKind::ColorList:
+    case SettingKind::SizeList:
+    case SettingKind::Number:
+      break;
+  }
+  return text;
+}
+
+// Appended piece by piece, as AppendWord below.
+void AppendField(std::string& line, std::string_view name, const std::string& value) {
+  line += ' ';
+  line += name;
+  line += '=';
+  line += value;
 }
 
 // The fields in the order of the state line.
@@ -155,9 +189,12 @@ void ScenarioRunner::SetGuiState(ThreadId thread, const GuiStateByName& state) {
   desktop_.SetGuiState(thread, info);
 }
 
-void ScenarioRunner::SetImeOpen(ProcessId process, bool open) {
+void ScenarioRunner::SetImeOpen(ProcessId process, bool open, std::uint32_t conversionMode) {
   desktop_.SetImeOpen(process, open);
+  desktop_.SetImeConversionMode(process, conversionMode);
 }
+
+void ScenarioRunner::SetUiLanguage(std::uint16_t language) { desktop_.SetUiLanguage(language); }
 void ScenarioRunner::SetHung(ProcessId process, bool hung) { desktop_.SetHung(process, hung); }
 void ScenarioRunner::SetAccessible(const std::string& name,
                                    const std::optional<SimAccessible>& published) {
@@ -319,25 +356,19 @@ void ScenarioRunner::NotifyTargetMoved(std::string_view what) {
 void ScenarioRunner::PrintSettings() {
   if (!program_) return;
   const Program& program = program_->program();
-  const Settings& s = program.settings;
-  const MarkerColors& c = s.colors;
-  std::string line = "settings colors=" + Hex6(c.caret) + "," + Hex6(c.caretIme) + "," +
-                     Hex6(c.parts) + "," + Hex6(c.partsIme) + "," + Hex6(c.menu);
-  line += " period=" + std::to_string(program_->process().TimerPeriod());
-  line += " blink=" + std::to_string(s.blinkFactor);
-  line += std::string(" debug=") + (s.debugMode ? "on" : "off");
-  const MarkerSizes& z = s.sizes;
-  line += " sizes=" + std::to_string(z.caretWidth) + "," + std::to_string(z.caretHeight) + "," +
-          std::to_string(z.caretImeWidth) + "," + std::to_string(z.caretImeHeight) + "," +
-          std::to_string(z.lowBarHeight) + "," + std::to_string(z.tallBarWidth);
-  line += " list1=" + Quoted(s.classLists.neverMark) + " list2=" + Quoted(s.classLists.menusOnly) +
-          " list3=" + Quoted(s.classLists.parkCursor);
-  line += " hold=" + HoldText(s.hold);
-  line += std::string(" method=") +
-          (program.state.method == LocationMethod::AttachThreadInput ? "old" : "new");
-  line += std::string(" dpi=") + (s.dpiScaling ? "on" : "off");
-  line += " hotkey=" + HotkeySettingText(s.hotkey);
-  line += std::string(" akusesibiriti=") + (s.accessibility ? "on" : "off");
+  std::string line = "settings";
+  for (const SettingKey& key : SettingKeys()) {
+    // The period is the one the timer runs at: start-up and a reload hand it on.
+    const std::string value = key.name == kTickPeriodKey
+                                  ? std::to_string(program_->process().TimerPeriod())
+                                  : SettingsLineValue(key, program.settings);
+    AppendField(line, key.lineName, value);
+    // The location method is no key; it has its place after the hold.
+    if (key.name == kHoldKey) {
+      AppendField(line, "method",
+                  program.state.method == LocationMethod::AttachThreadInput ? "old" : "new");
+    }
+  }
   Emit(line);
 }
 

@@ -78,7 +78,8 @@ class ScenarioRunner {
   void SetForeground(const std::string& name);
   void SetLock(bool on);
   void SetGuiState(ThreadId thread, const GuiStateByName& state);
-  void SetImeOpen(ProcessId process, bool open);
+  void SetImeOpen(ProcessId process, bool open, std::uint32_t conversionMode);
+  void SetUiLanguage(std::uint16_t language);
   void SetHung(ProcessId process, bool hung);
   // nullopt: the window publishes nothing any more.
   void SetAccessible(const std::string& name, const std::optional<SimAccessible>& published);

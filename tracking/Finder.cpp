@@ -4,6 +4,7 @@
 
 #include "tracking/ImeProbe.h"
 #include "tracking/LocateTarget.h"
+#include "tracking/ProgramWindows.h"
 
 namespace sevalune {
 namespace {
@@ -50,6 +51,8 @@ void Finder::OnHotkey() {
   platform_.SetFinderTimer(kFinderFramePeriodMs);
 }
 
+void Finder::OnForegroundSwitch() { OnHotkey(); }
+
 void Finder::OnFrame() {
   if (state_.menuIsOpen) return Stop();
   switch (cycle_.Advance()) {
@@ -67,15 +70,13 @@ void Finder::OnFrame() {
 std::optional<FinderPath> Finder::Locate() {
   const Color fallbackColor = settings_.colors.parts;
   const WindowHandle foreground = platform_.GetForegroundWindow();
-  const bool ownWindow = foreground == platform_.MarkerWindow() || foreground == state_.appWindow ||
-                         foreground == platform_.MenuFormWindow();
-  if (foreground == 0 || ownWindow) {
+  if (foreground == 0 || IsProgramWindow(platform_, state_, foreground)) {
     // Nothing has the keyboard: the frame closes on the middle of the main display.
     const Rect display = platform_.MonitorRectOf(0);
     return FinderPath{display, FinderEndRect(CentreOf(display)), fallbackColor};
   }
 
-  const bool imeOpen = GetImeOpenStatus(platform_) != 0;
+  const bool imeOpen = GetImeOpenStatus(platform_, settings_.imeNeedsNativeMode) != 0;
   const std::optional<Target> target =
       FindTarget(platform_, state_.method, settings_.debugMode, foreground);
   if (!target) return std::nullopt;

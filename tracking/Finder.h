@@ -2,7 +2,7 @@
 // of the display onto the target the tick would mark (the caret, else the focused control,
 // else an open menu) in its colour, on a timer of its own. It works whether tracking is on
 // or off, but not while the tray menu is open; it never moves or hides the marker and
-// leaves the tick's memory alone.
+// leaves the tick's memory alone. The tick also plays it after a switch of windows.
 #pragma once
 
 #include "marker/FinderAnimation.h"
@@ -30,6 +30,8 @@ class Finder {
   // The hotkey was pressed: starts the animation unless it plays or a press came just
   // now (FinderCycle), or the tray menu is open.
   void OnHotkey();
+  // Another window came to the front (the tick decides when): plays as for the hotkey.
+  void OnForegroundSwitch();
   // The frame timer came due: the next frame, the end, or the end of the quiet time.
   void OnFrame();
 

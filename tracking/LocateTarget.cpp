@@ -108,7 +108,9 @@ std::optional<Target> LocateTarget(Tracker& t, WindowHandle foreground) {
 }
 
 std::optional<Target> LocateBetweenTicks(Tracker& t, WindowHandle foreground) {
-  if (t.state.method == LocationMethod::AttachThreadInput) return std::nullopt;
+  if (t.state.method == LocationMethod::AttachThreadInput || t.tick.holdTicks > 0) {
+    return std::nullopt;
+  }
   return ReadThreadInfo(t.platform, foreground);
 }
 

@@ -30,7 +30,8 @@ std::optional<Target> LocateTarget(Tracker& tracker, WindowHandle foreground);
 // The same location between ticks, by the per-thread query alone: no hold is counted down
 // and no message pumped, and neither the accessibility fallback nor the debug switch is
 // applied (a target that needs them is left to the tick). nullopt on the older method,
-// whose attaching to another thread's input is left to the tick.
+// whose attaching to another thread's input is left to the tick, and while a hold runs,
+// which the tick counts.
 std::optional<Target> LocateBetweenTicks(Tracker& tracker, WindowHandle foreground);
 
 }  // namespace sevalune

@@ -2,18 +2,15 @@
 
 #include "platform/AppIdentity.h"
 #include "platform/MessagePump.h"
+#include "platform/TextBuffers.h"
+#include "tracking/CompanionWindows.h"
+#include "tracking/ProgramWindows.h"
 #include "tracking/WindowWalk.h"
 
 namespace sevalune {
 namespace {
 
 constexpr std::int16_t kEmptyForegroundTicksBeforeRecovery = 10;
-constexpr int kClassBufferSize = 100;
-// A companion program's window: while it exists, an empty foreground is its doing and is
-// left alone.
-constexpr std::string_view kCompanionTitle = "Korvanel";
-// A companion program's window that must never be handed the foreground.
-constexpr std::string_view kNeverActivatedTitle = "び";
 constexpr std::string_view kDesktopTitle = "Program Manager";
 
 // Classic rapid-development runtimes give each program a hidden main window ("ThunderMain",
@@ -23,26 +20,27 @@ bool NamesThunderAndMain(std::string_view className) {
          className.find("Main") != std::string_view::npos;
 }
 
+// Windows that are never handed the foreground besides the program's own.
 struct ExcludedWindows {
-  WindowHandle marker;
-  WindowHandle app;
   WindowHandle neverActivated;
   WindowHandle taskbar;
 };
 
-bool IsSuitableForeground(Platform& platform, WindowHandle window, const ExcludedWindows& ex) {
-  if (window == ex.marker || window == ex.app) return false;
+bool IsSuitableForeground(Tracker& t, WindowHandle window, const ExcludedWindows& ex) {
+  Platform& platform = t.platform;
+  if (IsProgramWindow(platform, t.state, window)) return false;
   if (window == ex.neverActivated || window == ex.taskbar) return false;
   if (!platform.IsWindowVisible(window)) return false;
   if (!platform.IsWindowEnabled(window)) return false;
-  return !NamesThunderAndMain(platform.GetClassName(window, kClassBufferSize));
+  return !NamesThunderAndMain(platform.GetClassName(window, kClassNameBuffer));
 }
 
 // The first suitable top-level window from the top of the z-order, or 0.
-WindowHandle FindSuitableForeground(Platform& platform, const ExcludedWindows& excluded) {
+WindowHandle FindSuitableForeground(Tracker& t, const ExcludedWindows& excluded) {
+  Platform& platform = t.platform;
   WindowHandle window = platform.GetWindow(platform.GetDesktopWindow(), WindowRelation::FirstChild);
   for (std::size_t visited = 0; window != 0 && visited < kWindowWalkLimit; ++visited) {
-    if (IsSuitableForeground(platform, window, excluded)) return window;
+    if (IsSuitableForeground(t, window, excluded)) return window;
     window = platform.GetWindow(window, WindowRelation::Next);
   }
   return 0;
@@ -64,10 +62,9 @@ void RecoverNoForeground(Tracker& t) {
 void RecoverOwnForeground(Tracker& t) {
   Platform& platform = t.platform;
   const WindowHandle marker = platform.MarkerWindow();
-  const ExcludedWindows excluded{marker, t.state.appWindow,
-                                 platform.FindWindow(std::nullopt, kNeverActivatedTitle),
+  const ExcludedWindows excluded{platform.FindWindow(std::nullopt, kCompanionNeverActivatedTitle),
                                  platform.FindWindow(kTaskbarClass, std::nullopt)};
-  if (const WindowHandle candidate = FindSuitableForeground(platform, excluded)) {
+  if (const WindowHandle candidate = FindSuitableForeground(t, excluded)) {
     // Taking the foreground first makes this process its holder, which may hand it on.
     platform.SetForegroundWindow(marker);
     platform.SetForegroundWindow(candidate);

@@ -1,4 +1,5 @@
-// The periodic tick, and the same placement between two ticks when the target moved.
+// The periodic tick and the placement between ticks: both run the gates of
+// tracking/Gates.h and act on their decision.
 #pragma once
 
 #include "tracking/Tracker.h"
@@ -9,8 +10,8 @@ namespace sevalune {
 // target window, the recovery steps, the location step and the marker update.
 void tmrTimer_Timer(Tracker& tracker);
 
-// Between two ticks, when the target may have moved: the same gates and the same location
-// by the per-thread query, and the marker moved onto the target if the blink cycle shows it.
+// Between two ticks, when the target may have moved: the same gates, the location by the
+// per-thread query, and the marker moved onto the target if the blink cycle shows it.
 // Nothing the tick counts changes (the blink cycle, the hold, the ticks without foreground),
 // the pointer is not parked, no recovery runs, and no message is pumped.
 void PlaceBetweenTicks(Tracker& tracker);

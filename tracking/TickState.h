@@ -19,6 +19,8 @@ struct TickState {
   ThreadId watchedThread = 0;           // the thread the platform watches now, or 0
   std::uint64_t ticks = 0;              // ticks run so far, this one included
   AccessibleMemory accessible;          // the accessibility fallback's requests and memory
+  bool foregroundSwitched = false;      // another window came to the front, not yet found
+  std::uint64_t switchFinderTick = 0;   // the tick the finder last played for a switch, or 0
 };
 
 }  // namespace sevalune

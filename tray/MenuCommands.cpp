@@ -3,6 +3,8 @@
 #include <array>
 
 #include "platform/AppIdentity.h"
+#include "platform/TextBuffers.h"
+#include "settings/LanguageInUse.h"
 
 namespace sevalune {
 namespace {
@@ -10,23 +12,36 @@ namespace {
 constexpr std::array<MenuCommand, 5> kMenuOrder{MenuCommand::Help, MenuCommand::About,
                                                 MenuCommand::WindowClass, MenuCommand::Quit,
                                                 MenuCommand::OnOff};
-constexpr int kClassBufferSize = 100;
 constexpr int kQuitExitCode = 0;
+
+constexpr LocalText kHelpFile{kEnglishHelpFileName, kHelpFileName};
+constexpr LocalText kAboutTitle{"About Sevalune", "バージョン情報"};
+constexpr LocalText kMethodOld{"(running by the old method)", "（旧方式にて動作中）"};
+constexpr LocalText kMethodNew{"(running by the new method)", "（新方式にて動作中）"};
+// The prompt is the form in which the settings file's class lists name a window.
+constexpr LocalText kClassNamePrompt{"ClassName=", "ClassName="};
+constexpr LocalText kClassNameTitle{"Class name of the active window",
+                                    "アクティブウィンドウのクラス名情報"};
+
+Language LanguageOf(Tray& tray) { return LanguageInUse(tray.platform, tray.settings); }
 
 void mnuHelp_Click(Tray& tray) {
   Platform& platform = tray.platform;
-  platform.ShellExecute(platform.EnsureMenuForm(), "open", kHelpFileName, "",
+  platform.ShellExecute(platform.EnsureMenuForm(), "open", In(LanguageOf(tray), kHelpFile), "",
                         platform.ExecutableDirectory(), kShowNormal);
 }
 
 void mnuAbout_Click(Tray& tray) {
-  tray.platform.MessageBox(AboutText(tray.state.method), "バージョン情報", kBoxOk);
+  const Language language = LanguageOf(tray);
+  tray.platform.MessageBox(AboutText(tray.state.method, language), In(language, kAboutTitle),
+                           kBoxOk);
 }
 
 void mnuWClass_Click(Tray& tray) {
   Platform& platform = tray.platform;
-  const std::string name = platform.GetClassName(tray.state.lastActiveWindow, kClassBufferSize);
-  platform.InputBox("ClassName=", "アクティブウィンドウのクラス名情報", name);
+  const std::string name = platform.GetClassName(tray.state.lastActiveWindow, kClassNameBuffer);
+  const Language language = LanguageOf(tray);
+  platform.InputBox(In(language, kClassNamePrompt), In(language, kClassNameTitle), name);
 }
 
 void mnuQuit_Click(Tray& tray) {
@@ -51,10 +66,10 @@ MenuCommand CommandAt(int index) {
   return kMenuOrder[static_cast<std::size_t>(index - 1)];
 }
 
-std::string AboutText(LocationMethod method) {
-  const std::string mode = method == LocationMethod::AttachThreadInput ? "（旧" : "（新";
-  return std::string(kAppTitle) + "\r" + std::string(kCopyrightLine) + "\r" + mode +
-         "方式にて動作中）";
+std::string AboutText(LocationMethod method, Language language) {
+  const LocalText& mode = method == LocationMethod::AttachThreadInput ? kMethodOld : kMethodNew;
+  return std::string(kAppTitle) + "\r" + std::string(kCopyrightLine) + "\r" +
+         std::string(In(language, mode));
 }
 
 AfterCommand RunMenuCommand(Tray& tray, MenuCommand command) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/Language.h"
 #include "tracking/AppState.h"
 #include "tray/Tray.h"
 
@@ -22,7 +23,7 @@ MenuCommand CommandAt(int index);
 
 // The text of the About box: title, copyright and the location method in force, joined
 // by carriage returns alone.
-std::string AboutText(LocationMethod method);
+std::string AboutText(LocationMethod method, Language language);
 
 AfterCommand RunMenuCommand(Tray& tray, MenuCommand command);
 

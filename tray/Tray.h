@@ -1,20 +1,23 @@
 // The tray icon, its pop-up menu and the menu's commands, with what they work with. The
-// icon is owned here; the shared state and the marker belong to the program.
+// icon is owned here; the settings, the shared state and the marker belong to the program.
 #pragma once
 
 #include <cstdint>
 
 #include "marker/Marker.h"
 #include "platform/Platform.h"
+#include "settings/Settings.h"
 #include "tracking/AppState.h"
 #include "tray/TrayIcon.h"
 
 namespace sevalune {
 
 struct Tray {
-  Tray(Platform& p, AppState& s, Marker& m) : platform(p), state(s), marker(m), icon(p) {}
+  Tray(Platform& p, const Settings& t, AppState& s, Marker& m)
+      : platform(p), settings(t), state(s), marker(m), icon(p) {}
 
   Platform& platform;
+  const Settings& settings;  // the language of the commands' boxes and help page
   AppState& state;
   Marker& marker;
   TrayIcon icon;

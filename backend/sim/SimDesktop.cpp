@@ -149,6 +149,15 @@ void SimDesktop::SetImeOpen(ProcessId process, bool open) {
 
 bool SimDesktop::ImeOpen(ProcessId process) const { return openInputMethods_.contains(process); }
 
+void SimDesktop::SetImeConversionMode(ProcessId process, std::uint32_t mode) {
+  imeConversionModes_.insert_or_assign(process, mode);
+}
+
+std::uint32_t SimDesktop::ImeConversionMode(ProcessId process) const {
+  const auto it = imeConversionModes_.find(process);
+  return it == imeConversionModes_.end() ? 0 : it->second;
+}
+
 void SimDesktop::SetHung(ProcessId process, bool hung) {
   SetMembership(hungProcesses_, process, hung);
 }

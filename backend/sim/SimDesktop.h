@@ -65,6 +65,8 @@ class SimDesktop {
   static constexpr ProcessId kShellProcess = 3000;
   static constexpr ThreadId kTaskbarThread = 3001;
   static constexpr ThreadId kProgmanThread = 3002;
+  // The simulated user works in Japanese unless a scenario says otherwise.
+  static constexpr std::uint16_t kJapaneseUiLanguage = 0x411;
 
   enum class Shell { TaskbarAndDesktop, None };
 
@@ -114,6 +116,12 @@ class SimDesktop {
   std::optional<GuiThreadInfo> GuiState(ThreadId thread) const;
   void SetImeOpen(ProcessId process, bool open);
   bool ImeOpen(ProcessId process) const;
+  // The conversion mode (IME_CMODE_* bits) the process's input-method windows answer.
+  void SetImeConversionMode(ProcessId process, std::uint32_t mode);
+  std::uint32_t ImeConversionMode(ProcessId process) const;
+  // The user's UI language (GetUserDefaultUILanguage): Japanese, 0x411, unless set.
+  void SetUiLanguage(std::uint16_t language) { uiLanguage_ = language; }
+  std::uint16_t UiLanguage() const { return uiLanguage_; }
   // Sent messages to a hung process time out.
   void SetHung(ProcessId process, bool hung);
   bool IsHung(ProcessId process) const;
@@ -253,6 +261,8 @@ class SimDesktop {
   WindowHandle taskbar_ = 0;
   std::map<ThreadId, GuiThreadInfo> guiStates_;
   std::set<ProcessId> openInputMethods_;
+  std::map<ProcessId, std::uint32_t> imeConversionModes_;
+  std::uint16_t uiLanguage_ = kJapaneseUiLanguage;
   std::set<ProcessId> hungProcesses_;
   Point cursor_;
   bool buttonDown_ = false;

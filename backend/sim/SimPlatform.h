@@ -77,6 +77,7 @@ class SimPlatform final : public Platform {
   SimPlatform& operator=(const SimPlatform&) = delete;
 
   void SetEventHandler(PlatformEvents* handler) override;
+  std::uint16_t GetUserDefaultUILanguage() override;
 
   // --- user32 ---------------------------------------------------------------------
   WindowHandle GetForegroundWindow() override;

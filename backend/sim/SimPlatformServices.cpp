@@ -119,6 +119,11 @@ std::intptr_t SimPlatform::ShellExecute(WindowHandle /*owner*/, std::string_view
 
 // --- kernel32 ---------------------------------------------------------------------------
 
+std::uint16_t SimPlatform::GetUserDefaultUILanguage() {
+  Enter("GetUserDefaultUILanguage");
+  return desktop_.UiLanguage();
+}
+
 ProfileString SimPlatform::GetPrivateProfileString(std::string_view section, std::string_view key,
                                                    std::string_view defaultValue,
                                                    std::size_t bufferSize,

@@ -278,8 +278,9 @@ std::optional<std::intptr_t> SimPlatform::SendMessageTimeout(WindowHandle window
   if (found == nullptr) return std::nullopt;
   // A window of the calling thread is answered by a direct call, which cannot hang.
   if (found->thread != thread_ && desktop_.IsHung(found->process)) return std::nullopt;
-  if (message == kMsgImeControl && wParam == kImcGetOpenStatus && IsInputMethodWindow(*found)) {
-    return desktop_.ImeOpen(found->process) ? 1 : 0;
+  if (message == kMsgImeControl && IsInputMethodWindow(*found)) {
+    if (wParam == kImcGetOpenStatus) return desktop_.ImeOpen(found->process) ? 1 : 0;
+    if (wParam == kImcGetConversionMode) return desktop_.ImeConversionMode(found->process);
   }
   return 0;
 }

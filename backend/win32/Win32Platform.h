@@ -43,6 +43,7 @@ class Win32Platform final : public Platform {
   std::optional<int> WaitAndDispatch(DWORD timeoutMs);
 
   void SetEventHandler(PlatformEvents* handler) override;
+  std::uint16_t GetUserDefaultUILanguage() override;  // Win32Services.cpp
 
   // --- user32 (Win32Queries.cpp) ------------------------------------------------------
   WindowHandle GetForegroundWindow() override;

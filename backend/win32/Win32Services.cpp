@@ -111,6 +111,8 @@ ProfileString Win32Platform::GetPrivateProfileString(std::string_view section, s
   return ProfileString{count, NarrowTruncated(buffer)};
 }
 
+std::uint16_t Win32Platform::GetUserDefaultUILanguage() { return ::GetUserDefaultUILanguage(); }
+
 std::string Win32Platform::ExecutableDirectory() { return Narrow(DirectoryOf(ExecutablePath())); }
 
 bool Win32Platform::AnotherInstanceRunning() {

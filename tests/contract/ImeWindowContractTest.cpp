@@ -85,6 +85,19 @@ TEST_F(ImeWindow, AnswersTheOpenStatus) {
   EXPECT_EQ(OpenStatus(ime), std::optional<std::intptr_t>(0));
 }
 
+// Asked only where the settings want the native mode, to the same window: it answers
+// (mode bits; the simulated desktop 0 unless a scenario sets them) and never hangs.
+TEST_F(ImeWindow, AnswersTheConversionMode) {
+  const WindowHandle ime = ImeWindowOf(SecondThread());
+  ASSERT_NE(ime, 0u);
+  const std::optional<std::intptr_t> mode =
+      platform.SendMessageTimeout(ime, kMsgImeControl, kImcGetConversionMode, 0, 1000);
+  ASSERT_TRUE(mode.has_value());
+  if (Answerer() == Flavor::Simulator) {
+    EXPECT_EQ(*mode, 0);
+  }
+}
+
 TEST_F(ImeWindow, AnOrdinaryWindowAnswersClosed) {
   EXPECT_EQ(OpenStatus(window), std::optional<std::intptr_t>(0));
 }

@@ -410,6 +410,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 class ProfileFiles : public ContractTest {};
 
+// Beside the settings file, the program's language comes from the user's UI language: a
+// language identifier with a primary language (the simulated desktop's user works in
+// Japanese, 0x411).
+TEST_F(ProfileFiles, TheUserHasAUiLanguage) {
+  const std::uint16_t language = platform.GetUserDefaultUILanguage();
+  EXPECT_NE(language & 0x3FF, 0);
+  if (Answerer() == Flavor::Simulator) {
+    EXPECT_EQ(language, 0x411);
+  }
+}
+
 TEST_F(ProfileFiles, AMissingFileGivesTheDefault) {
   const std::string path = Driver().MissingFile("no-such.ini");
   const ProfileString answer =

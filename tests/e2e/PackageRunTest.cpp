@@ -116,7 +116,8 @@ class UnpackedPackage : public DesktopTest {
 TEST_F(UnpackedPackage, FolderKeepsItsNameAndHoldsTheThreeFiles) {
   EXPECT_EQ(folder().filename().wstring(), kUnpackedFolderName)
       << "the folder's name did not survive: " << folder().filename().string();
-  for (const wchar_t* name : {L"sevalune.exe", L"sevalune.ini", L"sevalune.htm"}) {
+  for (const wchar_t* name :
+       {L"sevalune.exe", L"sevalune.ini", L"sevalune.htm", L"sevalune-en.htm"}) {
     EXPECT_TRUE(std::filesystem::is_regular_file(folder() / name))
         << "missing " << std::filesystem::path(name).string();
   }

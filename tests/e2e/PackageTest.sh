@@ -1,9 +1,11 @@
 #!/bin/sh
 # The release zip as a user gets it: made with cpack from the build, it must hold exactly
-# sevalune.exe, sevalune.ini and sevalune.htm with no folder around them, and the
+# sevalune.exe, sevalune.ini and the help pages sevalune.htm (Japanese) and sevalune-en.htm
+# (English) with no folder around them, and the
 # executable must need no DLLs beyond the system's own (it is linked statically).
 # Unpacked into a folder whose name has blanks and Japanese characters, it must run from
-# there under Wine and read the sevalune.ini beside it (PackageRunTest.cpp checks that).
+# there under Wine and read the sevalune.ini beside it (PackageRunTest.cpp checks that, in a
+# Japanese Windows: its box is the Japanese one).
 # The i686 zip's contents and imports are checked too when that build exists.
 #
 #   PackageTest.sh BUILD_DIR CPACK OBJDUMP RUNNER WINE_RUN [X86_BUILD_DIR]
@@ -34,7 +36,8 @@ command -v unzip >/dev/null 2>&1 || skip "unzip is not installed"
 # The names of the folder a user might unpack into; UTF-8 on the Linux side.
 export LC_ALL=C.UTF-8
 unpacked_name="Seva lune テスト フォルダ"
-expected_files="sevalune.exe
+expected_files="sevalune-en.htm
+sevalune.exe
 sevalune.htm
 sevalune.ini"
 # DLLs every Windows has; a statically linked program imports nothing else (in
@@ -64,7 +67,7 @@ check_contents() {
 $listed
 expected exactly:
 $expected_files"
-  echo "ok: $(basename "$1") holds exactly sevalune.exe, sevalune.ini, sevalune.htm"
+  echo "ok: $(basename "$1") holds exactly sevalune.exe, sevalune.ini, sevalune.htm, sevalune-en.htm"
 }
 
 check_imports() {
@@ -103,4 +106,6 @@ fi
 
 mkdir -p "$work/root/$unpacked_name"
 unzip -q "$zip64" -d "$work/root/$unpacked_name"
-SEVALUNE_PACKAGE_ROOT="Z:$work/root" "$wine_run" "$runner"
+# A Japanese Windows: Wine takes the UI language from the locale (scripts/install-deps makes
+# ja_JP.UTF-8, without which Wine would misread the folder's Japanese name).
+SEVALUNE_PACKAGE_ROOT="Z:$work/root" LC_ALL=ja_JP.UTF-8 "$wine_run" "$runner"

@@ -44,7 +44,7 @@ void TrayTest::StartBesideNotepad(const std::wstring& arguments, std::wstring_vi
   ASSERT_NE(notepad_, nullptr);
   ASSERT_NO_FATAL_FAILURE(TypeIntoNotepad(notepadText));
   iconsBeforeStart_ = NotificationIconWindows();
-  marker_ = StartSevalune(std::nullopt, arguments);
+  marker_ = StartSevalune(settingsFile_, arguments);
   ASSERT_NE(marker_, nullptr);
   // Start-up may activate the marker for a moment and then gives the foreground back;
   // notepad's caret is where the marker belongs once it is back.

@@ -95,6 +95,12 @@ class TrayTest : public DesktopTest {
   // notepad's caret and from the notification area.
   static constexpr POINT kMenuPoint{700, 450};
 
+  // The settings file the program starts with. The commands' boxes and help page are
+  // checked as a Japanese user has always seen them, whatever Windows the tests run in:
+  // these tests run in an English Wine, since in a Japanese one notepad's font gives its
+  // caret another height, which the older location method's guess relies on.
+  std::optional<std::string> settingsFile_ = "[Sevalune]\r\nGengo=ja\r\n";
+
  private:
   std::vector<HWND> iconsBeforeStart_;
   HWND notepad_ = nullptr;

@@ -1,7 +1,8 @@
 #include "tests/soak/SoakProfile.h"
 
 #include <array>
-#include <cstdio>
+
+#include "settings/SettingsKeys.h"
 
 namespace sevalune::soak {
 namespace {
@@ -12,12 +13,6 @@ constexpr MarkerSizes kOtherSizes{7, 12, 14, 16, 4, 6};
 
 constexpr std::array<std::int32_t, 8> kBlinkFactors{2, 3, 4, 5, 7, 8, 8, 9};
 constexpr std::array<std::string_view, 7> kHoldSettings{"12", "12", "10", "20", "23", "2x", "19"};
-
-std::string ColorText(Color color) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%06X", static_cast<unsigned>(color & 0xFFFFFFu));
-  return text;
-}
 
 std::string SizesText(const MarkerSizes& sizes) {
   std::string text;
@@ -31,19 +26,28 @@ std::string SizesText(const MarkerSizes& sizes) {
 
 }  // namespace
 
+Settings SoakProfile::Reading() const {
+  Settings settings;  // the defaults, for the keys the profile leaves alone
+  settings.colors = colors;
+  settings.blinkFactor = blinkFactor;
+  settings.debugMode = debugMode;
+  settings.sizes = sizes;
+  settings.classLists = ClassLists{neverList, menusOnlyList, parkingList};
+  settings.hold = ParseHoldPolicy(oazuke);
+  settings.accessibility = accessibility;
+  return settings;
+}
+
+// Every key of the table, each with the text that reads as the profile's value.
 std::string SoakProfile::SettingsFileText() const {
+  const Settings reading = Reading();
   std::string text = "[Sevalune]\r\n";
-  text += "Iro=" + ColorText(colors.caret) + "," + ColorText(colors.caretIme) + "," +
-          ColorText(colors.parts) + "," + ColorText(colors.partsIme) + "," +
-          ColorText(colors.menu) + "\r\n";
-  text += "TenmetuKeisuu=" + std::to_string(blinkFactor) + "\r\n";
-  text += "Saizu=" + SizesText(sizes) + "\r\n";
-  text += "KirainaKurasu1=" + neverList + "\r\n";
-  text += "KirainaKurasu2=" + menusOnlyList + "\r\n";
-  text += "KirainaKurasu3=" + parkingList + "\r\n";
-  text += "Oazuke=" + oazuke + "\r\n";
-  if (debugMode) text += "Debug=1\r\n";
-  if (!accessibility) text += "Akusesibiriti=0\r\n";
+  for (const SettingKey& key : SettingKeys()) {
+    text += key.name;
+    text += '=';
+    text += key.text(reading);
+    text += "\r\n";
+  }
   return text;
 }
 

@@ -34,7 +34,10 @@ struct SoakProfile {
   MarkerColors colors{0xFF00FF, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF};
   bool accessibility = true;  // "Akusesibiriti"
 
-  // The settings file that yields exactly these values.
+  // What the program reads from the profile's settings file: these values, and the
+  // defaults for the keys the profile leaves alone.
+  Settings Reading() const;
+  // The settings file that yields exactly that reading.
   std::string SettingsFileText() const;
   // One line for the run's header.
   std::string Description() const;

@@ -8,6 +8,7 @@
 #include "backend/sim/SimDesktop.h"
 #include "backend/sim/SimPlatform.h"
 #include "backend/sim/SimProgram.h"
+#include "settings/LanguageInUse.h"
 #include "settings/Settings.h"
 #include "tests/CaseName.h"
 
@@ -59,6 +60,9 @@ void ExpectDefaults(const Settings& s) {
   EXPECT_TRUE(s.dpiScaling);
   EXPECT_EQ(s.hotkey, (HotkeySetting{Hotkey{0x7, 0x7B}, ""}));
   EXPECT_TRUE(s.accessibility);
+  EXPECT_EQ(s.language, std::nullopt);
+  EXPECT_FALSE(s.imeNeedsNativeMode);
+  EXPECT_FALSE(s.findOnSwitch);
 }
 
 TEST_F(SettingsFileTest, MissingFileGivesEveryFallback) {
@@ -279,8 +283,31 @@ TEST_F(SettingsFileTest, AccessibilitySwitchBeyond32BitsStopsStartUp) {
 }
 
 TEST_F(SettingsFileTest, FailureTextNamesKeyNumberAndDescription) {
-  EXPECT_EQ(SettingsFailureText(FailureWith("Saizu=1,2,3,4\r\n")),
+  EXPECT_EQ(SettingsFailureText(FailureWith("Saizu=1,2,3,4\r\n"), Language::Japanese),
             "エラー（ＩＮＩファイル読み込み） : Saizu\r5\rinvalid argument");
+  EXPECT_EQ(SettingsFailureText(FailureWith("Saizu=1,2,3,4\r\n"), Language::English),
+            "Error reading sevalune.ini: Saizu\r5\rinvalid argument");
+}
+
+// Gengo forces a language in any case of "ja" or "en"; anything else follows Windows, whose
+// UI language is Japanese only for a Japanese one (primary language 0x11).
+TEST_F(SettingsFileTest, GengoForcesALanguageElseWindowsDecides) {
+  EXPECT_EQ(SettingsWith("Gengo=JA\r\n").language, Language::Japanese);
+  EXPECT_EQ(SettingsWith("Gengo=en\r\n").language, Language::English);
+  EXPECT_EQ(SettingsWith("Gengo=english\r\n").language, std::nullopt);
+  EXPECT_EQ(LanguageInUse(platform_, SettingsWith("Gengo=\r\n")), Language::Japanese);
+  EXPECT_EQ(LanguageInUse(platform_, SettingsWith("Gengo=en\r\n")), Language::English);
+  desktop_.SetUiLanguage(0x409);
+  EXPECT_EQ(LanguageInUse(platform_, SettingsWith("Gengo=x\r\n")), Language::English);
+  EXPECT_EQ(LanguageInUse(platform_, SettingsWith("Gengo=ja\r\n")), Language::Japanese);
+  desktop_.SetUiLanguage(0x0811);  // a Japanese UI of another sublanguage
+  EXPECT_EQ(LanguageInUse(platform_, Settings{}), Language::Japanese);
+}
+
+// A file that cannot be read still names its language: Gengo alone is read for its box.
+TEST_F(SettingsFileTest, AFileThatFailsStillChoosesItsLanguage) {
+  FailureWith("Saizu=1\r\nGengo=en\r\n");
+  EXPECT_EQ(LanguageOfSettingsFile(platform_), Language::English);
 }
 
 TEST(SettingsPathTest, OneSeparatorBetweenDirectoryAndFile) {

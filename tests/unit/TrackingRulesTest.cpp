@@ -8,6 +8,8 @@
 #include "settings/HoldPolicy.h"
 #include "tests/CaseName.h"
 #include "tracking/Following.h"
+#include "tracking/ForegroundSwitch.h"
+#include "tracking/ImeProbe.h"
 #include "tracking/TargetKinds.h"
 
 namespace sevalune {
@@ -150,6 +152,32 @@ TEST(FollowingTest, WatchesForTheTicksOfAboutASecondAndAtLeastTwo) {
   EXPECT_EQ(FollowTicksFor(400), 3);
   EXPECT_EQ(FollowTicksFor(1000), 2);
   EXPECT_EQ(FollowTicksFor(65535), 2);
+}
+
+// After a switch of windows the finder plays at most once in the ticks of a second.
+TEST(ForegroundSwitchTest, PlaysAtMostOnceInTheTicksOfASecond) {
+  EXPECT_EQ(SwitchFinderGapTicks(110), 10u);
+  EXPECT_EQ(SwitchFinderGapTicks(100), 10u);
+  EXPECT_EQ(SwitchFinderGapTicks(0), 1000u);
+  EXPECT_EQ(SwitchFinderGapTicks(1000), 1u);
+  EXPECT_EQ(SwitchFinderGapTicks(65535), 1u);
+  EXPECT_TRUE(SwitchFinderMayPlay(1, 0, 110));  // none played yet
+  EXPECT_FALSE(SwitchFinderMayPlay(29, 20, 110));
+  EXPECT_TRUE(SwitchFinderMayPlay(30, 20, 110));
+  EXPECT_TRUE(SwitchFinderMayPlay(21, 20, 2000));
+}
+
+// IMEHantei: open counts as on only in the native mode; off, the open status alone.
+TEST(ImeStateTest, TheNativeBitDecidesOnlyWhenAskedFor) {
+  EXPECT_EQ(ImeStateFor(1, std::nullopt, false), 1);
+  EXPECT_EQ(ImeStateFor(1, 0, false), 1);
+  EXPECT_EQ(ImeStateFor(0, 1, false), 0);
+  EXPECT_EQ(ImeStateFor(1, 1, true), 1);
+  EXPECT_EQ(ImeStateFor(1, 0x19, true), 1);  // native, full shape, katakana
+  EXPECT_EQ(ImeStateFor(1, 0x8, true), 0);   // full-shape Latin letters
+  EXPECT_EQ(ImeStateFor(1, std::nullopt, true), 0);
+  EXPECT_EQ(ImeStateFor(0, 1, true), 0);
+  EXPECT_EQ(ImeStateFor(-1, 1, true), -1);
 }
 
 }  // namespace
