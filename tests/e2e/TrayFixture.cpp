@@ -158,7 +158,9 @@ void TrayTest::BringNotepadBack() {
         << "the menu step did not end";
     menuWindow_ = nullptr;
   }
-  ::SetForegroundWindow(notepad_);
+  ASSERT_TRUE(ClickToFrontUntilItStays(notepad_, kTickTimeout))
+      << "notepad did not keep the foreground; foreground: "
+      << DescribeWindow(::GetForegroundWindow());
   ASSERT_TRUE(WaitUntil([&] { return NotepadIsActive(); }, kTickTimeout))
       << "notepad did not get the foreground back; foreground: "
       << DescribeWindow(::GetForegroundWindow());
