@@ -1,3 +1,4 @@
+// Start-up: everything the program does once, in order, before its first tick.
 #pragma once
 
 #include "app/Program.h"

@@ -1,3 +1,5 @@
+// Message pumping in runs: how the program lets the windows involved answer what it just
+// did before it goes on, without a fixed wait.
 #pragma once
 
 #include "platform/Platform.h"

@@ -1,3 +1,4 @@
+// One scenario's text parsed and run on a simulated desktop of its own.
 #include "simrunner/ScenarioParser.h"
 #include "simrunner/ScenarioRunner.h"
 #include "simrunner/ScenarioText.h"

@@ -1,3 +1,4 @@
+// The settings' class lists (KirainaKurasu1 to 3): whether a window class is on one.
 #pragma once
 
 #include <string_view>

@@ -1,3 +1,5 @@
+// Locating the target in the foreground window's GUI thread: the caret, the focused control
+// or an open menu, for the tick, between ticks and for the finder.
 #pragma once
 
 #include <optional>

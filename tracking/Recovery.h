@@ -6,8 +6,7 @@
 
 namespace sevalune {
 
-// An activation is answered by a chain of messages between the threads involved; this
-// many passes let the chain run out before the tick resumes, without a fixed wait.
+// Pump passes (0 to 1000) after an activation, for the threads' chain of answers to run out.
 inline constexpr int kRecoveryPumpPasses = 1001;
 
 // No window holds the foreground: every eleventh such tick activates the desktop's

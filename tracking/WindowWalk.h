@@ -1,3 +1,4 @@
+// The bound on every walk over the z-order.
 #pragma once
 
 #include <cstddef>

@@ -7,11 +7,9 @@
 namespace sevalune {
 namespace {
 
-// Let the menu window's activation settle before the menu is tracked, so that the menu
-// opens in front and closes when the user clicks elsewhere.
+// Pump passes (0 to 500) for the menu window's activation to settle, so the menu opens in front.
 constexpr int kPumpPassesBeforeMenu = 501;
-// Let the closed menu's last messages (and the WM_NULL posted after it) be handled before
-// the ticks resume.
+// Pump passes (1 to 500) for the closed menu's last messages and its WM_NULL, before ticks resume.
 constexpr int kPumpPassesAfterMenu = 500;
 
 // The menu closes when the user clicks elsewhere only if its owner is the foreground

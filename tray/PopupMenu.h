@@ -1,3 +1,4 @@
+// The tray icon's pop-up menu step: the menu shown at the pointer and the chosen command run.
 #pragma once
 
 #include "tray/Tray.h"

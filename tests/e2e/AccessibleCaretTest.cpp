@@ -134,7 +134,9 @@ TEST_F(AccessibleCaretTest, WhileTheHelperHangsTheTickGoesOnAndTheTrayMenuOpens)
 
   ASSERT_TRUE(OpenAndDismissTrayMenu(marker, sevalune().id(), "while the helper hangs"));
   // The user clicks the hung helper's window again.
-  ::SetForegroundWindow(app().frame());
+  ASSERT_TRUE(ClickToFrontUntilItStays(app().frame(), kTickTimeout))
+      << "the hung helper's window did not keep the foreground; foreground: "
+      << DescribeWindow(::GetForegroundWindow());
   EXPECT_FALSE(app().Answers()) << "the helper woke too early for this test";
   ExpectTicking(marker, "after the menu, the helper still hung");
 

@@ -5,6 +5,7 @@
 
 #include "backend/win32/ScopedWin.h"
 #include "harness/Desktop.h"
+#include "harness/MenusAndBoxes.h"
 #include "harness/UserInput.h"
 
 namespace sevalune::e2e {
@@ -97,13 +98,13 @@ bool OpenAndDismissTrayMenu(HWND marker, DWORD process, std::string_view situati
             << std::chrono::duration_cast<Milliseconds>(std::chrono::steady_clock::now() - clicked)
                    .count()
             << " ms after the click\n";
+  const HWND menuWindow = MenuWindowOf(process);
   EXPECT_FALSE(IsPlaced(WindowRectOf(marker)))
       << "the marker shows during the menu at " << Describe(WindowRectOf(marker));
   PressChord({VK_ESCAPE});
   EXPECT_TRUE(WaitUntil([&] { return !ShownPopupMenuOf(process).has_value(); }, kTickTimeout))
       << "Escape did not close the menu";
-  if (!WaitUntil([&] { return !FindTopLevelWindow(process, L"SevaluneMenu").has_value(); },
-                 kTickTimeout)) {
+  if (!WaitUntilMenuStepEnded(process, menuWindow)) {
     ADD_FAILURE() << "the menu step did not end";
     return false;
   }

@@ -13,6 +13,7 @@
 
 #include "FaultHelper.h"
 #include "harness/Desktop.h"
+#include "harness/MenusAndBoxes.h"
 #include "harness/ProcessResources.h"
 #include "harness/UserInput.h"
 
@@ -50,10 +51,9 @@ class ResourceGrowth : public FaultTest {
     ClickTrayIcon(marker);
     ASSERT_TRUE(WaitForValue([&] { return ShownPopupMenuOf(sevalune().id()); }, kTickTimeout))
         << "no tray menu";
+    const HWND menuWindow = MenuWindowOf(sevalune().id());
     PressChord({VK_ESCAPE});
-    ASSERT_TRUE(
-        WaitUntil([&] { return !FindTopLevelWindow(sevalune().id(), L"SevaluneMenu").has_value(); },
-                  kTickTimeout));
+    ASSERT_TRUE(WaitUntilMenuStepEnded(sevalune().id(), menuWindow)) << "the menu step did not end";
     // The system may hand the foreground to the marker when the menu's window goes; the
     // program then passes it on and shows the marker again.
     ASSERT_TRUE(

@@ -92,12 +92,14 @@ std::optional<HWND> TrayTest::OpenMenu(UINT event, Delivery how) {
   // The menu step goes on for a moment after its menu or box has closed, and ignores a
   // release that arrives meanwhile, as it would ignore a user's click; so the release is
   // given again until a menu shows.
-  return WaitForValue(
+  const std::optional<HWND> menu = WaitForValue(
       [&]() -> std::optional<HWND> {
         DeliverIconEvent(marker_, kIconCallback, kIconId, event, how);
         return WaitForValue([&] { return ProgramMenu(); }, kMenuRetryInterval);
       },
       kTickTimeout);
+  if (menu) menuWindow_ = MenuWindowOf(sevalune().id());
+  return menu;
 }
 
 std::optional<HWND> TrayTest::ProgramMenu() const {
@@ -110,8 +112,10 @@ std::optional<HWND> TrayTest::ProgramMenu() const {
   return menus.front();
 }
 
-std::optional<HWND> TrayTest::WaitForMenu() const {
-  return WaitForValue([&] { return ProgramMenu(); }, kTickTimeout);
+std::optional<HWND> TrayTest::WaitForMenu() {
+  const std::optional<HWND> menu = WaitForValue([&] { return ProgramMenu(); }, kTickTimeout);
+  if (menu) menuWindow_ = MenuWindowOf(sevalune().id());
+  return menu;
 }
 
 bool TrayTest::WaitUntilNoMenu() const {
@@ -146,7 +150,14 @@ bool TrayTest::NotepadIsActive() const {
 }
 
 void TrayTest::BringNotepadBack() {
-  ::SetForegroundWindow(notepad_);
+  if (menuWindow_ != nullptr) {
+    ASSERT_TRUE(WaitUntilMenuStepEnded(sevalune().id(), menuWindow_))
+        << "the menu step did not end";
+    menuWindow_ = nullptr;
+  }
+  ASSERT_TRUE(ClickToFrontUntilItStays(notepad_, kTickTimeout))
+      << "notepad did not keep the foreground; foreground: "
+      << DescribeWindow(::GetForegroundWindow());
   ASSERT_TRUE(WaitUntil([&] { return NotepadIsActive(); }, kTickTimeout))
       << "notepad did not get the foreground back; foreground: "
       << DescribeWindow(::GetForegroundWindow());

@@ -63,7 +63,9 @@ class TrayTest : public DesktopTest {
   std::optional<HWND> OpenMenu(UINT event = WM_RBUTTONUP, Delivery how = Delivery::Notify);
   // The program's pop-up menu once it shows and takes input (now, or once it does).
   std::optional<HWND> ProgramMenu() const;
-  std::optional<HWND> WaitForMenu() const;
+  // Also remembers the menu's owner window, so that BringNotepadBack can wait for the end
+  // of the menu step.
+  std::optional<HWND> WaitForMenu();
   bool WaitUntilNoMenu() const;
   // Down as often as the item's position, then Enter: the way a user picks by keyboard,
   // which is also how these tests show the order of the items.
@@ -76,6 +78,9 @@ class TrayTest : public DesktopTest {
   // Gives notepad the foreground back, as a click on it would, and waits until its text
   // area has the focus and the caret. Wine activates the next window in z-order when a box or the
   // menu closes, which is often its own "Wine System Tray" window rather than notepad.
+  // After a menu the click waits for the end of the menu step, as a user's would: under Wine
+  // the step's end activates the marker, whose X focus, lost as it shrinks, hands the
+  // foreground to the desktop window, and that would undo an earlier click.
   void BringNotepadBack();
   // Notepad holds the foreground, and its text area the focus and the caret.
   bool NotepadIsActive() const;
@@ -100,6 +105,8 @@ class TrayTest : public DesktopTest {
   std::vector<HWND> iconsBeforeStart_;
   HWND notepad_ = nullptr;
   HWND marker_ = nullptr;
+  // The hidden window that owned the last menu shown, until its step is known to be over.
+  HWND menuWindow_ = nullptr;
 };
 
 }  // namespace sevalune::e2e

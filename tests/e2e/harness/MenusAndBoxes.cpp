@@ -10,6 +10,7 @@ namespace {
 
 constexpr const wchar_t* kMenuClass = L"#32768";
 constexpr const wchar_t* kBoxClass = L"#32770";
+constexpr const wchar_t* kMenuWindowClass = L"SevaluneMenu";
 constexpr const wchar_t* kCloseRequest = L"SevaluneE2eCloseMenu";
 constexpr UINT_PTR kCloseTimerId = 1;
 constexpr UINT kCloseTimerMs = 20;
@@ -57,6 +58,21 @@ std::vector<HWND> PopupMenusOfThread(DWORD threadId) {
     }
   }
   return menus;
+}
+
+HWND MenuWindowOf(DWORD processId) {
+  return FindTopLevelWindow(processId, kMenuWindowClass).value_or(nullptr);
+}
+
+bool WaitUntilMenuStepEnded(DWORD processId, HWND menuWindow) {
+  // A destroyed window's handle is never valid again, and a new window gets another one.
+  return WaitUntil(
+      [&] {
+        if (::IsWindow(menuWindow) != FALSE) return false;
+        const HWND next = MenuWindowOf(processId);
+        return next != nullptr && next != menuWindow;
+      },
+      kTickTimeout);
 }
 
 std::optional<HWND> FindBox(DWORD processId, std::wstring_view title) {

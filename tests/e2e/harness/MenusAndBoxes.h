@@ -35,6 +35,17 @@ bool ShowsAnIcon(HWND box);
 // The selection of an edit control: first and one past the last character.
 std::pair<int, int> EditSelection(HWND edit);
 
+// The program's hidden menu window (class "SevaluneMenu"), which owns its pop-up menu; null
+// when it has none.
+HWND MenuWindowOf(DWORD processId);
+
+// Waits until the menu step whose menu `menuWindow` owned is over: that window destroyed,
+// and a new one made by the program's next tick, which runs only once the step has ended.
+// Both states last; the moment between them (the step's last message pumps and one tick,
+// 80 to 320 ms here) can pass between two polls of a test on a busy machine, so it is
+// never what is waited for.
+bool WaitUntilMenuStepEnded(DWORD processId, HWND menuWindow);
+
 // A menu item as the user sees it.
 struct MenuItemLook {
   std::wstring caption;

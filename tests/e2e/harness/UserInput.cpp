@@ -6,6 +6,11 @@
 namespace sevalune::e2e {
 namespace {
 
+// Under Wine the system gives the foreground at once; on a busy machine a little later.
+constexpr Milliseconds kClickTakesEffect = 2s;
+// Several ticks at the default period, and longer than the tick that began before a click.
+constexpr Milliseconds kForegroundKept = 1s;
+
 INPUT KeyInput(WORD virtualKey, WORD unicode, DWORD flags) {
   INPUT input{};
   input.type = INPUT_KEYBOARD;
@@ -58,6 +63,17 @@ void PressOnKeyboard(const char* xdotoolKeys, std::initializer_list<WORD> virtua
 }
 
 void MovePointerTo(POINT point) { ::SetCursorPos(point.x, point.y); }
+
+bool ClickToFrontUntilItStays(HWND window, Milliseconds timeout) {
+  const auto holds = [window] { return ::GetForegroundWindow() == window; };
+  return WaitUntil(
+      [&] {
+        if (!holds()) ::SetForegroundWindow(window);
+        return WaitUntil(holds, kClickTakesEffect) &&
+               !WaitUntil([&] { return !holds(); }, kForegroundKept);
+      },
+      timeout);
+}
 
 HeldLeftButton::HeldLeftButton(POINT point) {
   MovePointerTo(point);

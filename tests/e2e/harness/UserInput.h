@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "backend/win32/WindowsHeaders.h"
+#include "harness/Waiting.h"
 
 namespace sevalune::e2e {
 
@@ -19,6 +20,13 @@ void PressChord(std::initializer_list<WORD> virtualKeys);
 void PressOnKeyboard(const char* xdotoolKeys, std::initializer_list<WORD> virtualKeys);
 // Moves the mouse pointer to a screen point.
 void MovePointerTo(POINT point);
+
+// Gives `window` the foreground, as a click on it would, until it has kept it for about a
+// second: a tick of the program that began before the click may still act on the
+// foreground it read then (its recovery, when one of its own windows held the foreground,
+// activates the first usable window in z-order), and a user whose click was undone clicks
+// again. False when the window never kept the foreground within `timeout`.
+bool ClickToFrontUntilItStays(HWND window, Milliseconds timeout);
 
 // Holds the left mouse button down at a screen point for the object's lifetime.
 class HeldLeftButton {
