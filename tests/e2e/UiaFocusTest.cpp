@@ -39,9 +39,9 @@ class UiaFocusTest : public DesktopTest {
 
   // The helper in front, holding the focus itself, then sevalune.exe with default settings.
   HWND StartBesideUiaApp(const std::wstring& arguments) {
-    app_.emplace(ProgramFromEnvironmentOr(L"SEVALUNE_E2E_UIA_APP", L"sevalune_e2e_uia_app.exe")
-                     .wstring(),
-                 arguments);
+    app_.emplace(
+        ProgramFromEnvironmentOr(L"SEVALUNE_E2E_UIA_APP", L"sevalune_e2e_uia_app.exe").wstring(),
+        arguments);
     frame_ = WaitForValue(
                  [&]() -> std::optional<HWND> {
                    const std::optional<HWND> window =
