@@ -80,16 +80,6 @@ void Fill(std::string& text, std::string_view name, std::string_view value) {
   }
 }
 
-// The label as read aloud and quoted: without its access key.
-std::string Plain(std::string_view label) {
-  std::string plain(label);
-  const std::size_t suffix = plain.find(" (&");
-  if (suffix != std::string::npos) plain.erase(suffix);
-  const std::size_t mark = plain.find('&');
-  if (mark != std::string::npos) plain.erase(mark, 1);
-  return plain;
-}
-
 std::vector<std::string> SplitAtCommas(std::string_view text, std::size_t count) {
   std::vector<std::string> parts;
   std::size_t start = 0;
@@ -204,6 +194,15 @@ std::vector<std::string> EntryTexts(const SettingKey& key, const std::string& va
 
 }  // namespace
 
+std::string WithoutAccessKey(std::string_view label) {
+  std::string plain(label);
+  const std::size_t suffix = plain.find(" (&");
+  if (suffix != std::string::npos) plain.erase(suffix);
+  const std::size_t mark = plain.find('&');
+  if (mark != std::string::npos) plain.erase(mark, 1);
+  return plain;
+}
+
 std::string WithAccessKey(std::string_view label, std::string& taken) {
   const bool ascii = Utf16Length(label) == label.size();
   if (ascii) {
@@ -309,7 +308,7 @@ std::optional<std::string> SettingsFormModel::RefusalOf(const Field& field,
         std::string words(In(language_, kNumberRefusal));
         Fill(words, "min", std::to_string(minimum));
         Fill(words, "max", std::to_string(maximum));
-        Fill(words, "label", Plain(field.shown.label));
+        Fill(words, "label", WithoutAccessKey(field.shown.label));
         Fill(words, "key", key.name);
         return words;
       }
@@ -336,7 +335,7 @@ std::optional<std::string> SettingsFormModel::RefusalOf(const Field& field,
   }
   if (refusal == nullptr) return std::nullopt;
   std::string words(In(language_, *refusal));
-  Fill(words, "label", Plain(field.shown.label));
+  Fill(words, "label", WithoutAccessKey(field.shown.label));
   Fill(words, "key", key.name);
   return words;
 }
@@ -358,7 +357,7 @@ FormCheck SettingsFormModel::Check(const std::vector<std::string>& texts) const 
     // What the reader itself refuses, whatever the control allowed.
     if (const std::optional<SettingsFailure> failure = CheckSettingText(key, value)) {
       std::string words(In(language_, kReaderRefusal));
-      Fill(words, "label", Plain(LabelOf(key, 0, 1, language_)));
+      Fill(words, "label", WithoutAccessKey(LabelOf(key, 0, 1, language_)));
       Fill(words, "key", key.name);
       Fill(words, "what", failure->description);
       Fill(words, "number", std::to_string(failure->number));

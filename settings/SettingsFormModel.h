@@ -62,4 +62,7 @@ class SettingsFormModel {
 // is added as " (&X)". `taken` holds the keys used already (upper case) and gets the new.
 std::string WithAccessKey(std::string_view label, std::string& taken);
 
+// A label as read aloud and quoted: without the access key WithAccessKey gave it.
+std::string WithoutAccessKey(std::string_view label);
+
 }  // namespace sevalune

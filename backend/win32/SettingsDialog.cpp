@@ -9,6 +9,7 @@
 
 #include "backend/win32/DialogTemplate.h"
 #include "backend/win32/WideText.h"
+#include "settings/SettingsFormModel.h"
 
 // After the Windows headers: the common dialogs are outside WIN32_LEAN_AND_MEAN.
 #include <commdlg.h>
@@ -48,16 +49,6 @@ int LabelId(std::size_t field) {
 int ControlId(std::size_t field) { return LabelId(field) + 1; }
 int PickId(std::size_t field) { return LabelId(field) + 2; }
 int NoteId(std::size_t field) { return LabelId(field) + 3; }
-
-// The label as a button's own text: without its access key, which the label has.
-std::string PlainLabel(std::string_view label) {
-  std::string plain(label);
-  const std::size_t suffix = plain.find(" (&");
-  if (suffix != std::string::npos) plain.erase(suffix);
-  const std::size_t mark = plain.find('&');
-  if (mark != std::string::npos) plain.erase(mark, 1);
-  return plain;
-}
 
 std::wstring ColorHex(COLORREF color) {
   wchar_t text[8] = {};
@@ -136,7 +127,7 @@ class FieldWriter {
         const short width = narrow ? kNarrowControl : kWideControl;
         if (field.control == FormControl::Swatch) {
           Item(BS_OWNERDRAW | kTab, Place(controlX, y, width, kControlHeight), ControlId(index),
-               kButtonAtom, Widen(PlainLabel(field.label) + " " + field.text));
+               kButtonAtom, Widen(WithoutAccessKey(field.label) + " " + field.text));
         } else if (field.control == FormControl::Choice) {
           Item(CBS_DROPDOWNLIST | WS_VSCROLL | kTab, Place(controlX, y, width, kListHeight),
                ControlId(index), kComboBoxAtom, L"");
@@ -268,7 +259,7 @@ void ChooseSwatchColor(HWND dialog, DialogState& state, std::size_t field) {
   if (!::ChooseColorW(&choose)) return;
   state.colors[field] = choose.rgbResult & 0xFFFFFFu;
   HWND swatch = ::GetDlgItem(dialog, ControlId(field));
-  ::SetWindowTextW(swatch, Widen(PlainLabel(state.fields[field]->label) + " " +
+  ::SetWindowTextW(swatch, Widen(WithoutAccessKey(state.fields[field]->label) + " " +
                                  Narrow(ColorHex(state.colors[field])))
                                .c_str());
   ::InvalidateRect(swatch, nullptr, TRUE);
