@@ -214,6 +214,12 @@ enum class AccessibleReach {
 
 // The rounds last at most this long; a provider still answering after it is given up.
 inline constexpr std::uint32_t kAccessibleRoundMs = 50;
+// Except a provider that is slow but answers: once a round into a window has ended late
+// within this time, the window's rounds may take this long (Wine 10's UI Automation client
+// takes 300-700 ms a round on a busy machine; Windows' own ends each call after the 300 ms
+// the program sets). Meanwhile the window's last answer stands for each request it is
+// asked again, and the round's answer, when it comes, answers the newest of them.
+inline constexpr std::uint32_t kAccessibleSlowRoundMs = 1000;
 
 // What a step of a round takes for an answer: a rectangle with height and no negative
 // width (a caret is often a line without width). Providers say "no caret now" with an

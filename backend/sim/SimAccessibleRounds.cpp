@@ -1,6 +1,7 @@
 #include "backend/sim/SimAccessibleRounds.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,15 @@ void RunChain(SimDesktop& desktop, WindowHandle window, const SimAccessible* pub
   if (uia && desktop.UiAutomation()) Take(answer, AccessibleSource::UiaFocus, published->focus);
 }
 
+// An answer that found nothing, for the reason `status` says.
+AccessibleAnswer Unanswered(WindowHandle window, std::uint64_t serial, AccessibleStatus status) {
+  AccessibleAnswer answer;
+  answer.serial = serial;
+  answer.window = window;
+  answer.status = status;
+  return answer;
+}
+
 // Whether two answers tell the same, whatever request each answers.
 bool SameFinding(AccessibleAnswer a, AccessibleAnswer b) {
   a.serial = b.serial;
@@ -66,26 +76,87 @@ bool SameFinding(AccessibleAnswer a, AccessibleAnswer b) {
 
 AccessibleAnswer SimAccessibleRounds::Query(SimDesktop& desktop, ThreadProcess caller,
                                             WindowHandle window, std::uint64_t serial,
-                                            AccessibleReach reach) {
+                                            AccessibleReach reach, std::uint32_t periodMs) {
   ReleaseReturnedCalls(desktop);
+  if (slow_) {
+    const std::uint64_t ticks = serial > slow_->started ? serial - slow_->started : 0;
+    const auto elapsedMs = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(ticks * periodMs, std::numeric_limits<std::uint32_t>::max()));
+    EndSlowRound(elapsedMs);
+    if (slow_) {
+      if (std::optional<AccessibleAnswer> standing =
+              JoinOrGiveUpSlowRound(window, serial, reach, elapsedMs)) {
+        return *standing;
+      }
+    }
+  }
   const AccessibleAnswer previous = latest_;
   if (window != 0) {
-    const AccessibleAnswer next = Round(desktop, caller, window, serial, reach);
-    if (next.serial >= latest_.serial) {
-      if (next.status == AccessibleStatus::Answered && !SameFinding(next, latest_)) {
-        untoldAnswer_ = true;
-      }
-      latest_ = next;
+    if (const std::optional<AccessibleAnswer> next =
+            Round(desktop, caller, window, serial, reach, periodMs)) {
+      Record(*next);
     }
   }
   return previous;
 }
 
+void SimAccessibleRounds::Record(const AccessibleAnswer& answer) {
+  if (answer.serial < latest_.serial) return;
+  if (answer.status == AccessibleStatus::Answered && !SameFinding(answer, latest_)) {
+    untoldAnswer_ = true;
+  }
+  latest_ = answer;
+}
+
+void SimAccessibleRounds::EndSlowRound(std::uint32_t elapsedMs) {
+  if (elapsedMs < slow_->ms) return;
+  SlowRound round = *slow_;
+  slow_.reset();
+  if (round.ms > kAccessibleSlowRoundMs) {
+    // Too old to place anything: dropped.
+    if (!round.givenUp) Record(Unanswered(round.window, round.started, AccessibleStatus::TimedOut));
+    return;
+  }
+  slowWindow_ = round.window;
+  round.answer.serial = round.answers;
+  Record(round.answer);
+}
+
+std::optional<AccessibleAnswer> SimAccessibleRounds::JoinOrGiveUpSlowRound(
+    WindowHandle window, std::uint64_t serial, AccessibleReach reach, std::uint32_t elapsedMs) {
+  SlowRound& round = *slow_;
+  const bool sameRequest = window == 0 || (window == round.window && reach == round.reach);
+  const bool runsOn = elapsedMs <= kAccessibleRoundMs ||
+                      (round.window == slowWindow_ && elapsedMs <= kAccessibleSlowRoundMs);
+  if (!round.givenUp && sameRequest && runsOn) {
+    // The window's last answer stands for the request the round answers.
+    if (latest_.window == round.window && latest_.status == AccessibleStatus::Answered) {
+      latest_.serial = std::max(latest_.serial, round.answers);
+    }
+    const AccessibleAnswer standing = latest_;
+    if (window != 0) round.answers = std::max(round.answers, serial);
+    return standing;
+  }
+  if (!round.givenUp) {
+    round.givenUp = true;
+    Record(Unanswered(round.window, round.started, AccessibleStatus::TimedOut));
+  }
+  const AccessibleAnswer previous = latest_;
+  if (window == 0) return previous;
+  if (window == round.window) {
+    // Not asked while the round still runs in its thread.
+    Record(Unanswered(window, serial, AccessibleStatus::Busy));
+    round.answers = serial;
+    return previous;
+  }
+  slow_.reset();
+  return std::nullopt;
+}
 bool SimAccessibleRounds::TakeUntoldAnswer() { return std::exchange(untoldAnswer_, false); }
 
-AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadProcess caller,
-                                            WindowHandle window, std::uint64_t serial,
-                                            AccessibleReach reach) {
+std::optional<AccessibleAnswer> SimAccessibleRounds::Round(
+    SimDesktop& desktop, ThreadProcess caller, WindowHandle window, std::uint64_t serial,
+    AccessibleReach reach, std::uint32_t periodMs) {
   AccessibleAnswer answer;
   answer.serial = serial;
   answer.window = window;
@@ -114,11 +185,6 @@ AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadProcess c
     return answer;
   }
   SimAccessible* published = desktop.Accessible(window);
-  if (published != nullptr && published->roundMs > kAccessibleRoundMs) {
-    Ask(desktop, "msaa-caret", window);
-    answer.status = AccessibleStatus::TimedOut;  // it answers, too late: dropped
-    return answer;
-  }
   // A tree built only once asked answers nothing to the first requests.
   const bool built = published == nullptr || published->roundsAsked++ >= published->lazyRounds;
   RunChain(desktop, window, built ? published : nullptr, reach, answer);
@@ -128,6 +194,17 @@ AccessibleAnswer SimAccessibleRounds::Round(SimDesktop& desktop, ThreadProcess c
     Rect held = answer.rect;
     if (held.right <= held.left) held.right = held.left + 1;
     answer.displayRect = MonitorRectFor(desktop.Monitors(), held);
+  }
+  const std::uint32_t roundMs = published != nullptr ? published->roundMs : 0;
+  if (roundMs > periodMs) {
+    slow_ = SlowRound{window, reach, serial, serial, roundMs, false, answer};
+    return std::nullopt;
+  }
+  // Late but before the next tick: nothing waited for it.
+  if (roundMs > kAccessibleRoundMs) {
+    slowWindow_ = window;
+  } else if (slowWindow_ == window) {
+    slowWindow_ = 0;
   }
   return answer;
 }

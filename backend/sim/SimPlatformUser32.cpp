@@ -330,7 +330,8 @@ bool SimPlatform::UnregisterHotKey(int id) {
 AccessibleAnswer SimPlatform::QueryAccessible(WindowHandle window, std::uint64_t serial,
                                               AccessibleReach reach) {
   if (!Enter("QueryAccessible")) return {};
-  return accessibleRounds_.Query(desktop_, ThreadProcess{thread_, process_}, window, serial, reach);
+  return accessibleRounds_.Query(desktop_, ThreadProcess{thread_, process_}, window, serial, reach,
+                                 timerPeriod_);
 }
 
 }  // namespace sevalune::sim

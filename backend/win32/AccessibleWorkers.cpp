@@ -44,6 +44,9 @@ class SlimCondition {
 struct Job {
   WindowHandle window = 0;
   std::uint64_t serial = 0;
+  // The newest request the round answers: a slow round answers the requests for its window
+  // that came while it ran.
+  std::uint64_t answers = 0;
   AccessibleReach reach = AccessibleReach::Everything;
   std::uint32_t thread = 0;   // known once the job is given up
   std::uint32_t process = 0;  // likewise
@@ -77,6 +80,9 @@ struct AccessibleWorkers::Shared {
   AccessibleAnswer latest;
   std::vector<std::shared_ptr<Worker>> abandoned;
   std::size_t started = 0;
+  // The window whose last round ended late but within the slow limit: its rounds are let
+  // run that long.
+  WindowHandle slowWindow = 0;
 
   // Keeps the answer to the newest request; true when it tells something new (whatever
   // request each answers).
@@ -86,6 +92,15 @@ struct AccessibleWorkers::Shared {
     before.serial = answer.serial;
     latest = answer;
     return !(before == answer);
+  }
+
+  // While a slow round runs, what its window answered last stands for the request that
+  // round answers.
+  void StandFor(const Job& job) {
+    if (latest.window == job.window && latest.status == AccessibleStatus::Answered &&
+        latest.serial < job.answers) {
+      latest.serial = job.answers;
+    }
   }
 };
 
@@ -106,14 +121,8 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
                                           AccessibleReach reach) {
   const std::lock_guard lock(shared_->mutex);
   Worker* current = current_.get();
-  // A round running past its limit is given up now; its late result will be dropped.
-  if (current != nullptr && current->running && !current->givenUp &&
-      Clock::now() - current->started > options_.roundLimit) {
-    current->givenUp = true;
-    const WindowHandle stuckIn = current->running->window;
-    current->running->thread = options_.threadOf ? options_.threadOf(stuckIn) : 0;
-    current->running->process = options_.processOf ? options_.processOf(stuckIn) : 0;
-    shared_->Record(AnswerFor(*current->running, AccessibleStatus::TimedOut));
+  if (std::optional<AccessibleAnswer> standing = JoinOrGiveUpLateRound(window, serial, reach)) {
+    return *standing;
   }
   const AccessibleAnswer latest = shared_->latest;
   if (window == 0) {
@@ -123,10 +132,11 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
     return latest;
   }
 
-  const Job job{window, serial, reach, 0, 0};
+  const Job job{window, serial, serial, reach, 0, 0};
   const bool currentStuck = current != nullptr && current->running && current->givenUp;
   if ((currentStuck || !shared_->abandoned.empty()) && IntoStuckProgram(current, window)) {
     shared_->Record(AnswerFor(job, AccessibleStatus::Busy));
+    if (currentStuck && current->running->window == window) current->running->answers = serial;
     return latest;
   }
   if (currentStuck) {
@@ -147,6 +157,30 @@ AccessibleAnswer AccessibleWorkers::Query(WindowHandle window, std::uint64_t ser
   current_->waiting = job;
   shared_->wake.notify_all();
   return latest;
+}
+
+std::optional<AccessibleAnswer> AccessibleWorkers::JoinOrGiveUpLateRound(WindowHandle window,
+                                                                         std::uint64_t serial,
+                                                                         AccessibleReach reach) {
+  Worker* current = current_.get();
+  if (current == nullptr || !current->running || current->givenUp) return std::nullopt;
+  Job& running = *current->running;
+  const Clock::duration runFor = Clock::now() - current->started;
+  if (runFor <= options_.roundLimit) return std::nullopt;
+  const bool sameRequest = window == 0 || (window == running.window && reach == running.reach);
+  if (sameRequest && running.window == shared_->slowWindow && runFor <= options_.slowRoundLimit) {
+    // A slow provider at work on this request: the window's last answer stands meanwhile.
+    shared_->StandFor(running);
+    if (window != 0) running.answers = std::max(running.answers, serial);
+    return shared_->latest;
+  }
+  // Given up. Its answer still comes if it ends within the slow limit and no other window
+  // is asked meanwhile.
+  current->givenUp = true;
+  running.thread = options_.threadOf ? options_.threadOf(running.window) : 0;
+  running.process = options_.processOf ? options_.processOf(running.window) : 0;
+  shared_->Record(AnswerFor(running, AccessibleStatus::TimedOut));
+  return std::nullopt;
 }
 
 bool AccessibleWorkers::IntoStuckProgram(const Worker* current, WindowHandle window) const {
@@ -197,18 +231,29 @@ void AccessibleWorkers::RunWorker(std::shared_ptr<Shared> shared, std::shared_pt
       lock.unlock();
       AccessibleAnswer answer = round->Read(job.window, job.reach);
       lock.lock();
-      const bool late = Clock::now() - worker->started > options.roundLimit;
+      const Clock::duration took = Clock::now() - worker->started;
+      const Job answered = *worker->running;  // with the requests it answers by now
       const bool givenUp = worker->givenUp;
       worker->running.reset();
       if (worker->abandoned) {
         std::erase(shared->abandoned, worker);
         break;
       }
-      if (givenUp) continue;  // answered "timed out" already
-      answer.serial = job.serial;
+      if (took > options.slowRoundLimit) {
+        // Too old to place anything: dropped ("timed out" unless said already).
+        if (!givenUp) shared->Record(AnswerFor(job, AccessibleStatus::TimedOut));
+        continue;
+      }
+      // A late answer makes its window a slow provider, one in time ends that.
+      const bool late = took > options.roundLimit;
+      if (late) {
+        shared->slowWindow = job.window;
+      } else if (shared->slowWindow == job.window) {
+        shared->slowWindow = 0;
+      }
+      answer.serial = answered.answers;
       answer.window = job.window;
-      if (late) answer = AnswerFor(job, AccessibleStatus::TimedOut);
-      if (shared->Record(answer) && !late && options.answered) {
+      if (shared->Record(answer) && options.answered) {
         lock.unlock();
         options.answered();
         lock.lock();

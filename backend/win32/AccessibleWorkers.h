@@ -7,8 +7,11 @@
 //    only for that; a round that ends with an answer unlike the latest one before it says
 //    so (`answered`), so that the GUI thread can use it at once;
 //  - a round that takes longer than its limit is given up: its answer reads "timed out"
-//    from the moment the GUI thread sees it running too long, and the late result is
-//    dropped;
+//    from the moment the GUI thread sees it running too long. A late result that still
+//    comes within the slow limit answers the newest request for its window made meanwhile,
+//    and makes the window a slow provider: its next rounds are not given up before the slow
+//    limit, and while one runs, what the window answered last stands for each request it
+//    answers (one that ends in time makes the window an ordinary one again);
 //  - a worker stuck in such a call cannot be interrupted. It is abandoned (it ends by
 //    itself once its call returns) and a fresh worker takes the next request, unless that
 //    request is for the thread a stuck call waits on, or for a program two stuck calls
@@ -26,6 +29,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/Platform.h"
 
@@ -49,6 +53,7 @@ struct AccessibleWorkerOptions {
   // with an answer unlike the latest one before it (the serial aside); must not block.
   std::function<void()> answered;
   std::chrono::milliseconds roundLimit{kAccessibleRoundMs};
+  std::chrono::milliseconds slowRoundLimit{kAccessibleSlowRoundMs};
   std::size_t mostAbandoned = 16;
   std::size_t mostStuckPerProgram = 2;
 };
@@ -75,6 +80,10 @@ class AccessibleWorkers {
   struct Shared;
   struct Worker;
 
+  // A round running past its limit: a slow provider's takes the request (the answer then
+  // standing is returned), any other is given up. Under the lock.
+  std::optional<AccessibleAnswer> JoinOrGiveUpLateRound(WindowHandle window, std::uint64_t serial,
+                                                        AccessibleReach reach);
   // False when no thread could be started.
   bool StartWorker();
   // Whether a stuck call waits on the window's thread, or enough of them on its program,

@@ -1,7 +1,9 @@
 // The real sevalune.exe beside a program whose focused field is known only through UI
 // Automation (tools/uia_app.cpp: no system caret, no Active Accessibility of its own), under
-// Wine 10, whose UI Automation client exists: while the program hangs in its provider calls
-// the tick goes on, the tray menu opens and notepad's caret is marked.
+// Wine 10, whose UI Automation client exists: its focused field gets the bar, in both of the
+// helper's shapes, although each round takes hundreds of milliseconds there; while the
+// program hangs in its provider calls the tick goes on, the tray menu opens and notepad's
+// caret is marked.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -60,15 +62,46 @@ class UiaFocusTest : public DesktopTest {
   std::optional<ChildProcess> app_;
 };
 
-// Whether a provider call of the helper waits in its hang now (its title says so).
-bool ProviderCallWaits(HWND frame) {
-  // GetWindowTextW reads another process's title without a message, so also while it hangs.
+// What the helper's title says. GetWindowTextW reads another process's title without a
+// message, so also while it hangs.
+std::optional<uia_app::Published> PublishedBy(HWND frame) {
   wchar_t title[256] = {};
   const int length = ::GetWindowTextW(frame, title, 256);
-  const std::optional<uia_app::Published> published = uia_app::PublishedInTitle(
+  return uia_app::PublishedInTitle(
       std::wstring_view(title, static_cast<std::size_t>(length > 0 ? length : 0)));
+}
+
+// Whether a provider call of the helper waits in its hang now (its title says so).
+bool ProviderCallWaits(HWND frame) {
+  const std::optional<uia_app::Published> published = PublishedBy(frame);
   return published && published->busy > 0;
 }
+
+// Where the field is, as the helper publishes it in its title.
+std::optional<RECT> FieldOf(HWND frame) {
+  const std::optional<uia_app::Published> published = PublishedBy(frame);
+  if (!published) return std::nullopt;
+  return published->field;
+}
+
+// The field is the root's focused child (tree), or the root itself (flat).
+class UiaFocusedField : public UiaFocusTest, public ::testing::WithParamInterface<const wchar_t*> {
+};
+
+TEST_P(UiaFocusedField, GetsTheBar) {
+  const HWND marker = StartBesideUiaApp(GetParam());
+  ASSERT_NE(marker, nullptr);
+  const std::optional<RECT> field = FieldOf(frame_);
+  ASSERT_TRUE(field) << "the helper's title does not name its field";
+  ExpectMarkerFollows(
+      marker, [&] { return std::optional<RECT>(UnderlineRect(*field)); }, kMagenta);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine10, UiaFocusedField, ::testing::Values(L"shape=tree", L"shape=flat"),
+                         [](const ::testing::TestParamInfo<const wchar_t*>& param) {
+                           return std::wstring_view(param.param) == L"shape=tree" ? "Tree"
+                                                                                  : "Flat";
+                         });
 
 TEST_F(UiaFocusTest, AHungProviderStallsNeitherTheTickNorTheMenuNorAnotherProgram) {
   const HWND notepad = StartNotepad();

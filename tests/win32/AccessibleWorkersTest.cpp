@@ -1,6 +1,7 @@
 // The accessibility workers' mechanics with rounds that take as long as the test says:
 // answers arrive at a later query, a new answer is told as it arrives, a round past its
-// limit is given up and its late result dropped, a stuck worker is replaced (at most two
+// limit is given up (its late result used within the slow limit, which makes its window a
+// slow provider whose rounds run on, else dropped), a stuck worker is replaced (at most two
 // are abandoned) and its thread is not asked again; the GUI thread's query never waits.
 // And the real round on this desktop: where UI Automation is missing (Wine), a round still
 // ends within its limit.
@@ -123,9 +124,13 @@ class AccessibleWorkersTest : public ::testing::Test {
 
   // Reads without asking until the answer to `serial` is there.
   AccessibleAnswer AnswerTo(std::uint64_t serial) {
+    return ReadUntil([serial](const AccessibleAnswer& answer) { return answer.serial >= serial; });
+  }
+  template <typename Ready>
+  AccessibleAnswer ReadUntil(Ready ready) {
     const auto deadline = std::chrono::steady_clock::now() + kDeadline;
     AccessibleAnswer answer = Read();
-    while (answer.serial < serial && std::chrono::steady_clock::now() < deadline) {
+    while (!ready(answer) && std::chrono::steady_clock::now() < deadline) {
       std::this_thread::sleep_for(5ms);
       answer = Read();
     }
@@ -156,6 +161,9 @@ TEST_F(AccessibleWorkersTest, TheAnswerComesAtALaterQuery) {
 }
 
 TEST_F(AccessibleWorkersTest, ARoundPastItsLimitIsGivenUpAndItsLateResultDropped) {
+  AccessibleWorkerOptions options = Options();
+  options.slowRoundLimit = kPastTheLimit / 2;
+  workers_ = std::make_unique<AccessibleWorkers>(std::move(options));
   programs_->Block(kA);
   Query(kA);
   std::this_thread::sleep_for(kPastTheLimit);
@@ -171,6 +179,34 @@ TEST_F(AccessibleWorkersTest, ARoundPastItsLimitIsGivenUpAndItsLateResultDropped
   // The worker is free again and answers the next request.
   Query(kA);
   EXPECT_EQ(AnswerTo(serial()).status, AccessibleStatus::Answered);
+  EXPECT_EQ(workers_->WorkersStarted(), 1u);
+}
+
+TEST_F(AccessibleWorkersTest, ASlowProviderIsAnsweredLateAndItsLastAnswerStandsMeanwhile) {
+  programs_->Block(kA);
+  Query(kA);
+  std::this_thread::sleep_for(kPastTheLimit);
+  EXPECT_EQ(Query(kA).status, AccessibleStatus::TimedOut) << "the first late round is given up";
+  programs_->Release(kA);
+  AccessibleAnswer late = ReadUntil(
+      [](const AccessibleAnswer& answer) { return answer.status != AccessibleStatus::Busy; });
+  EXPECT_EQ(late.status, AccessibleStatus::Answered) << "its answer still comes";
+  EXPECT_EQ(late.serial, 2u) << "for the newest request";
+
+  // Now a slow provider: its next round runs on, the last answer standing for each request.
+  programs_->Block(kA);
+  Query(kA);
+  std::this_thread::sleep_for(kPastTheLimit);
+  const AccessibleAnswer standing = Query(kA);
+  EXPECT_EQ(standing.status, AccessibleStatus::Answered);
+  EXPECT_EQ(standing.serial, 3u);
+  EXPECT_EQ(standing.rect, kCaret);
+  programs_->MoveCaret(Rect{310, 200, 311, 218});
+  programs_->Release(kA);
+  late = ReadUntil([](const AccessibleAnswer& answer) { return answer.rect != kCaret; });
+  EXPECT_EQ(late.serial, 4u);
+  EXPECT_EQ(late.rect, (Rect{310, 200, 311, 218}));
+  EXPECT_EQ(programs_->RoundsInto(kA), 2);
   EXPECT_EQ(workers_->WorkersStarted(), 1u);
 }
 
