@@ -85,8 +85,8 @@ std::optional<RECT> FieldOf(HWND frame) {
 }
 
 // The field is the root's focused child (tree), or the root itself (flat).
-class UiaFocusedField : public UiaFocusTest, public ::testing::WithParamInterface<const wchar_t*> {
-};
+class UiaFocusedField : public UiaFocusTest,
+                        public ::testing::WithParamInterface<const wchar_t*> {};
 
 TEST_P(UiaFocusedField, GetsTheBar) {
   const HWND marker = StartBesideUiaApp(GetParam());
@@ -99,8 +99,7 @@ TEST_P(UiaFocusedField, GetsTheBar) {
 
 INSTANTIATE_TEST_SUITE_P(Wine10, UiaFocusedField, ::testing::Values(L"shape=tree", L"shape=flat"),
                          [](const ::testing::TestParamInfo<const wchar_t*>& param) {
-                           return std::wstring_view(param.param) == L"shape=tree" ? "Tree"
-                                                                                  : "Flat";
+                           return std::wstring_view(param.param) == L"shape=tree" ? "Tree" : "Flat";
                          });
 
 TEST_F(UiaFocusTest, AHungProviderStallsNeitherTheTickNorTheMenuNorAnotherProgram) {
