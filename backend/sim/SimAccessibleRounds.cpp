@@ -152,6 +152,7 @@ std::optional<AccessibleAnswer> SimAccessibleRounds::JoinOrGiveUpSlowRound(
   slow_.reset();
   return std::nullopt;
 }
+
 bool SimAccessibleRounds::TakeUntoldAnswer() { return std::exchange(untoldAnswer_, false); }
 
 std::optional<AccessibleAnswer> SimAccessibleRounds::Round(

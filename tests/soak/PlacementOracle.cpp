@@ -268,13 +268,17 @@ std::optional<Placement> PlacementOracle::AccessiblePlacement(const AccessibleVi
 }
 
 std::vector<Placement> PlacementOracle::Acceptable(const TickConditions& tick,
-                                                   const AccessibleViews& before) const {
+                                                   const AccessibleViews& before,
+                                                   const AccessibleViews& now) const {
   std::vector<Placement> acceptable{Expected(tick)};
   const WindowHandle asked = AccessibleAsked(tick);
-  const auto view = before.find(asked);
-  if (asked == 0 || view == before.end()) return acceptable;
-  if (auto placement = AccessiblePlacement(view->second, InputMethodOpen(tick.foreground))) {
-    acceptable.push_back(*placement);
+  if (asked == 0) return acceptable;
+  for (const AccessibleViews* views : {&before, &now}) {
+    const auto view = views->find(asked);
+    if (view == views->end()) continue;
+    if (auto placement = AccessiblePlacement(view->second, InputMethodOpen(tick.foreground))) {
+      acceptable.push_back(*placement);
+    }
   }
   return acceptable;
 }

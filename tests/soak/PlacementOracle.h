@@ -52,10 +52,12 @@ class PlacementOracle {
 
   // The placements a tick may make: the one above, and where the system shows no caret,
   // the one for what the window asked about published on the tick before (`before`, taken
-  // at that tick's start), if the documented rules believe it. The program may also not
-  // have had that answer (a grace, a memory, a slow or hung provider): both are fine.
-  std::vector<Placement> Acceptable(const TickConditions& tick,
-                                    const AccessibleViews& before) const;
+  // at that tick's start) or on this one (`now`: the answer to this tick's own request,
+  // used between ticks when a notice is handled in the tick's own message pump), if the
+  // documented rules believe it. The program may also not have had that answer (a grace, a
+  // memory, a slow or hung provider): both are fine.
+  std::vector<Placement> Acceptable(const TickConditions& tick, const AccessibleViews& before,
+                                    const AccessibleViews& now) const;
 
   // The window the accessibility fallback asks about on this tick, or 0 when it asks
   // nothing (the system shows a caret or a menu, the fallback is off).

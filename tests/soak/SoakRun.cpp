@@ -462,7 +462,7 @@ void SoakRun::CheckPlacement(const TickStart& start) {
   const WindowHandle asked = oracle_.AccessibleAsked(start.conditions);
   if (asked != 0 && !tickBeforeUndisturbed) return;
   ++counts_.placementsChecked;
-  const std::vector<Placement> acceptable = oracle_.Acceptable(start.conditions, before);
+  const std::vector<Placement> acceptable = oracle_.Acceptable(start.conditions, before, start.accessibles);
   const Placement& expected = acceptable.front();
   if (const auto reason = oracle_.ReasonNotToPlace(start.conditions, expected.kind)) {
     return Fail("the tick placed the marker (" + RectText(marker) + ") although " + *reason);
@@ -473,9 +473,9 @@ void SoakRun::CheckPlacement(const TickStart& start) {
     return;
   }
   std::string wanted = RectText(expected.rect) + " in colour " + ColorText(expected.color);
-  if (acceptable.size() > 1) {
-    wanted += ", or for what it publishes through accessibility " + RectText(acceptable[1].rect) +
-              " in colour " + ColorText(acceptable[1].color);
+  for (std::size_t i = 1; i < acceptable.size(); ++i) {
+    wanted += ", or for what it publishes through accessibility " + RectText(acceptable[i].rect) +
+              " in colour " + ColorText(acceptable[i].color);
   }
   Fail("the tick placed the marker " + RectText(marker) + " in colour " + ColorText(color) +
        "; the " + std::string(expected.kind) + " target in " +
