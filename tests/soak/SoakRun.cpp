@@ -462,7 +462,8 @@ void SoakRun::CheckPlacement(const TickStart& start) {
   const WindowHandle asked = oracle_.AccessibleAsked(start.conditions);
   if (asked != 0 && !tickBeforeUndisturbed) return;
   ++counts_.placementsChecked;
-  const std::vector<Placement> acceptable = oracle_.Acceptable(start.conditions, before, start.accessibles);
+  const std::vector<Placement> acceptable =
+      oracle_.Acceptable(start.conditions, before, start.accessibles);
   const Placement& expected = acceptable.front();
   if (const auto reason = oracle_.ReasonNotToPlace(start.conditions, expected.kind)) {
     return Fail("the tick placed the marker (" + RectText(marker) + ") although " + *reason);
