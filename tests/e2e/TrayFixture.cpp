@@ -149,12 +149,14 @@ bool TrayTest::NotepadIsActive() const {
          thread->caretWindow == notepadEdit();
 }
 
+void TrayTest::WaitUntilMenuStepOver() {
+  if (menuWindow_ == nullptr) return;
+  ASSERT_TRUE(WaitUntilMenuStepEnded(sevalune().id(), menuWindow_)) << "the menu step did not end";
+  menuWindow_ = nullptr;
+}
+
 void TrayTest::BringNotepadBack() {
-  if (menuWindow_ != nullptr) {
-    ASSERT_TRUE(WaitUntilMenuStepEnded(sevalune().id(), menuWindow_))
-        << "the menu step did not end";
-    menuWindow_ = nullptr;
-  }
+  ASSERT_NO_FATAL_FAILURE(WaitUntilMenuStepOver());
   ASSERT_TRUE(ClickToFrontUntilItStays(notepad_, kTickTimeout))
       << "notepad did not keep the foreground; foreground: "
       << DescribeWindow(::GetForegroundWindow());

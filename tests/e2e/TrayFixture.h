@@ -63,9 +63,12 @@ class TrayTest : public DesktopTest {
   std::optional<HWND> OpenMenu(UINT event = WM_RBUTTONUP, Delivery how = Delivery::Notify);
   // The program's pop-up menu once it shows and takes input (now, or once it does).
   std::optional<HWND> ProgramMenu() const;
-  // Also remembers the menu's owner window, so that BringNotepadBack can wait for the end
-  // of the menu step.
+  // Also remembers the menu's owner window, so that the end of the menu step can be waited
+  // for (WaitUntilMenuStepOver, BringNotepadBack).
   std::optional<HWND> WaitForMenu();
+  // Waits until the step of the menu WaitForMenu saw is over: a release over the icon
+  // delivered before then is the step's own (it opens no second menu).
+  void WaitUntilMenuStepOver();
   bool WaitUntilNoMenu() const;
   // Down as often as the item's position, then Enter: the way a user picks by keyboard,
   // which is also how these tests show the order of the items.

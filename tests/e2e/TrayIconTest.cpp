@@ -159,6 +159,8 @@ TEST_F(TrayCallback, OnlyAReleasedButtonOpensTheMenuAndOnlyOnce) {
       ASSERT_TRUE(WaitForMenu().has_value()) << "no menu opened";
       EXPECT_EQ(PopupMenusOfThread(programThread()).size(), 1u);
       DismissMenu();
+      // The next case's release must not reach the program while this step still runs.
+      ASSERT_NO_FATAL_FAILURE(WaitUntilMenuStepOver());
     } else {
       WaitUntilHandled(marker());
     }
