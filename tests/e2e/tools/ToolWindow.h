@@ -1,5 +1,6 @@
-// What the helper programs of the end-to-end tests share: a plain window class and the
-// message loop that runs until the program is closed.
+// What the helper programs of the end-to-end tests share: a plain window class, the
+// message loop that runs until the program is closed, and a paint between BeginPaint and
+// EndPaint.
 #pragma once
 
 #include "backend/win32/WindowsHeaders.h"
@@ -26,5 +27,20 @@ inline int RunMessageLoop() {
   }
   return 0;
 }
+
+// BeginPaint, and EndPaint when it goes out of scope.
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~PaintScope() { ::EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+  HDC dc() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
 
 }  // namespace sevalune::e2e::tools

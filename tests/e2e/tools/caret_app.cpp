@@ -391,24 +391,10 @@ void Type(Model& model, wchar_t character) {
   MoveCaret(model, POINT{model.caret.x + app::kAdvance, model.caret.y});
 }
 
-class PaintScope {
- public:
-  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
-  ~PaintScope() { ::EndPaint(window_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_{};
-  HDC dc_;
-};
-
 // The field's text goes one character per advance from the first caret position, so that
 // the text ends where the caret stands until the caret is moved by a command.
 void Paint(const Model& model) {
-  const PaintScope paint(model.window);
+  const sevalune::e2e::tools::PaintScope paint(model.window);
   const RECT field = app::kFieldClient;
   ::FillRect(paint.dc(), &field, ::GetSysColorBrush(COLOR_WINDOW));
   ::FrameRect(paint.dc(), &field, ::GetSysColorBrush(COLOR_WINDOWFRAME));

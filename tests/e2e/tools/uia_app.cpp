@@ -322,22 +322,8 @@ LRESULT AnswerGetObject(Model& model, WPARAM wParam, LPARAM lParam) {
   return ::DefWindowProcW(model.window, WM_GETOBJECT, wParam, lParam);
 }
 
-class PaintScope {
- public:
-  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
-  ~PaintScope() { ::EndPaint(window_, &paint_); }
-  PaintScope(const PaintScope&) = delete;
-  PaintScope& operator=(const PaintScope&) = delete;
-  HDC dc() const { return dc_; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_{};
-  HDC dc_;
-};
-
 void Paint(const Model& model) {
-  const PaintScope paint(model.window);
+  const sevalune::e2e::tools::PaintScope paint(model.window);
   const RECT field = app::kFieldClient;
   ::FillRect(paint.dc(), &field, ::GetSysColorBrush(COLOR_WINDOW));
   ::FrameRect(paint.dc(), &field, ::GetSysColorBrush(COLOR_WINDOWFRAME));
