@@ -1,17 +1,10 @@
 #include "backend/win32/InputBox.h"
 
 #include "backend/win32/DialogTemplate.h"
+#include "backend/win32/WindowText.h"
 
 namespace sevalune::win32 {
 namespace {
-
-std::wstring WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return text;
-}
 
 INT_PTR CALLBACK InputBoxProcedure(HWND dialog, UINT message, WPARAM wParam,
                                    LPARAM lParam) noexcept {

@@ -9,6 +9,7 @@
 
 #include "backend/win32/DialogTemplate.h"
 #include "backend/win32/WideText.h"
+#include "backend/win32/WindowText.h"
 #include "settings/SettingsFormModel.h"
 
 // After the Windows headers: the common dialogs are outside WIN32_LEAN_AND_MEAN.
@@ -53,14 +54,6 @@ int NoteId(std::size_t field) { return LabelId(field) + 3; }
 std::wstring ColorHex(COLORREF color) {
   wchar_t text[8] = {};
   std::swprintf(text, 8, L"%06X", static_cast<unsigned>(color & 0xFFFFFFu));
-  return text;
-}
-
-std::wstring WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
   return text;
 }
 

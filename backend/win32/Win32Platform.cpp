@@ -6,6 +6,7 @@
 #include "backend/win32/HandleCast.h"
 #include "backend/win32/WideText.h"
 #include "backend/win32/WindowInstance.h"
+#include "backend/win32/WindowText.h"
 #include "platform/AppIdentity.h"
 #include "resources/ResourceIds.h"
 
@@ -220,13 +221,7 @@ void Win32Platform::DestroyMenuForm() {
   frmMenu_.reset();
 }
 
-std::string Win32Platform::TextBoxText() {
-  const int length = ::GetWindowTextLengthW(txtYokusi_);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(txtYokusi_, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
-  return Narrow(text);
-}
+std::string Win32Platform::TextBoxText() { return Narrow(WindowText(txtYokusi_)); }
 
 Color Win32Platform::MarkerColor() { return markerColor_; }
 
