@@ -7,6 +7,8 @@
 // its position (TrayCommandTest.cpp) or by its access key (here).
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <string>
 #include <vector>
 
 #include "TrayFixture.h"
@@ -26,23 +28,35 @@ constexpr const wchar_t* kClassBoxTitle = L"アクティブウィンドウのク
 
 using TrayMenu = TrayTest;
 
+// A picture that stays the same for three reads may still be one that Wine had not finished
+// drawing when the machine is busy, on either side; a real difference stays, so the
+// comparison is made again before it counts.
+constexpr int kPictureTries = 3;
+
 TEST_F(TrayMenu, LooksLikeTheFiveItemsInOrderWithTheCheckMarkOnTheLast) {
   ASSERT_NO_FATAL_FAILURE(StartBesideNotepad());
-  const std::optional<HWND> menu = OpenMenu();
-  ASSERT_TRUE(menu.has_value()) << "no menu opened";
-  const RECT place = WindowRectOf(*menu);
-  const std::optional<Picture> shown = SteadyScreenPicture(*menu, kTickTimeout);
-  DismissMenu();
-  ASSERT_TRUE(shown.has_value()) << "the menu's picture did not settle";
+  std::string difference;
+  for (int attempt = 1; attempt <= kPictureTries; ++attempt) {
+    const std::optional<HWND> menu = OpenMenu();
+    ASSERT_TRUE(menu.has_value()) << "no menu opened";
+    const RECT place = WindowRectOf(*menu);
+    const std::optional<Picture> shown = SteadyScreenPicture(*menu, kTickTimeout);
+    DismissMenu();
+    ASSERT_TRUE(shown.has_value()) << "the menu's picture did not settle";
+    ASSERT_NO_FATAL_FAILURE(WaitUntilMenuStepOver());
 
-  const POINT corner{place.left, place.top};
-  const std::optional<Picture> checked =
-      ReferenceMenuPicture(ExpectedMenuLook(true), corner, kTickTimeout);
-  const std::optional<Picture> unchecked =
-      ReferenceMenuPicture(ExpectedMenuLook(false), corner, kTickTimeout);
-  ASSERT_TRUE(checked.has_value() && unchecked.has_value()) << "the reference menu did not show";
-  ASSERT_NE(*checked, *unchecked) << "the pictures cannot show the check mark";
-  EXPECT_EQ(*shown, *checked) << DescribeDifference(*shown, *checked);
+    const POINT corner{place.left, place.top};
+    const std::optional<Picture> checked =
+        ReferenceMenuPicture(ExpectedMenuLook(true), corner, kTickTimeout);
+    const std::optional<Picture> unchecked =
+        ReferenceMenuPicture(ExpectedMenuLook(false), corner, kTickTimeout);
+    ASSERT_TRUE(checked.has_value() && unchecked.has_value()) << "the reference menu did not show";
+    ASSERT_NE(*checked, *unchecked) << "the pictures cannot show the check mark";
+    if (*shown == *checked) return;
+    difference = DescribeDifference(*shown, *checked);
+    std::cout << "[ tray     ] try " << attempt << ": the pictures differ: " << difference << "\n";
+  }
+  ADD_FAILURE() << "in all " << kPictureTries << " tries; the last: " << difference;
 }
 
 // The program makes the menu's owner the foreground window while the menu shows, so a
