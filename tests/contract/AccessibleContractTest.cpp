@@ -153,7 +153,13 @@ TEST_F(AccessibleContractTest, AHungThreadIsGivenUpAndNotAskedAgainUntilItAnswer
   const WindowHandle window = Served({kCaret, std::nullopt, false});
   ASSERT_EQ(Ask(window).source, AccessibleSource::MsaaCaret);
   Driver().HangSecondThread(true);
-  const AccessibleAnswer givenUp = Ask(window);
+  AccessibleAnswer givenUp = Ask(window);
+  // Where that first round ended late (a busy machine), the window is a slow provider: its
+  // last answer stands until the slow limit has passed.
+  for (int read = 0; read < 8 && givenUp.status == AccessibleStatus::Answered; ++read) {
+    Driver().LetAccessibilityRoundPass();
+    givenUp = platform.QueryAccessible(0, serial(), AccessibleReach::Everything);
+  }
   EXPECT_EQ(givenUp.serial, serial());
   EXPECT_EQ(givenUp.status, AccessibleStatus::TimedOut);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(Ask(window).status, AccessibleStatus::Busy);
