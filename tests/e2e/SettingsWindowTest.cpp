@@ -78,11 +78,17 @@ class SettingsWindow : public TrayTest {
   }
 
   // Chooses Settings in the tray menu by its access key and waits for the window.
+  // The window, once it takes the keyboard: under Wine that can come a moment after it
+  // shows, and keys pressed before then go elsewhere.
   std::optional<HWND> OpenSettingsWindow() {
     if (!OpenMenu()) return std::nullopt;
     PressChord({'S'});
     if (!WaitUntilNoMenu()) return std::nullopt;
-    return WaitForAnyBox(sevalune().id(), kTickTimeout);
+    const std::optional<HWND> window = WaitForAnyBox(sevalune().id(), kTickTimeout);
+    if (!window) return std::nullopt;
+    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == *window; }, kTickTimeout))
+        << "foreground: " << DescribeWindow(::GetForegroundWindow());
+    return window;
   }
 
   // Moves to the field by its label's access key and types the text over its value.
@@ -131,9 +137,6 @@ TEST_F(SettingsWindow, AKeyboardChangeWritesItsLineAndTheMarkerTakesIt) {
   ASSERT_NO_FATAL_FAILURE(StartBesideNotepad());
   const std::optional<HWND> window = OpenSettingsWindow();
   ASSERT_TRUE(window.has_value()) << "the menu's Settings opened no window";
-  // The window takes the keyboard once it shows; under Wine that can come a moment later.
-  EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == *window; }, kTickTimeout))
-      << "foreground: " << DescribeWindow(::GetForegroundWindow());
 
   ASSERT_NO_FATAL_FAILURE(TypeIntoField(*window, L"Sizes: Caret width", L"20"));
   PressChord({VK_RETURN});
